@@ -1,0 +1,39 @@
+// The module's own texts as code page 932 (Shift-JIS) bytes: the platform's
+// ANSI functions read them in the system code page, so they show as Japanese
+// where that is 932. Byte escapes keep them exact whatever the compiler's
+// execution character set; the comment above each gives the text.
+#pragma once
+
+namespace tavrik::texts {
+
+// Title of every error message box. "ERROR: gen_tavrik.dll"
+inline constexpr char kErrorTitle[] = "ERROR: gen_tavrik.dll";
+
+// The rule file cannot be opened at init. "cfg ファイルが見つかりません"
+inline constexpr char kRuleFileMissingMessage[] = "cfg \x83t\x83@\x83" "C\x83\x8b\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+
+// The rule file cannot be written at quit. "cfg ファイルのオープンに失敗しました。"
+inline constexpr char kRuleFileWriteFailedMessage[] = "cfg \x83t\x83@\x83" "C\x83\x8b\x82\xcc\x83I\x81[\x83v\x83\x93\x82\xc9\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81" "B";
+
+// The tag library cannot be loaded (the line feed belongs to the text). "mp3infpをロードできませんでした\n"
+inline constexpr char kTagLibraryMissingMessage[] = "mp3infp\x82\xf0\x83\x8d\x81[\x83h\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd\n";
+
+// The tag library is older than 2.27. "mp3infp v2.27以上が必要です"
+inline constexpr char kTagLibraryTooOldMessage[] = "mp3infp v2.27\x88\xc8\x8f\xe3\x82\xaa\x95K\x97v\x82\xc5\x82\xb7";
+
+// Window name of the encoder's docked Script panel holder. "スクリプト"
+inline constexpr char kScriptPanelName[] = "\x83X\x83N\x83\x8a\x83v\x83g";
+
+// Filter of the template file chooser. "ベースHTMLファイル(*.html)|*.html||"
+inline constexpr char kTemplateFilter[] = "\x83x\x81[\x83XHTML\x83t\x83@\x83" "C\x83\x8b(*.html)|*.html||";
+
+// Rule list column 0 header. "条件型"
+inline constexpr char kColumnConditionType[] = "\x8f\xf0\x8c\x8f\x8c^";
+
+// Rule list column 1 header. "条件値"
+inline constexpr char kColumnConditionValue[] = "\x8f\xf0\x8c\x8f\x92l";
+
+// Rule list column 2 header. "ベースHTMLファイル"
+inline constexpr char kColumnTemplatePath[] = "\x83x\x81[\x83XHTML\x83t\x83@\x83" "C\x83\x8b";
+
+}  // namespace tavrik::texts

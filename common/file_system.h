@@ -1,0 +1,35 @@
+// File operations the logic needs: reading a file that nobody else may have
+// open, and replacing a file's whole content without risking the old one.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tavrik {
+
+class InputFile {
+ public:
+  virtual ~InputFile() = default;
+  // Reads up to `capacity` bytes; answers how many arrived (0 at the end or on
+  // a read error).
+  virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Opens for reading without sharing: a file another program holds open, a
+  // missing file or a path that does not fit 260 bytes gives nullptr.
+  virtual std::unique_ptr<InputFile> openExclusive(const std::string& path) = 0;
+  // Writes `bytes` to a temporary file beside `path`, flushes it and only then
+  // puts it in the place of `path`. On any failure `path` is left exactly as
+  // it was, the temporary file is gone, and the answer is false.
+  virtual bool replaceContent(const std::string& path, std::string_view bytes) = 0;
+};
+
+// Reads an opened file to its end.
+std::string readWhole(InputFile& file);
+
+}  // namespace tavrik

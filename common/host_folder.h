@@ -1,0 +1,32 @@
+// The host folder: the drive and directory of the host's executable, joined
+// with a name relative to it ("Plugins\gen_tavrik.cfg").
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavrik {
+
+// Windows paths hold at most 260 bytes, the terminating NUL included.
+inline constexpr std::size_t kMaxPathBytes = 260;
+
+// True when `path` fits a Windows path buffer with its NUL.
+bool fitsWindowsPath(std::string_view path);
+
+// Whether a byte starts a two-byte character in the ANSI code page. In code
+// page 932 the second byte may be 0x5C, the backslash ("ソ" is 83 5C).
+using LeadBytePredicate = std::function<bool(unsigned char)>;
+bool isCodePage932LeadByte(unsigned char byte);
+
+// The drive and directory of `executablePath` (everything up to and including
+// its last backslash, slash or drive colon) followed by `relativeName`.
+// Nothing when either path is too long: a truncated path would name some
+// other file.
+std::optional<std::string> joinHostFolder(std::string_view executablePath,
+                                          std::string_view relativeName,
+                                          const LeadBytePredicate& isLeadByte);
+
+}  // namespace tavrik

@@ -1,0 +1,27 @@
+// The module's strings, the host's executable path and the error message box
+// through the Win32 API.
+#pragma once
+
+#include <windows.h>
+
+#include "common/module_services.h"
+
+namespace tavrik {
+
+// The module this code is linked into: the plug-in DLL, or a test program.
+HMODULE thisModule();
+
+class Win32ModuleServices final : public ModuleServices {
+ public:
+  // `owner` is the host's main window, which owns every error message.
+  explicit Win32ModuleServices(HWND owner) : owner_(owner) {}
+  std::string moduleString(unsigned id) override;
+  std::string hostExecutablePath() override;
+  bool isLeadByte(unsigned char byte) override;
+  void showErrorMessage(const std::string& text) override;
+
+ private:
+  HWND owner_;
+};
+
+}  // namespace tavrik

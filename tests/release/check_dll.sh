@@ -1,0 +1,23 @@
+#!/bin/sh
+# check_dll.sh OBJDUMP DLL MACHINE: the plug-in as shipped must be a PE image
+# for MACHINE, export only winampGetGeneralPurposePlugin (undecorated) and
+# import nothing but system DLLs, so that it loads in a host without a MinGW
+# runtime beside it.
+set -eu
+objdump=$1 dll=$2 machine=$3
+dump=$("$objdump" -p "$dll")
+fail() { echo "FAIL: $*"; exit 1; }
+
+echo "$dump" | grep -q "file format $machine" || fail "not a $machine image: $(echo "$dump" | grep 'file format')"
+
+exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed -n 's/^\t\[ *[0-9]*\] //p')
+[ "$exports" = "winampGetGeneralPurposePlugin" ] || fail "exports: $exports"
+
+imports=$(echo "$dump" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+for name in $imports; do
+  case "$name" in
+    kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|comdlg32.dll|msvcrt.dll|advapi32.dll|shell32.dll|api-ms-win-*) ;;
+    *) fail "imports $name" ;;
+  esac
+done
+echo "ok: $machine, exports winampGetGeneralPurposePlugin, imports: $(echo $imports)"

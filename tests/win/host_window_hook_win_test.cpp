@@ -1,0 +1,137 @@
+// The hook on a real window: the host's requests come back through it, the
+// handling runs before the host sees its new title, and every message reaches
+// the former procedure unchanged.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "common/file_system_win32.h"
+#include "pipeline/host_window_hook_win32.h"
+#include "win_test_support.h"
+
+namespace tavrik {
+namespace {
+
+struct Received {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+std::vector<Received> received;
+std::vector<std::string> playlist;
+LRESULT currentIndex = 0;
+
+// A host window that answers the two playlist requests as the player does.
+LRESULT CALLBACK hostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The window manager's own traffic (painting, sizing) is not of interest.
+  if (message == WM_USER || message == WM_SETTEXT || message == WM_APP) {
+    received.push_back({message, wParam, lParam});
+  }
+  if (message == WM_USER && lParam == 125) return currentIndex;
+  if (message == WM_USER && lParam == 211) {
+    return wParam < playlist.size() ? reinterpret_cast<LRESULT>(playlist[wParam].c_str()) : 0;
+  }
+  if (message == WM_APP) return 0x1234;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK laterSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return CallWindowProcA(&HostWindowHook, window, message, wParam, lParam);
+}
+
+struct RecordingTags : TagSource {
+  std::vector<std::string> paths;
+  std::optional<TrackTags> readTrackTags(const std::string& path) override {
+    paths.push_back(path);
+    // The host has not yet processed the new title when the handling runs.
+    return TrackTags{path, "a", "b", "c", "d"};
+  }
+};
+struct RecordingDelivery : ScriptDelivery {
+  std::vector<std::string> texts;
+  void deliverToEncoder(const std::string& text) override { texts.push_back(text); }
+};
+
+class HostWindowHookTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = hostProcedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TavrikTestHost";
+    RegisterClassA(&wc);
+    host = CreateWindowA("TavrikTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                         nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(host);
+    folder = testing::freshFolder("hook");
+    testing::writeFileBytes(folder + "\\default.html", "<p>#TITLE</p>\r\n");
+    playlist = {"C:\\music\\one.mp3", "C:\\music\\two.mp3"};
+    currentIndex = 0;
+    received.clear();
+  }
+  void TearDown() override {
+    setTitleChangeHandler(nullptr);
+    DestroyWindow(host);
+  }
+
+  HWND host = nullptr;
+  std::string folder;
+  Win32FileSystem files;
+  RuleList rules;
+  RecordingTags tags;
+  RecordingDelivery delivery;
+};
+
+TEST_F(HostWindowHookTest, ATitleChangeRunsThePipelineThenReachesTheHost) {
+  Win32HostRequests requests(host);
+  TitleChangeHandler handler(requests, tags, delivery, rules, files, folder + "\\default.html");
+  installHostWindowHook(host);
+  setTitleChangeHandler(&handler);
+
+  LRESULT answer = SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one"));
+  EXPECT_EQ(answer, TRUE);
+  EXPECT_EQ(delivery.texts, (std::vector<std::string>{"<p>C:\\music\\one.mp3</p>"}));
+  char title[64] = {};
+  GetWindowTextA(host, title, sizeof title);
+  EXPECT_STREQ(title, "1. one");
+  // The two requests went through the hook to the host, then the title.
+  ASSERT_EQ(received.size(), 3u);
+  EXPECT_EQ(received[0].lParam, 125);
+  EXPECT_EQ(received[1].lParam, 211);
+  EXPECT_EQ(received[1].wParam, 0u);
+  EXPECT_EQ(received[2].message, static_cast<UINT>(WM_SETTEXT));
+
+  SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one [paused]"));
+  currentIndex = 1;
+  SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("2. two"));
+  EXPECT_EQ(tags.paths, (std::vector<std::string>{"C:\\music\\one.mp3", "C:\\music\\two.mp3"}));
+  EXPECT_TRUE(removeHostWindowHook(host));
+}
+
+TEST_F(HostWindowHookTest, OtherMessagesPassUnchangedWithTheirAnswers) {
+  installHostWindowHook(host);
+  EXPECT_EQ(SendMessageA(host, WM_APP, 7, 9), 0x1234);
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0].message, static_cast<UINT>(WM_APP));
+  EXPECT_EQ(received[0].wParam, 7u);
+  EXPECT_EQ(received[0].lParam, 9);
+  // Without a handler a title change only reaches the host.
+  SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x"));
+  EXPECT_EQ(received.size(), 2u);
+  EXPECT_TRUE(removeHostWindowHook(host));
+}
+
+TEST_F(HostWindowHookTest, RemovingRestoresOnlyWhileTheHookIsStillTheProcedure) {
+  installHostWindowHook(host);
+  EXPECT_TRUE(removeHostWindowHook(host));
+  EXPECT_EQ(GetWindowLongPtrA(host, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&hostProcedure));
+
+  installHostWindowHook(host);
+  SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&laterSubclass));
+  EXPECT_FALSE(removeHostWindowHook(host));
+  EXPECT_EQ(GetWindowLongPtrA(host, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&laterSubclass));
+  EXPECT_EQ(SendMessageA(host, WM_APP, 0, 0), 0x1234);  // the chain still works
+}
+
+}  // namespace
+}  // namespace tavrik

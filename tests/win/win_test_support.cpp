@@ -1,0 +1,114 @@
+#include "win_test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace tavrik::testing {
+
+std::string windowsPath(const std::string& unixPath) {
+  std::string path = "Z:" + unixPath;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string environmentPath(const char* variable) {
+  const char* value = std::getenv(variable);
+  return windowsPath(value ? value : "/tmp");
+}
+
+std::string buildPath(const std::string& relative) {
+  const char* bin = std::getenv("TAVRIK_BIN");
+  return windowsPath(std::string(bin ? bin : ".") + "/" + relative);
+}
+
+std::string freshFolder(const std::string& name) {
+  const char* tmp = std::getenv("TAVRIK_TEST_TMP");
+  std::string folder = windowsPath(std::string(tmp ? tmp : "/tmp") + "/" + name);
+  std::string command = "cmd /c rmdir /s /q \"" + folder + "\" >nul 2>nul";
+  std::system(command.c_str());
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+std::string readFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void writeFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+namespace {
+
+struct Search {
+  DWORD process;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK findDialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  char className[64] = {};
+  GetClassNameA(window, className, sizeof className);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == search->process && std::string(className) == "#32770" && IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::string windowText(HWND window) {
+  char text[2048] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+}  // namespace
+
+MessageBoxWatcher::MessageBoxWatcher() {
+  InitializeCriticalSection(&lock_);
+  thread_ = std::thread([this] {
+    while (!stop_) {
+      Search search{GetCurrentProcessId()};
+      EnumWindows(findDialog, reinterpret_cast<LPARAM>(&search));
+      // Only message boxes: they carry their text in a static of id 0xFFFF.
+      HWND textControl = search.found ? GetDlgItem(search.found, 0xFFFF) : nullptr;
+      if (textControl) {
+        SeenMessageBox box;
+        box.title = windowText(search.found);
+        box.text = windowText(textControl);
+        box.hasCancel = GetDlgItem(search.found, IDCANCEL) != nullptr;
+        box.hasIcon = GetDlgItem(search.found, 0x0014) != nullptr &&
+                      IsWindowVisible(GetDlgItem(search.found, 0x0014));
+        EnterCriticalSection(&lock_);
+        seen_.push_back(box);
+        LeaveCriticalSection(&lock_);
+        PostMessageA(search.found, WM_COMMAND, IDOK, 0);
+        while (IsWindow(search.found) && !stop_) Sleep(10);
+      }
+      Sleep(20);
+    }
+  });
+}
+
+MessageBoxWatcher::~MessageBoxWatcher() {
+  stop_ = true;
+  thread_.join();
+  DeleteCriticalSection(&lock_);
+}
+
+std::vector<SeenMessageBox> MessageBoxWatcher::seen() {
+  EnterCriticalSection(&lock_);
+  auto copy = seen_;
+  LeaveCriticalSection(&lock_);
+  return copy;
+}
+
+}  // namespace tavrik::testing

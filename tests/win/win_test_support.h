@@ -1,0 +1,49 @@
+// What the Windows test programs share: where the build put things, scratch
+// folders, and a watcher that answers message boxes so that no test hangs.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tavrik::testing {
+
+// A Unix path of the build tree as this Windows program sees it ("Z:\...").
+std::string windowsPath(const std::string& unixPath);
+// A Unix path from the environment, as a Windows path.
+std::string environmentPath(const char* variable);
+// The build tree, from TAVRIK_BIN.
+std::string buildPath(const std::string& relative);
+// A fresh, empty scratch folder for one test.
+std::string freshFolder(const std::string& name);
+
+std::string readFileBytes(const std::string& path);
+void writeFileBytes(const std::string& path, const std::string& bytes);
+
+// The title and text of a message box, as the user saw it.
+struct SeenMessageBox {
+  std::string title;
+  std::string text;
+  bool hasCancel = false;
+  bool hasIcon = false;
+};
+
+// While alive, closes every message box of this process with its OK button
+// and records what it showed.
+class MessageBoxWatcher {
+ public:
+  MessageBoxWatcher();
+  ~MessageBoxWatcher();
+  std::vector<SeenMessageBox> seen();
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+  CRITICAL_SECTION lock_;
+  std::vector<SeenMessageBox> seen_;
+};
+
+}  // namespace tavrik::testing
