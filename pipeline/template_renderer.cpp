@@ -1,9 +1,9 @@
 #include "pipeline/template_renderer.h"
 
 #include <cstring>
-#include <vector>
 
 #include "common/text.h"
+#include "pipeline/template_fill.h"
 #include "resources/resource_ids.h"
 
 namespace tavrik {
@@ -45,25 +45,16 @@ std::string selectTemplate(const TrackTags& tags, const RuleList& rules,
 bool readTemplate(FileSystem& files, const std::string& path, std::string& content) {
   auto file = files.openExclusive(path);
   if (!file) return false;
-  std::vector<char> chunk(kTemplateChunkBytes);
+  // Each chunk is read straight into the end of the text, then cut back to
+  // what arrived before its first NUL.
   for (;;) {
-    std::size_t got = file->read(chunk.data(), chunk.size());
-    const void* nul = std::memchr(chunk.data(), '\0', got);
-    content.append(chunk.data(), nul ? static_cast<const char*>(nul) - chunk.data() : got);
+    std::size_t used = content.size();
+    content.resize(used + kTemplateChunkBytes);
+    std::size_t got = file->read(content.data() + used, kTemplateChunkBytes);
+    const void* nul = std::memchr(content.data() + used, '\0', got);
+    content.resize(nul ? static_cast<const char*>(nul) - content.data() : used + got);
     if (got < kTemplateChunkBytes) return true;
   }
-}
-
-std::string fillTemplate(const std::string& content, const TrackTags& tags) {
-  // Each pass works on the previous one's result: a placeholder that arrived
-  // inside an earlier tag text is replaced too.
-  std::string text = replaceAll(content, "#ARTIST", escapeMarkup(tags.artist));
-  text = replaceAll(text, "#TITLE", escapeMarkup(tags.title));
-  text = replaceAll(text, "#ALBUM", escapeMarkup(tags.album));
-  text = replaceAll(text, "#COMMENT", escapeMarkup(tags.comment));
-  text = replaceAll(text, "#GENRE", escapeMarkup(tags.genre));
-  removeBytes(text, "\r\n\t");
-  return text;
 }
 
 std::string defaultTemplatePath(ModuleServices& services) {

@@ -25,9 +25,6 @@ std::string selectTemplate(const TrackTags& tags, const RuleList& rules,
 // The template's bytes with the NUL rule applied; nothing when it does not open.
 bool readTemplate(FileSystem& files, const std::string& path, std::string& content);
 
-// Fills the escaped tags into `content` and removes every CR, LF and TAB.
-std::string fillTemplate(const std::string& content, const TrackTags& tags);
-
 // Where the host keeps "Plugins\default.html"; empty when that path is too
 // long, which then opens as no file at all.
 std::string defaultTemplatePath(ModuleServices& services);

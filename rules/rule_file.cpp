@@ -35,6 +35,7 @@ TemplateRule splitRuleLine(std::string_view line) {
 ParsedRuleFile parseRuleFile(std::string_view bytes) {
   ParsedRuleFile parsed;
   std::string_view text = bytes.substr(0, bytes.find(kEndOfFile));
+  parsed.rules.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t lineFeed = text.find('\n', start);

@@ -15,6 +15,7 @@ class RuleList {
   TemplateRule at(std::size_t index) const { return rules_.at(index); }
   void append(TemplateRule rule) { rules_.push_back(std::move(rule)); }
   void clear() { rules_.clear(); }
+  void reserve(std::size_t count) { rules_.reserve(count); }
 
   // Read-only walk for the renderer and the rule file, without copies.
   const std::vector<TemplateRule>& rules() const { return rules_; }

@@ -1,0 +1,77 @@
+// Templates read through the real Win32 file calls.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "common/file_system_win32.h"
+#include "common/module_services_win32.h"
+#include "pipeline/template_renderer.h"
+#include "win_test_support.h"
+
+namespace tavrik {
+namespace {
+
+class TemplateFilesWin : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = testing::freshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    path = folder + "\\t.html";
+  }
+  std::string render(const std::string& templatePath) {
+    return renderScriptText(tags, RuleList{}, files, templatePath);
+  }
+  std::string folder, path;
+  Win32FileSystem files;
+  TrackTags tags{"Cat", "Tom & Jerry", "Al", "Co", "Ge"};
+};
+
+TEST_F(TemplateFilesWin, ARealTemplateIsRenderedByteForByte) {
+  testing::writeFileBytes(path, "<b>#ARTIST</b>\r\n<i>#TITLE</i>\x83\x5C");
+  EXPECT_EQ(render(path), "<b>Tom &amp; Jerry</b><i>Cat</i>\x83\x5C");
+}
+
+TEST_F(TemplateFilesWin, ChunkBoundariesAndNulBytesOnDisk) {
+  std::string exact(32000, 'a');
+  testing::writeFileBytes(path, exact);
+  EXPECT_TRUE(render(path) == exact);
+  // The first chunk ends "#GENRE", NUL, "zz#": cut at its NUL, it loses the
+  // '#' of "#ALBUM", which goes on in the second chunk.
+  std::string withNul = std::string(31990, 'b') + std::string("#GENRE\0zz", 9) + "#ALBUM" +
+                        std::string("\0tail", 5);
+  testing::writeFileBytes(path, withNul);
+  std::string rendered = render(path);
+  EXPECT_EQ(rendered.size(), 31990u + 7u) << rendered.substr(31980);
+  EXPECT_EQ(rendered.substr(31990), "GeALBUM");
+}
+
+TEST_F(TemplateFilesWin, ATemplateHeldOpenByAnotherProgramGivesTheEmptyText) {
+  testing::writeFileBytes(path, "#TITLE");
+  HANDLE other = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(render(path), "");
+  CloseHandle(other);
+  EXPECT_EQ(render(path), "Cat");
+  // Even another program sharing reads is kept out: the template opens with
+  // share mode 0 and needs every other opener gone.
+  other = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(render(path), "");
+  CloseHandle(other);
+}
+
+TEST_F(TemplateFilesWin, MissingEmptyAndTooLongPathsGiveTheEmptyText) {
+  EXPECT_EQ(render(path), "");
+  testing::writeFileBytes(path, "");
+  EXPECT_EQ(render(path), "");
+  EXPECT_EQ(render(folder + "\\" + std::string(300, 'x') + ".html"), "");
+}
+
+TEST_F(TemplateFilesWin, TheDefaultTemplateLivesInThePluginsFolderBesideTheHost) {
+  Win32ModuleServices services(nullptr);
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
+  std::string expected(exe, std::strrchr(exe, '\\') + 1);
+  EXPECT_EQ(defaultTemplatePath(services), expected + "Plugins\\default.html");
+}
+
+}  // namespace
+}  // namespace tavrik
