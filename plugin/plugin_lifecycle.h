@@ -1,0 +1,46 @@
+// The order of init, config and quit, over the operations the shell puts
+// together: the hook on the host's window, the tag library, the rule file and
+// the settings dialog.
+#pragma once
+
+namespace tavrik {
+
+class ShellOperations {
+ public:
+  virtual ~ShellOperations() = default;
+  virtual void installHook() = 0;
+  // Gives the host's window its former procedure back; false when another
+  // module subclassed it after us and the hook must stay as a pass-through.
+  virtual bool removeHook() = 0;
+  // Keeps this module loaded for the rest of the process, because a hook
+  // that stays in the host's window chain must not point into freed code.
+  virtual void pinModule() = 0;
+  virtual bool bindTagLibrary() = 0;
+  virtual void releaseTagLibrary() = 0;
+  virtual bool loadRules() = 0;
+  virtual void saveRules() = 0;
+  // Lets the hook run the track pipeline, or makes it a pure pass-through.
+  virtual void enablePipeline(bool enabled) = 0;
+  virtual void runSettingsDialog() = 0;
+};
+
+class PluginLifecycle {
+ public:
+  explicit PluginLifecycle(ShellOperations& operations) : operations_(operations) {}
+
+  // Hook, then tag library, then rules: 0 when all succeeded, else -1 after
+  // the failing step showed its message.
+  int init();
+  void config();
+  void quit();
+
+ private:
+  // The hook goes before the module may be unloaded.
+  void unhook();
+
+  ShellOperations& operations_;
+  bool running_ = false;
+  bool hooked_ = false;
+};
+
+}  // namespace tavrik
