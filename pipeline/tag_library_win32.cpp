@@ -15,6 +15,13 @@ using GetTypeEntry = DWORD(WINAPI*)();
 using GetValueEntry = BOOL(WINAPI*)(LPCSTR, char**);
 using Mp3GetTagTypeEntry = DWORD(WINAPI*)();
 
+// GetProcAddress answers a generic function pointer; going through void(*)()
+// says the cast to the entry's real type is intended.
+template <typename Entry>
+Entry entryAs(FARPROC address) {
+  return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(address));
+}
+
 class Win32LoadedTagLibrary final : public LoadedTagLibrary {
  public:
   explicit Win32LoadedTagLibrary(UniqueModule module) : module_(std::move(module)) {}
@@ -23,11 +30,11 @@ class Win32LoadedTagLibrary final : public LoadedTagLibrary {
     FARPROC address = GetProcAddress(module_.get(), name);
     if (!address) return false;
     switch (entry) {
-      case TagEntry::GetVer: getVer_ = reinterpret_cast<GetVerEntry>(address); break;
-      case TagEntry::Load: load_ = reinterpret_cast<LoadEntry>(address); break;
-      case TagEntry::GetType: getType_ = reinterpret_cast<GetTypeEntry>(address); break;
-      case TagEntry::GetValue: getValue_ = reinterpret_cast<GetValueEntry>(address); break;
-      case TagEntry::Mp3GetTagType: mp3GetTagType_ = reinterpret_cast<Mp3GetTagTypeEntry>(address); break;
+      case TagEntry::GetVer: getVer_ = entryAs<GetVerEntry>(address); break;
+      case TagEntry::Load: load_ = entryAs<LoadEntry>(address); break;
+      case TagEntry::GetType: getType_ = entryAs<GetTypeEntry>(address); break;
+      case TagEntry::GetValue: getValue_ = entryAs<GetValueEntry>(address); break;
+      case TagEntry::Mp3GetTagType: mp3GetTagType_ = entryAs<Mp3GetTagTypeEntry>(address); break;
     }
     return true;
   }
