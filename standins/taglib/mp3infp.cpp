@@ -5,6 +5,7 @@
 // version.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -22,6 +23,10 @@ class FileBytes final : public standin::ByteSource {
     return GetFileSizeEx(file_, &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
   }
   std::string read(std::uint64_t offset, std::size_t count) override {
+    // A forged size must not make a small file cost a large buffer.
+    std::uint64_t total = size();
+    if (offset >= total) return {};
+    count = static_cast<std::size_t>(std::min<std::uint64_t>(count, total - offset));
     std::string bytes(count, '\0');
     LARGE_INTEGER at{};
     at.QuadPart = static_cast<LONGLONG>(offset);
