@@ -28,7 +28,9 @@ class TagReader final : public TagSource {
   // The tags of `path`, with default texts for empty fields; nothing when
   // the library is not bound or cannot load the file.
   std::optional<TrackTags> readTrackTags(const std::string& path) override;
-  // Frees the library; nothing happens when none is bound.
+  // Frees the library; nothing happens when none is bound. The destructor
+  // frees it too, but FreeLibrary must not run from DllMain: call this at
+  // quit rather than leaving it to a global's destructor at unload.
   void releaseTagLibrary();
 
   bool isBound() const { return library_ != nullptr; }
