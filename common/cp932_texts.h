@@ -21,6 +21,9 @@ inline constexpr char kTagLibraryMissingMessage[] = "mp3infp\x82\xf0\x83\x8d\x81
 // The tag library is older than 2.27. "mp3infp v2.27以上が必要です"
 inline constexpr char kTagLibraryTooOldMessage[] = "mp3infp v2.27\x88\xc8\x8f\xe3\x82\xaa\x95K\x97v\x82\xc5\x82\xb7";
 
+// The tag library lacks one of the entries the module calls. "mp3infp.dllに必要な関数がありません"
+inline constexpr char kTagLibraryEntryMissingMessage[] = "mp3infp.dll\x82\xc9\x95K\x97v\x82\xc8\x8a\xd6\x90\x94\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+
 // Window name of the encoder's docked Script panel holder. "スクリプト"
 inline constexpr char kScriptPanelName[] = "\x83X\x83N\x83\x8a\x83v\x83g";
 

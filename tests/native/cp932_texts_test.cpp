@@ -28,6 +28,7 @@ TEST(CodePage932Texts, AreTheShiftJisBytesOfTheirJapaneseTexts) {
   EXPECT_EQ(texts::kRuleFileWriteFailedMessage, toCodePage932("cfg ファイルのオープンに失敗しました。"));
   EXPECT_EQ(texts::kTagLibraryMissingMessage, toCodePage932("mp3infpをロードできませんでした\n"));
   EXPECT_EQ(texts::kTagLibraryTooOldMessage, toCodePage932("mp3infp v2.27以上が必要です"));
+  EXPECT_EQ(texts::kTagLibraryEntryMissingMessage, toCodePage932("mp3infp.dllに必要な関数がありません"));
   EXPECT_EQ(texts::kScriptPanelName, std::string("\x83\x58\x83\x4E\x83\x8A\x83\x76\x83\x67"));
   EXPECT_EQ(texts::kTemplateFilter, toCodePage932("ベースHTMLファイル(*.html)|*.html||"));
   EXPECT_EQ(texts::kColumnConditionType, toCodePage932("条件型"));

@@ -1,0 +1,91 @@
+#include "pipeline/tag_reader.h"
+
+#include <array>
+#include <utility>
+
+#include "common/cp932_texts.h"
+#include "resources/resource_ids.h"
+
+namespace tavrik {
+namespace {
+
+constexpr std::uint32_t kMp3FileType = 1;
+constexpr std::uint32_t kId3v2 = 0x02;
+constexpr std::uint32_t kRiffMp3 = 0x04;
+constexpr std::uint32_t kId3v1 = 0x01;
+
+// Keys of one tag kind, in the order title, artist, album, comment, genre.
+using TagKeys = std::array<const char*, 5>;
+constexpr TagKeys kId3v2Keys = {"INAM_v2", "IART_v2", "IPRD_v2", "ICMT_v2", "IGNR_v2"};
+constexpr TagKeys kRiffMp3Keys = {"INAM_rmp", "IART_rmp", "IPRD_rmp", "ICMT_rmp", "IGNR_rmp"};
+constexpr TagKeys kId3v1Keys = {"INAM_v1", "IART_v1", "IPRD_v1", "ICMT_v1", "IGNR_v1"};
+constexpr TagKeys kOtherFileKeys = {"INAM", "IART", "IPRD", "ICMT", "IGNR"};
+
+constexpr std::array<unsigned, 5> kDefaultTextIds = {IDS_UNKNOWN_TITLE, IDS_UNKNOWN_ARTIST,
+                                                     IDS_UNKNOWN_ALBUM, IDS_UNKNOWN_COMMENT,
+                                                     IDS_UNKNOWN_GENRE};
+
+// An MP3 file is read from one tag kind only, the first present in this order.
+const TagKeys* keysForLoadedFile(LoadedTagLibrary& library) {
+  if (library.getType() != kMp3FileType) return &kOtherFileKeys;
+  std::uint32_t kinds = library.mp3GetTagType();
+  if (kinds & kId3v2) return &kId3v2Keys;
+  if (kinds & kRiffMp3) return &kRiffMp3Keys;
+  if (kinds & kId3v1) return &kId3v1Keys;
+  return nullptr;
+}
+
+constexpr std::array<std::pair<TagEntry, const char*>, kTagEntryCount> kEntryNames = {{
+    {TagEntry::GetVer, "mp3infp_GetVer"},
+    {TagEntry::Load, "mp3infp_Load"},
+    {TagEntry::GetType, "mp3infp_GetType"},
+    {TagEntry::GetValue, "mp3infp_GetValue"},
+    {TagEntry::Mp3GetTagType, "mp3infp_mp3_GetTagType"},
+}};
+
+}  // namespace
+
+bool TagReader::bindTagLibrary() {
+  releaseTagLibrary();
+  std::unique_ptr<LoadedTagLibrary> library = loader_.loadLibrary("mp3infp.dll");
+  if (!library) {
+    services_.showErrorMessage(texts::kTagLibraryMissingMessage);
+    return false;
+  }
+  // Every entry is checked here, so none is ever called through a null
+  // pointer. A refused library is released at once: nothing would use it.
+  for (const auto& [entry, name] : kEntryNames) {
+    if (!library->resolve(entry, name)) {
+      services_.showErrorMessage(texts::kTagLibraryEntryMissingMessage);
+      return false;
+    }
+  }
+  if (library->getVer() < kOldestTagLibraryVersion) {
+    services_.showErrorMessage(texts::kTagLibraryTooOldMessage);
+    return false;
+  }
+  library_ = std::move(library);
+  return true;
+}
+
+std::optional<TrackTags> TagReader::readTrackTags(const std::string& path) {
+  if (!library_) return std::nullopt;
+  if (library_->load(hostWindow_, path.c_str()) != 0) return std::nullopt;
+
+  std::array<std::string, 5> fields;
+  if (const TagKeys* keys = keysForLoadedFile(*library_)) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      const char* value = nullptr;
+      // The library owns the text only until its next call: copy it now.
+      if (library_->getValue((*keys)[i], &value) && value) fields[i] = value;
+    }
+  }
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (fields[i].empty()) fields[i] = services_.moduleString(kDefaultTextIds[i]);
+  }
+  return TrackTags{fields[0], fields[1], fields[2], fields[3], fields[4]};
+}
+
+void TagReader::releaseTagLibrary() { library_.reset(); }
+
+}  // namespace tavrik

@@ -1,0 +1,122 @@
+// A stand-in for the tag library mp3infp.dll: the five entries the plug-in
+// calls, with the library's names, arguments, results and calling
+// convention, reading real MP3 (ID3v2, ID3v1, RIFF MP3) and WAV (LIST/INFO)
+// tags. STANDIN_MP3INFP_VERSION (e.g. "0x226") makes it report another
+// version.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "tag_parser.h"
+
+namespace {
+
+class FileBytes final : public standin::ByteSource {
+ public:
+  explicit FileBytes(HANDLE file) : file_(file) {}
+  std::uint64_t size() override {
+    LARGE_INTEGER size{};
+    return GetFileSizeEx(file_, &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
+  }
+  std::string read(std::uint64_t offset, std::size_t count) override {
+    // A forged size must not make a small file cost a large buffer.
+    std::uint64_t total = size();
+    if (offset >= total) return {};
+    count = static_cast<std::size_t>(std::min<std::uint64_t>(count, total - offset));
+    std::string bytes(count, '\0');
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD got = 0;
+    if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) ||
+        !ReadFile(file_, bytes.data(), static_cast<DWORD>(count), &got, nullptr))
+      got = 0;
+    bytes.resize(got);
+    return bytes;
+  }
+
+ private:
+  HANDLE file_;
+};
+
+std::string toAnsi(const std::u16string& text) {
+  const auto* wide = reinterpret_cast<const wchar_t*>(text.c_str());
+  int length = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string out(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), out.data(), length, nullptr, nullptr);
+  return out;
+}
+
+// What the last mp3infp_Load found; replaced by the next load.
+struct LoadedFile {
+  DWORD type = 0;
+  DWORD tagKinds = 0;
+  std::map<std::string, std::string> values;  // ANSI texts by key
+};
+LoadedFile loaded;
+// The text mp3infp_GetValue answered last; its pointer is good until the next call.
+std::string answer;
+
+}  // namespace
+
+extern "C" {
+
+DWORD WINAPI mp3infp_GetVer() {
+  char text[32] = {};
+  DWORD length = GetEnvironmentVariableA("STANDIN_MP3INFP_VERSION", text, sizeof text);
+  if (length > 0 && length < sizeof text) return static_cast<DWORD>(std::strtoul(text, nullptr, 0));
+  return 0x227;
+}
+
+// 0 when the tags were read; ERROR_FILE_NOT_FOUND when the file cannot be
+// opened, ERROR_BAD_FORMAT when it is no file this library knows.
+DWORD WINAPI mp3infp_Load(HWND, LPCSTR path) {
+  try {
+    loaded = LoadedFile{};
+    if (!path) return ERROR_FILE_NOT_FOUND;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return ERROR_FILE_NOT_FOUND;
+    FileBytes bytes(file);
+    std::optional<standin::ParsedFile> parsed;
+    try {
+      parsed = standin::parseFile(bytes);
+    } catch (...) {
+    }
+    CloseHandle(file);
+    if (!parsed) return ERROR_BAD_FORMAT;
+    loaded.type = parsed->type;
+    loaded.tagKinds = parsed->tagKinds;
+    loaded.values = std::move(parsed->ansiValues);
+    for (const auto& [key, text] : parsed->unicodeValues) loaded.values[key] = toAnsi(text);
+    return 0;
+  } catch (...) {
+    loaded = LoadedFile{};
+    return ERROR_NOT_ENOUGH_MEMORY;
+  }
+}
+
+DWORD WINAPI mp3infp_GetType() { return loaded.type; }
+
+BOOL WINAPI mp3infp_GetValue(LPCSTR key, char** value) {
+  try {
+    if (!key || !value) return FALSE;
+    auto found = loaded.values.find(key);
+    if (found == loaded.values.end() || found->second.empty()) return FALSE;
+    answer = found->second;
+    *value = answer.data();
+    return TRUE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+#ifndef STANDIN_LEAVE_OUT_TAG_TYPE
+DWORD WINAPI mp3infp_mp3_GetTagType() { return loaded.type == standin::kTypeMp3 ? loaded.tagKinds : 0; }
+#endif
+
+}  // extern "C"

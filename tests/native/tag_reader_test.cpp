@@ -1,0 +1,255 @@
+#include "pipeline/tag_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "common/cp932_texts.h"
+#include "fakes.h"
+
+namespace tavrik {
+namespace {
+
+// What the fake library holds and what it was asked; it outlives the loaded
+// library object, which the reader destroys on release.
+struct LibraryState {
+  bool loadable = true;
+  std::set<std::string> missingEntries;
+  std::uint32_t version = 0x227;
+  std::uint32_t loadAnswer = 0;
+  std::uint32_t fileType = 1;
+  std::uint32_t tagKinds = 0x02;
+  std::map<std::string, const char*> values;  // a null text is answered as such
+  std::vector<std::string> calls;
+  bool released = false;
+  std::uintptr_t loadWindow = 0;
+  std::string loadPath;
+};
+
+class FakeLoadedLibrary : public LoadedTagLibrary {
+ public:
+  explicit FakeLoadedLibrary(LibraryState& state) : state_(state) {}
+  ~FakeLoadedLibrary() override { state_.released = true; }
+
+  bool resolve(TagEntry, const char* name) override {
+    state_.calls.push_back(std::string("resolve ") + name);
+    return !state_.missingEntries.count(name);
+  }
+  std::uint32_t getVer() override {
+    state_.calls.push_back("GetVer");
+    return state_.version;
+  }
+  std::uint32_t load(std::uintptr_t window, const char* path) override {
+    state_.calls.push_back("Load");
+    state_.loadWindow = window;
+    state_.loadPath = path;
+    return state_.loadAnswer;
+  }
+  std::uint32_t getType() override {
+    state_.calls.push_back("GetType");
+    return state_.fileType;
+  }
+  bool getValue(const char* key, const char** value) override {
+    state_.calls.push_back(key);
+    auto found = state_.values.find(key);
+    if (found == state_.values.end()) return false;
+    // Like the library, one buffer serves every answer.
+    if (found->second) {
+      buffer_ = found->second;
+      *value = buffer_.c_str();
+    } else {
+      *value = nullptr;
+    }
+    return true;
+  }
+  std::uint32_t mp3GetTagType() override {
+    state_.calls.push_back("GetTagType");
+    return state_.tagKinds;
+  }
+
+ private:
+  LibraryState& state_;
+  std::string buffer_;
+};
+
+class FakeLoader : public TagLibraryLoader {
+ public:
+  explicit FakeLoader(LibraryState& state) : state_(state) {}
+  std::vector<std::string> askedNames;
+  std::unique_ptr<LoadedTagLibrary> loadLibrary(const char* name) override {
+    askedNames.push_back(name);
+    if (!state_.loadable) return nullptr;
+    state_.released = false;
+    return std::make_unique<FakeLoadedLibrary>(state_);
+  }
+
+ private:
+  LibraryState& state_;
+};
+
+constexpr std::uintptr_t kHostWindow = 0x1234;
+
+class TagReaderTest : public ::testing::Test {
+ protected:
+  LibraryState library;
+  FakeLoader loader{library};
+  testing::FakeModuleServices services;
+  TagReader reader{loader, services, kHostWindow};
+
+  void bindQuietly() {
+    ASSERT_TRUE(reader.bindTagLibrary());
+    library.calls.clear();
+  }
+  // The keys the reader asked for, in order.
+  std::vector<std::string> askedKeys() const {
+    std::vector<std::string> keys;
+    for (const auto& call : library.calls)
+      if (call.rfind("I", 0) == 0) keys.push_back(call);
+    return keys;
+  }
+};
+
+const TrackTags kAllDefaults{"Unknown Title", "Unknown Artist", "Unknown Album", "Unknown Comment",
+                             "Unknown Genre"};
+
+TEST_F(TagReaderTest, BindingLoadsByBareNameResolvesFiveEntriesInOrderThenChecksTheVersion) {
+  EXPECT_TRUE(reader.bindTagLibrary());
+  EXPECT_EQ(loader.askedNames, std::vector<std::string>{"mp3infp.dll"});
+  EXPECT_EQ(library.calls, (std::vector<std::string>{
+                               "resolve mp3infp_GetVer", "resolve mp3infp_Load",
+                               "resolve mp3infp_GetType", "resolve mp3infp_GetValue",
+                               "resolve mp3infp_mp3_GetTagType", "GetVer"}));
+  EXPECT_TRUE(services.errors.empty());
+  EXPECT_TRUE(reader.isBound());
+}
+
+TEST_F(TagReaderTest, AMissingLibraryIsReportedOnceAndLeavesTheReaderUnbound) {
+  library.loadable = false;
+  EXPECT_FALSE(reader.bindTagLibrary());
+  EXPECT_EQ(services.errors, std::vector<std::string>{texts::kTagLibraryMissingMessage});
+  EXPECT_EQ(reader.readTrackTags("C:\\a.mp3"), std::nullopt);
+  EXPECT_TRUE(library.calls.empty());
+}
+
+TEST_F(TagReaderTest, TheVersionIsComparedUnsignedFrom0x227On) {
+  struct Case {
+    std::uint32_t version;
+    bool accepted;
+  };
+  for (Case c : {Case{0x226, false}, Case{0x227, true}, Case{0x228, true}, Case{0, false},
+                 Case{0x80000000u, true}, Case{0xFFFFFFFFu, true}}) {
+    SCOPED_TRACE(c.version);
+    library.version = c.version;
+    services.errors.clear();
+    EXPECT_EQ(reader.bindTagLibrary(), c.accepted);
+    EXPECT_EQ(reader.isBound(), c.accepted);
+    if (c.accepted) {
+      EXPECT_TRUE(services.errors.empty());
+    } else {
+      EXPECT_EQ(services.errors, std::vector<std::string>{texts::kTagLibraryTooOldMessage});
+      EXPECT_TRUE(library.released) << "a refused library is released at once";
+    }
+    reader.releaseTagLibrary();
+  }
+}
+
+TEST_F(TagReaderTest, ALibraryLackingAnyEntryIsRefusedBeforeAnyEntryIsCalled) {
+  for (const char* name : {"mp3infp_GetVer", "mp3infp_Load", "mp3infp_GetType", "mp3infp_GetValue",
+                           "mp3infp_mp3_GetTagType"}) {
+    SCOPED_TRACE(name);
+    library.missingEntries = {name};
+    library.calls.clear();
+    services.errors.clear();
+    EXPECT_FALSE(reader.bindTagLibrary());
+    EXPECT_EQ(services.errors, std::vector<std::string>{texts::kTagLibraryEntryMissingMessage});
+    for (const auto& call : library.calls) EXPECT_EQ(call.rfind("resolve ", 0), 0u) << call;
+    EXPECT_TRUE(library.released);
+    EXPECT_EQ(reader.readTrackTags("C:\\a.mp3"), std::nullopt);
+  }
+}
+
+TEST_F(TagReaderTest, AnUnboundLibraryIsNeverCalled) {
+  EXPECT_EQ(reader.readTrackTags("C:\\before.mp3"), std::nullopt);  // before binding
+  library.version = 0x100;
+  EXPECT_FALSE(reader.bindTagLibrary());
+  library.calls.clear();
+  EXPECT_EQ(reader.readTrackTags("C:\\refused.mp3"), std::nullopt);  // after a failed bind
+  library.version = 0x227;
+  bindQuietly();
+  reader.releaseTagLibrary();
+  EXPECT_TRUE(library.released);
+  EXPECT_EQ(reader.readTrackTags("C:\\after.mp3"), std::nullopt);  // after release
+  EXPECT_TRUE(library.calls.empty());
+  reader.releaseTagLibrary();  // a second release does nothing
+  EXPECT_FALSE(reader.isBound());
+}
+
+TEST_F(TagReaderTest, LoadGetsTheHostWindowAndPathAndItsFailureEndsTheRead) {
+  bindQuietly();
+  library.loadAnswer = 3;
+  EXPECT_EQ(reader.readTrackTags("C:\\music\\\x83X.mp3"), std::nullopt);
+  EXPECT_EQ(library.calls, std::vector<std::string>{"Load"});
+  EXPECT_EQ(library.loadWindow, kHostWindow);
+  EXPECT_EQ(library.loadPath, "C:\\music\\\x83X.mp3");
+}
+
+TEST_F(TagReaderTest, TheKeysFollowTheFileTypeAndTheFirstTagKindPresent) {
+  struct Case {
+    std::uint32_t type, kinds;
+    const char* suffix;  // null: no keys asked
+    bool asksKinds;
+  };
+  for (Case c : {Case{1, 0x02, "_v2", true}, Case{1, 0x07, "_v2", true}, Case{1, 0x03, "_v2", true},
+                 Case{1, 0x04, "_rmp", true}, Case{1, 0x05, "_rmp", true}, Case{1, 0x01, "_v1", true},
+                 Case{1, 0x00, nullptr, true}, Case{1, 0x08, nullptr, true}, Case{2, 0x02, "", false},
+                 Case{0, 0x01, "", false}, Case{7, 0x00, "", false}}) {
+    SCOPED_TRACE(::testing::Message() << "type " << c.type << " kinds " << c.kinds);
+    bindQuietly();
+    library.fileType = c.type;
+    library.tagKinds = c.kinds;
+    ASSERT_TRUE(reader.readTrackTags("C:\\a").has_value());
+    std::vector<std::string> expected;
+    if (c.suffix)
+      for (const char* base : {"INAM", "IART", "IPRD", "ICMT", "IGNR"})
+        expected.push_back(std::string(base) + c.suffix);
+    EXPECT_EQ(askedKeys(), expected);
+    bool askedKinds = std::count(library.calls.begin(), library.calls.end(), "GetTagType") == 1;
+    EXPECT_EQ(askedKinds, c.asksKinds);
+  }
+}
+
+TEST_F(TagReaderTest, FieldsTheFileLacksTakeTheModulesDefaultTexts) {
+  bindQuietly();
+  library.tagKinds = 0;
+  EXPECT_EQ(reader.readTrackTags("C:\\untagged.mp3"), kAllDefaults);
+
+  // A missing key, a null text and an empty text are all empty fields.
+  library.tagKinds = 0x02;
+  library.values = {{"INAM_v2", "Song"}, {"IART_v2", nullptr}, {"IPRD_v2", ""}, {"IGNR_v2", "Rock"}};
+  EXPECT_EQ(reader.readTrackTags("C:\\partial.mp3"),
+            (TrackTags{"Song", "Unknown Artist", "Unknown Album", "Unknown Comment", "Rock"}));
+
+  // The defaults are the module's strings 1 to 5, not texts of the reader's own.
+  services.strings = {{1, "T?"}, {2, "A?"}, {3, "L?"}, {4, "C?"}, {5, "G?"}};
+  EXPECT_EQ(reader.readTrackTags("C:\\partial.mp3"), (TrackTags{"Song", "A?", "L?", "C?", "Rock"}));
+}
+
+TEST_F(TagReaderTest, EveryTextIsCopiedBeforeTheLibraryIsAskedAgain) {
+  bindQuietly();
+  library.fileType = 2;
+  library.values = {{"INAM", "Title \x82\xa0"}, {"IART", "Artist"}, {"IPRD", "Album"},
+                    {"ICMT", "Comment"}, {"IGNR", "Genre"}};
+  auto tags = reader.readTrackTags("C:\\a.wav");
+  reader.releaseTagLibrary();  // the library's buffer is gone; the copies stay
+  EXPECT_EQ(tags, (TrackTags{"Title \x82\xa0", "Artist", "Album", "Comment", "Genre"}));
+}
+
+TEST_F(TagReaderTest, BindingAgainReplacesTheLibraryBoundBefore) {
+  bindQuietly();
+  EXPECT_TRUE(reader.bindTagLibrary());
+  EXPECT_EQ(loader.askedNames.size(), 2u);
+  EXPECT_TRUE(reader.readTrackTags("C:\\a.mp3").has_value());
+}
+
+}  // namespace
+}  // namespace tavrik
