@@ -82,8 +82,8 @@ class FakeWindowTree : public WindowOps {
 };
 
 // The encoder as it is docked, with look-alikes around the path: a window of
-// the right class but another name before each level, a second panel and a
-// window beside the panel. `missingLevel` (1 to 5) leaves that window out and
+// the right class but another name, or the right name but another class,
+// before each level, a second panel and a window beside the panel. `missingLevel` (1 to 5) leaves that window out and
 // docks what it held in its parent; `controls` is the panel's child count.
 struct EncoderLayout {
   int missingLevel = 0;
@@ -97,6 +97,7 @@ void buildEncoder(FakeWindowTree& tree, EncoderLayout layout) {
     return layout.missingLevel == number ? parent : tree.add(parent, cls, name);
   };
   level = step(1, 0, "MS Windows Media Encoder", "Windows Media Encoder");
+  tree.add(level, "Titan:CAlignWindow", "ScrollDockHolder");
   tree.add(level, "Titan:CScrollWindow", "ScrollDock");
   level = step(2, level, "Titan:CScrollWindow", "ScrollDockHolder");
   tree.add(level, "Titan:CScrollWindow", "MainDock");
