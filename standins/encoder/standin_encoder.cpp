@@ -123,8 +123,8 @@ void makeControls(HWND panel, int count, const std::string& prefix) {
       {L"BUTTON", L"Reset", BS_PUSHBUTTON, 4, 50},
       {L"STATIC", L"Type:", 0, 58, 40},
       {L"COMBOBOX", L"", CBS_DROPDOWNLIST, 100, 80},
-      {L"STATIC", L"Script:", 0, 184, 50},
-      {L"EDIT", L"", WS_BORDER | ES_AUTOHSCROLL, 238, 300},
+      {L"STATIC", L"Script:", 0, 184, 56},
+      {L"EDIT", L"", WS_BORDER | ES_AUTOHSCROLL, 242, 296},
       {L"BUTTON", L"Insert", BS_PUSHBUTTON, 542, 60},
   };
   for (int i = 0; i < count && i < 6; ++i) {
@@ -184,7 +184,8 @@ HWND buildEncoder() {
                               WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 300, nullptr,
                               nullptr, instance, nullptr);
   if (!main) return nullptr;
-  lastScript = makeChild(main, L"STATIC", L"", nullptr, 0, 100, 4, 4, 620, 20);
+  // SS_NOPREFIX: an "&" in the markup is text, not a mnemonic.
+  lastScript = makeChild(main, L"STATIC", L"", nullptr, SS_NOPREFIX, 100, 4, 4, 620, 20);
   auto level = [](int number, HWND parent, const wchar_t* className, const wchar_t* name,
                   const char* label, int y) {
     if (options.missingLevel == number) return parent;
