@@ -53,9 +53,9 @@ void EncoderLink::deliverToEncoder(const std::string& text) {
   // whatever is there could press some other button of the encoder.
   if (!controls) return;
   const Controls& c = *controls;
-  // An unanswered message ends this track's delivery: the rest would only
-  // make the host wait again, and half a sequence after a late answer is
-  // no better than none. The next track starts afresh.
+  // An unanswered message ends this track's delivery: each further one would
+  // cost the host another time-out. The next track starts afresh with a
+  // click on c1.
   if (!click(c[0])) return;
   if (!windows_.send(c[4], kSetText, 0, reinterpret_cast<std::intptr_t>(text.c_str()))) return;
   click(c[5]);
