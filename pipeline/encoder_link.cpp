@@ -1,0 +1,64 @@
+#include "pipeline/encoder_link.h"
+
+#include "common/cp932_texts.h"
+
+namespace tavrik {
+
+namespace {
+constexpr unsigned kSetText = 0x000C;         // WM_SETTEXT
+constexpr unsigned kLeftButtonDown = 0x0201;  // WM_LBUTTONDOWN
+constexpr unsigned kLeftButtonUp = 0x0202;    // WM_LBUTTONUP
+constexpr std::uintptr_t kLeftButtonHeld = 1;  // MK_LBUTTON
+// x = 1, y = 1 in the control's client area: inside even the smallest button.
+constexpr std::intptr_t kClickPoint = 0x00010001;
+
+// Each level is the first window that fits; a later one is never tried.
+struct Level {
+  const char* className;
+  const char* name;
+};
+constexpr Level kDockPath[] = {
+    {"Titan:CScrollWindow", "ScrollDockHolder"},
+    {"Titan:CAlignWindow", "MainDock"},
+    {"Titan:CAlignWindow", texts::kScriptPanelName},
+    {nullptr, nullptr},  // the panel: the Script window's first child
+};
+}  // namespace
+
+std::optional<EncoderLink::Controls> EncoderLink::findPanelControls() {
+  WindowOps::Window window = windows_.findTopLevel("MS Windows Media Encoder");
+  if (!window) return std::nullopt;
+  for (const Level& level : kDockPath) {
+    window = windows_.findChild(window, nullptr, level.className, level.name);
+    if (!window) return std::nullopt;
+  }
+  Controls controls{};
+  WindowOps::Window previous = nullptr;
+  for (WindowOps::Window& control : controls) {
+    control = windows_.findChild(window, previous, nullptr, nullptr);
+    if (!control) return std::nullopt;
+    previous = control;
+  }
+  return controls;
+}
+
+bool EncoderLink::click(WindowOps::Window control) {
+  return windows_.send(control, kLeftButtonDown, kLeftButtonHeld, kClickPoint) &&
+         windows_.send(control, kLeftButtonUp, 0, kClickPoint);
+}
+
+void EncoderLink::deliverToEncoder(const std::string& text) {
+  std::optional<Controls> controls = findPanelControls();
+  // A panel with fewer than six controls is not the one we know: clicking
+  // whatever is there could press some other button of the encoder.
+  if (!controls) return;
+  const Controls& c = *controls;
+  // An unanswered message ends this track's delivery: each further one would
+  // cost the host another time-out. The next track starts afresh with a
+  // click on c1.
+  if (!click(c[0])) return;
+  if (!windows_.send(c[4], kSetText, 0, reinterpret_cast<std::intptr_t>(text.c_str()))) return;
+  click(c[5]);
+}
+
+}  // namespace tavrik

@@ -1,0 +1,31 @@
+// Puts the script text into the encoder's Script panel the way a user would:
+// a click on the panel's first control, the text set into its fifth, a click
+// on its sixth.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "pipeline/title_change_handler.h"
+#include "pipeline/window_ops.h"
+
+namespace tavrik {
+
+class EncoderLink final : public ScriptDelivery {
+ public:
+  explicit EncoderLink(WindowOps& windows) : windows_(windows) {}
+
+  // Sends nothing when any window on the way to the panel's sixth control is
+  // missing, and nothing more for this text once a message goes unanswered.
+  void deliverToEncoder(const std::string& text) override;
+
+ private:
+  using Controls = std::array<WindowOps::Window, 6>;
+  std::optional<Controls> findPanelControls();
+  bool click(WindowOps::Window control);
+
+  WindowOps& windows_;
+};
+
+}  // namespace tavrik
