@@ -12,105 +12,16 @@
 #include "pipeline/encoder_link.h"
 #include "pipeline/host_window_hook_win32.h"
 #include "pipeline/window_ops_win32.h"
+#include "standin_encoder_process.h"
 #include "win_test_support.h"
 
 namespace tavrik {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-std::string hexBytes(const std::string& text) {
-  static const char digits[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : text) {
-    out += digits[c >> 4];
-    out += digits[c & 15];
-  }
-  return out;
-}
-
-// What the Script panel's controls log for one delivery.
-Lines wholeDelivery(const std::string& text) {
-  return {"c1 0201 1 10001", "c1 0202 0 10001", "c5 000c 0 text:" + hexBytes(text),
-          "c6 0201 1 10001", "c6 0202 0 10001"};
-}
-
-Lines operator+(Lines a, const Lines& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-// The stand-in encoder as a separate process, always ended with the test. A
-// watchdog ends it early if the test has not finished in time: whatever waits
-// on it then fails instead of hanging.
-class StandinEncoder {
- public:
-  StandinEncoder(const std::string& name, const std::string& options) {
-    log_ = testing::freshFolder("encoder-" + name) + "\\encoder.log";
-    std::string command = "\"" + testing::buildPath("standin_encoder.exe") + "\" --log \"" + log_ +
-                          "\" --exit-after 120 " + options;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-      return;
-    }
-    process_.reset(info.hProcess);
-    UniqueKernelHandle thread(info.hThread);
-    stop_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    watchdog_ = std::thread([this] {
-      if (WaitForSingleObject(stop_.get(), 60000) == WAIT_TIMEOUT) {
-        std::fprintf(stderr, "watchdog: ending the stand-in encoder\n");
-        TerminateProcess(process_.get(), 99);
-      }
-    });
-  }
-  ~StandinEncoder() {
-    if (watchdog_.joinable()) {
-      SetEvent(stop_.get());
-      watchdog_.join();
-    }
-    if (process_) {
-      TerminateProcess(process_.get(), 0);
-      WaitForSingleObject(process_.get(), 10000);
-    }
-  }
-
-  bool started() const { return static_cast<bool>(process_); }
-
-  Lines lines() const {
-    Lines result;
-    std::istringstream in(testing::readFileBytes(log_));
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
-  }
-  // The messages only, without the stand-in's own remarks.
-  Lines messages() const {
-    Lines result;
-    for (const std::string& line : lines()) {
-      if (line != "ready" && line != "resumed" && line.rfind("hang ", 0) != 0) {
-        result.push_back(line);
-      }
-    }
-    return result;
-  }
-  bool waitFor(const std::string& wanted, DWORD milliseconds) const {
-    for (DWORD waited = 0; waited < milliseconds; waited += 10) {
-      for (const std::string& line : lines())
-        if (line == wanted) return true;
-      Sleep(10);
-    }
-    return false;
-  }
-  bool waitUntilReady() const { return started() && waitFor("ready", 20000); }
-
- private:
-  std::string log_;
-  UniqueKernelHandle process_;
-  UniqueKernelHandle stop_;
-  std::thread watchdog_;
-};
+using testing::Lines;
+using testing::StandinEncoder;
+using testing::wholeDelivery;
+using testing::operator+;
 
 // Counts the messages that really went out through the adapter.
 struct CountingWindowOps : WindowOps {
