@@ -2,7 +2,8 @@
 // calls, with the library's names, arguments, results and calling
 // convention, reading real MP3 (ID3v2, ID3v1, RIFF MP3) and WAV (LIST/INFO)
 // tags. STANDIN_MP3INFP_VERSION (e.g. "0x226") makes it report another
-// version.
+// version; STANDIN_MP3INFP_LOG names a file where it notes being loaded and
+// unloaded, so that a test can tell whether its user released it.
 #include <windows.h>
 
 #include <algorithm>
@@ -61,7 +62,28 @@ LoadedFile loaded;
 // The text mp3infp_GetValue answered last; its pointer is good until the next call.
 std::string answer;
 
+// Appends one line to the file named by STANDIN_MP3INFP_LOG, if any.
+void noteLifecycle(const char* event) {
+  char path[MAX_PATH] = {};
+  DWORD length = GetEnvironmentVariableA("STANDIN_MP3INFP_LOG", path, sizeof path);
+  if (length == 0 || length >= sizeof path) return;
+  HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  std::string line = std::string(event) + "\r\n";
+  DWORD written = 0;
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
 }  // namespace
+
+// FreeLibrary unloads with `reserved` null; the end of the process does not.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_ATTACH) noteLifecycle("attach");
+  if (reason == DLL_PROCESS_DETACH) noteLifecycle(reserved ? "detach process-exit" : "detach unload");
+  return TRUE;
+}
 
 extern "C" {
 

@@ -28,6 +28,13 @@ id3v2 -1 -t "Track Title" -a "Track Artist" -A "Track Album" -c "Track Comment" 
 cp notag.mp3 v23.mp3
 id3v2 -2 -t "V2 Title" -a "V2 Artist" -A "V2 Album" -c "V2 Comment" -g 17 v23.mp3
 
+# Markup characters and an apostrophe in ID3v2.3 texts.
+cp notag.mp3 markup.mp3
+id3v2 -2 -t 'Rock & Roll <Live> "x"' -a "Tom & Jerry" -A "Bob's <Best>" -g 17 markup.mp3
+
+# An empty file: no tag library can load it.
+: > empty.mp3
+
 # Both tags: the v2 tag has no album, the v1 tag has one.
 cp notag.mp3 both.mp3
 id3v2 -1 -t "Old Title" -a "Old Artist" -A "Old Album" -c "Old Comment" -g 0 both.mp3
