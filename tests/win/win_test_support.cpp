@@ -47,7 +47,7 @@ void writeFileBytes(const std::string& path, const std::string& bytes) {
 namespace {
 
 struct Search {
-  DWORD process;
+  DWORD process;  // 0: any process
   HWND found = nullptr;
 };
 
@@ -57,7 +57,8 @@ BOOL CALLBACK findDialog(HWND window, LPARAM param) {
   GetClassNameA(window, className, sizeof className);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (process == search->process && std::string(className) == "#32770" && IsWindowVisible(window)) {
+  if ((search->process == 0 || process == search->process) && std::string(className) == "#32770" &&
+      IsWindowVisible(window)) {
     search->found = window;
     return FALSE;
   }
@@ -72,12 +73,16 @@ std::string windowText(HWND window) {
 
 }  // namespace
 
-MessageBoxWatcher::MessageBoxWatcher() {
+MessageBoxWatcher::MessageBoxWatcher() : MessageBoxWatcher(false, "") {}
+
+MessageBoxWatcher::MessageBoxWatcher(bool anyProcess, const std::string& title) {
   InitializeCriticalSection(&lock_);
-  thread_ = std::thread([this] {
+  DWORD process = anyProcess ? 0 : GetCurrentProcessId();
+  thread_ = std::thread([this, process, title] {
     while (!stop_) {
-      Search search{GetCurrentProcessId()};
+      Search search{process};
       EnumWindows(findDialog, reinterpret_cast<LPARAM>(&search));
+      if (search.found && !title.empty() && windowText(search.found) != title) search.found = nullptr;
       // Only message boxes: they carry their text in a static of id 0xFFFF.
       HWND textControl = search.found ? GetDlgItem(search.found, 0xFFFF) : nullptr;
       if (textControl) {

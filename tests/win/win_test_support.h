@@ -31,11 +31,13 @@ struct SeenMessageBox {
   bool hasIcon = false;
 };
 
-// While alive, closes every message box of this process with its OK button
-// and records what it showed.
+// While alive, closes every message box of this process (or, with
+// `anyProcess`, of every process the test started, titled `title`) with its
+// OK button and records what it showed.
 class MessageBoxWatcher {
  public:
   MessageBoxWatcher();
+  MessageBoxWatcher(bool anyProcess, const std::string& title);
   ~MessageBoxWatcher();
   std::vector<SeenMessageBox> seen();
 
