@@ -3,7 +3,10 @@
 // GEN_PROBE_LOG, opened and closed per line, headed by this DLL's file name
 // (so that copies under other names tell themselves apart).
 //   GEN_PROBE_INIT_ANSWER  init's answer (default 0); on failure no hook is set
-//   GEN_PROBE_KEEP_HOOK=1  quit pins this DLL and leaves its hook in place
+//   GEN_PROBE_AT_QUIT      "restore" (default): quit puts the former window
+//                          procedure back when its own is on top;
+//                          "keep-pinned": quit pins this DLL and keeps its hook;
+//                          "keep": quit keeps its hook, and the DLL is unloaded
 #include <windows.h>
 
 #include <cstdio>
@@ -137,13 +140,16 @@ void __cdecl quit() {
   try {
     HWND host = descriptor.hwndParent;
     auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(host, GWLP_WNDPROC));
+    std::string atQuit = environment("GEN_PROBE_AT_QUIT");
     if (!previous) {
       note("quit no-hook");
-    } else if (environment("GEN_PROBE_KEEP_HOOK") == "1") {
+    } else if (atQuit == "keep-pinned") {
       HMODULE pinned = nullptr;
       GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                          reinterpret_cast<LPCSTR>(&probeWindowProc), &pinned);
       note("quit kept-hook pinned");
+    } else if (atQuit == "keep") {
+      note("quit kept-hook");
     } else if (current == &probeWindowProc) {
       SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
       note("quit restored");
