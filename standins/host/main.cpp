@@ -36,10 +36,18 @@ class Player {
 
   bool createWindow(HINSTANCE instance);
   bool loadPlaylist();
+  // A plug-in's init may show a modal box: a close meanwhile waits for it.
   void loadPlugins() {
+    busy_ = true;
     plugins_.loadAll(executableFolder() + "\\Plugins", window_, options_.unloadOnInitFailure);
+    busy_ = false;
   }
-  void startScript() { schedule(0); }
+  void startScript() {
+    if (closeRequested_)
+      leave();
+    else
+      schedule(0);
+  }
 
   LRESULT answerRequest(WPARAM wParam, LPARAM lParam);
   void onTimer();

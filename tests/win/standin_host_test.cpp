@@ -129,12 +129,14 @@ class StandinHostTest : public ::testing::Test {
     SetEnvironmentVariableA("GEN_PROBE_LOG", (folder_ + "\\probe.log").c_str());
     SetEnvironmentVariableA("GEN_PROBE_INIT_ANSWER", nullptr);
     SetEnvironmentVariableA("GEN_PROBE_AT_QUIT", nullptr);
+    SetEnvironmentVariableA("GEN_PROBE_INIT_BOX", nullptr);
   }
 
   void TearDown() override {
     SetEnvironmentVariableA("GEN_PROBE_LOG", nullptr);
     SetEnvironmentVariableA("GEN_PROBE_INIT_ANSWER", nullptr);
     SetEnvironmentVariableA("GEN_PROBE_AT_QUIT", nullptr);
+    SetEnvironmentVariableA("GEN_PROBE_INIT_BOX", nullptr);
   }
 
   void addPlugin(const char* built, const std::string& relative) {
@@ -342,6 +344,28 @@ TEST_F(StandinHostTest, CloseDuringConfigWaitsUntilConfigReturns) {
   EXPECT_LT(lineOf(r.host, "close requested by WM_CLOSE"), returned);
   EXPECT_LT(returned, lineOf(r.host, "quit gen_probe.dll called"));
   EXPECT_EQ(lineOf(r.host, "step play:1"), -1);
+  EXPECT_EQ(r.probe().back(), "detach unload");
+}
+
+TEST_F(StandinHostTest, CloseDuringABoxInInitWaitsForInitAndRunsNoStep) {
+  SetEnvironmentVariableA("GEN_PROBE_INIT_BOX", "1");
+  HostRun r = run(hostArgs("play:0 exit"), [&](DWORD process) {
+    HWND box = waitForWindow(process, "#32770", 15000);
+    ASSERT_NE(box, nullptr) << "no box in init";
+    HWND main = waitForWindow(process, "Winamp v1.x", 1000);
+    ASSERT_NE(main, nullptr);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitForText(folder_ + "\\host.log", "close requested by WM_CLOSE", 5000));
+    Sleep(200);
+    EXPECT_TRUE(IsWindow(box)) << "the close ended the plug-in's box";
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_EQ(r.exitCode, 0u);
+  int init = lineOf(r.host, "init gen_probe.dll answer=0");
+  ASSERT_GE(init, 0);
+  EXPECT_LT(lineOf(r.host, "close requested by WM_CLOSE"), init);
+  EXPECT_LT(init, lineOf(r.host, "quit gen_probe.dll called"));
+  EXPECT_EQ(lineOf(r.host, "step ", true), -1);
   EXPECT_EQ(r.probe().back(), "detach unload");
 }
 

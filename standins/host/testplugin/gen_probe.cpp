@@ -3,6 +3,7 @@
 // GEN_PROBE_LOG, opened and closed per line, headed by this DLL's file name
 // (so that copies under other names tell themselves apart).
 //   GEN_PROBE_INIT_ANSWER  init's answer (default 0); on failure no hook is set
+//   GEN_PROBE_INIT_BOX=1   init shows a message box "probe init" first
 //   GEN_PROBE_AT_QUIT      "restore" (default): quit puts the former window
 //                          procedure back when its own is on top;
 //                          "keep-pinned": quit pins this DLL and keeps its hook;
@@ -105,6 +106,10 @@ int __cdecl init() {
          " instance=" + (descriptor.hDllInstance == self ? "self" : "other") +
          " thread=" + (thread == GetCurrentThreadId() ? "same" : "other"));
 
+    if (environment("GEN_PROBE_INIT_BOX") == "1") {
+      note("init box");
+      MessageBoxA(host, "probe init", "gen_probe", MB_OK);
+    }
     note("listpos " + std::to_string(listPosition()));
     WPARAM count = 0;
     for (; count < 1000; ++count) {
