@@ -1,0 +1,137 @@
+#include "host_script.h"
+
+namespace standin {
+
+namespace {
+
+// Decimal digits only, at most a day's worth of milliseconds and the like.
+bool parseNumber(const std::string& text, unsigned long& value) {
+  if (text.empty() || text.size() > 9) return false;
+  unsigned long result = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    result = result * 10 + static_cast<unsigned long>(c - '0');
+  }
+  value = result;
+  return true;
+}
+
+Step makeStep(StepKind kind, unsigned long number, const std::string& text) {
+  Step step;
+  step.kind = kind;
+  step.number = number;
+  step.text = text;
+  return step;
+}
+
+}  // namespace
+
+bool parseStep(const std::string& text, Step& step) {
+  auto colon = text.find(':');
+  std::string word = text.substr(0, colon);
+  bool hasArgument = colon != std::string::npos;
+  std::string argument = hasArgument ? text.substr(colon + 1) : std::string();
+  unsigned long number = 0;
+
+  struct Plain {
+    const char* word;
+    StepKind kind;
+  };
+  static const Plain plain[] = {{"pause", StepKind::Pause},   {"refresh", StepKind::Refresh},
+                                {"repeat", StepKind::Repeat}, {"exit", StepKind::Exit}};
+  for (const auto& p : plain) {
+    if (word == p.word) {
+      if (hasArgument) return false;
+      step = makeStep(p.kind, 0, text);
+      return true;
+    }
+  }
+  if (word == "play") {
+    if (!hasArgument) {
+      step = makeStep(StepKind::PlayAll, 0, text);
+      return true;
+    }
+    if (!parseNumber(argument, number)) return false;
+    step = makeStep(StepKind::PlayIndex, number, text);
+    return true;
+  }
+  if (word == "config") {
+    if (hasArgument && argument.empty()) return false;
+    step = makeStep(StepKind::Config, 0, text);
+    step.name = argument;
+    return true;
+  }
+  if (word == "wait" || word == "bench") {
+    if (!parseNumber(argument, number)) return false;
+    if (word == "bench" && number == 0) return false;
+    step = makeStep(word == "wait" ? StepKind::Wait : StepKind::Bench, number, text);
+    return true;
+  }
+  return false;
+}
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
+  ParsedCommandLine parsed;
+  HostOptions& options = parsed.options;
+  unsigned long benchRetitles = 0;
+
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.rfind("--", 0) != 0) {
+      Step step;
+      if (!parseStep(arg, step)) {
+        parsed.error = "unknown step \"" + arg + "\"";
+        return parsed;
+      }
+      options.steps.push_back(step);
+      continue;
+    }
+    if (i + 1 >= args.size()) {
+      parsed.error = arg + " needs a value";
+      return parsed;
+    }
+    const std::string& value = args[++i];
+    bool good = true;
+    if (arg == "--playlist") {
+      options.playlist = value;
+    } else if (arg == "--log") {
+      options.log = value;
+    } else if (arg == "--interval") {
+      good = parseNumber(value, options.intervalMs);
+    } else if (arg == "--exit-after") {
+      good = parseNumber(value, options.exitAfterSeconds) && options.exitAfterSeconds > 0;
+    } else if (arg == "--bench-retitles") {
+      good = parseNumber(value, benchRetitles) && benchRetitles > 0;
+    } else if (arg == "--init-failure") {
+      good = value == "keep" || value == "unload";
+      options.unloadOnInitFailure = value == "unload";
+    } else {
+      parsed.error = "unknown option " + arg;
+      return parsed;
+    }
+    if (!good) {
+      parsed.error = "bad value \"" + value + "\" for " + arg;
+      return parsed;
+    }
+  }
+  // The benchmark runs before the script, once the plug-ins are in.
+  if (benchRetitles > 0) {
+    options.steps.insert(options.steps.begin(),
+                         makeStep(StepKind::Bench, benchRetitles,
+                                  "bench:" + std::to_string(benchRetitles)));
+  }
+  return parsed;
+}
+
+std::vector<Step> expandPlayAll(std::size_t entryCount, unsigned long intervalMs) {
+  std::vector<Step> steps;
+  for (std::size_t i = 0; i < entryCount; ++i) {
+    steps.push_back(makeStep(StepKind::PlayIndex, static_cast<unsigned long>(i),
+                             "play:" + std::to_string(i)));
+    steps.push_back(
+        makeStep(StepKind::Wait, intervalMs, "wait:" + std::to_string(intervalMs)));
+  }
+  return steps;
+}
+
+}  // namespace standin

@@ -1,0 +1,43 @@
+// The stand-in player's command line: options and the script of steps it plays
+// through, free of <windows.h> so that the syntax is checked natively.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+enum class StepKind { PlayAll, PlayIndex, Pause, Refresh, Repeat, Config, Wait, Bench, Exit };
+
+struct Step {
+  StepKind kind = StepKind::Exit;
+  unsigned long number = 0;  // play:N index, wait:MS milliseconds, bench:N count
+  std::string name;          // config:NAME, the plug-in's file name (empty: all)
+  std::string text;          // the step as written, for the log
+};
+
+struct HostOptions {
+  std::string playlist;
+  std::string log;
+  unsigned long intervalMs = 500;
+  unsigned long exitAfterSeconds = 60;
+  bool unloadOnInitFailure = false;
+  std::vector<Step> steps;
+};
+
+struct ParsedCommandLine {
+  HostOptions options;
+  std::string error;  // empty when the command line is good
+};
+
+// Arguments after the program name.
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
+
+// One step as written ("play:3"); false when it is not a step.
+bool parseStep(const std::string& text, Step& step);
+
+// What "play" stands for: each entry in turn, the interval after each.
+std::vector<Step> expandPlayAll(std::size_t entryCount, unsigned long intervalMs);
+
+}  // namespace standin

@@ -1,0 +1,130 @@
+// The stand-in player's own rules: how it reads an M3U list, what it writes in
+// its title bar, and the command-line script a test drives it with.
+#include <gtest/gtest.h>
+
+#include "standins/host/host_script.h"
+#include "standins/host/playlist.h"
+
+namespace standin {
+namespace {
+
+bool cp932Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool noLead(unsigned char) { return false; }
+
+// "表" in code page 932 ends in 0x5C, the byte of a backslash.
+const std::string kHyo = "\x95\x5C";
+
+TEST(StandinPlaylist, FolderAndStemStepOverDoubleByteTrailBackslashes) {
+  EXPECT_EQ(folderOf("C:\\" + kHyo + "\\list.m3u", cp932Lead), "C:\\" + kHyo);
+  EXPECT_EQ(folderOf("C:\\music\\" + kHyo, cp932Lead), "C:\\music");
+  EXPECT_EQ(folderOf("C:/music/list.m3u", cp932Lead), "C:/music");
+  EXPECT_EQ(folderOf("list.m3u", cp932Lead), "");
+  // Without the code page's knowledge the trail byte would cut the name.
+  EXPECT_EQ(folderOf("C:\\music\\" + kHyo, noLead), "C:\\music\\\x95");
+
+  EXPECT_EQ(stemOf("C:\\music\\" + kHyo + ".mp3", cp932Lead), kHyo);
+  EXPECT_EQ(stemOf("C:\\music\\a.b.mp3", cp932Lead), "a.b");
+  EXPECT_EQ(stemOf("C:\\music\\.hidden", cp932Lead), ".hidden");
+  EXPECT_EQ(stemOf("noext", cp932Lead), "noext");
+}
+
+TEST(StandinPlaylist, EntriesResolveAgainstTheListsFolder) {
+  EXPECT_EQ(resolveEntry("Z:\\lists", "a.mp3"), "Z:\\lists\\a.mp3");
+  EXPECT_EQ(resolveEntry("Z:\\lists", "sub\\a.mp3"), "Z:\\lists\\sub\\a.mp3");
+  EXPECT_EQ(resolveEntry("Z:\\lists", "..\\a.mp3"), "Z:\\lists\\..\\a.mp3");
+  EXPECT_EQ(resolveEntry("Z:\\lists", "C:\\abs\\a.mp3"), "C:\\abs\\a.mp3");
+  EXPECT_EQ(resolveEntry("Z:\\lists", "c:/abs/a.mp3"), "c:/abs/a.mp3");
+  EXPECT_EQ(resolveEntry("Z:\\lists", "\\root\\a.mp3"), "Z:\\root\\a.mp3");
+  EXPECT_EQ(resolveEntry("Z:\\lists", "\\\\server\\share\\a.mp3"), "\\\\server\\share\\a.mp3");
+  EXPECT_EQ(resolveEntry("", "a.mp3"), "a.mp3");
+}
+
+TEST(StandinPlaylist, M3uSkipsCommentsAndEmptyLinesAndKeepsBytes) {
+  std::string m3u = "#EXTM3U\r\n#EXTINF:123,Artist - Title\r\na.mp3\r\n\r\n"
+                    "C:\\x\\" + kHyo + ".mp3\n  spaced .mp3\r\nlast.mp3";
+  auto entries = parseM3u(m3u, "Z:\\l");
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[0], "Z:\\l\\a.mp3");
+  EXPECT_EQ(entries[1], "C:\\x\\" + kHyo + ".mp3");
+  EXPECT_EQ(entries[2], "Z:\\l\\  spaced .mp3");
+  EXPECT_EQ(entries[3], "Z:\\l\\last.mp3");
+  EXPECT_TRUE(parseM3u("", "Z:\\l").empty());
+  EXPECT_TRUE(parseM3u("#only\r\n\r\n", "Z:\\l").empty());
+}
+
+TEST(StandinPlaylist, TitleNumbersFromOneAndMarksPause) {
+  std::vector<std::string> entries = {"Z:\\a\\First Song.mp3", "Z:\\a\\" + kHyo + ".mp3"};
+  EXPECT_EQ(titleFor(entries, 0, false, cp932Lead), "1. First Song - Winamp");
+  EXPECT_EQ(titleFor(entries, 1, false, cp932Lead), "2. " + kHyo + " - Winamp");
+  EXPECT_EQ(titleFor(entries, 1, true, cp932Lead), "2. " + kHyo + " - Winamp [Paused]");
+  EXPECT_EQ(titleFor(entries, 2, false, cp932Lead), "Winamp");
+  EXPECT_EQ(titleFor({}, 0, true, cp932Lead), "Winamp");
+}
+
+TEST(StandinScript, OptionsAndStepsInOrder) {
+  auto parsed = parseCommandLine({"--playlist", "l.m3u", "--interval", "300", "--log", "h.log",
+                                  "play", "play:2", "pause", "refresh", "repeat", "config",
+                                  "config:gen_x.dll", "wait:1500", "bench:10", "exit",
+                                  "--exit-after", "9", "--init-failure", "unload"});
+  ASSERT_EQ(parsed.error, "");
+  const HostOptions& o = parsed.options;
+  EXPECT_EQ(o.playlist, "l.m3u");
+  EXPECT_EQ(o.log, "h.log");
+  EXPECT_EQ(o.intervalMs, 300u);
+  EXPECT_EQ(o.exitAfterSeconds, 9u);
+  EXPECT_TRUE(o.unloadOnInitFailure);
+  std::vector<StepKind> kinds;
+  for (const auto& s : o.steps) kinds.push_back(s.kind);
+  EXPECT_EQ(kinds, (std::vector<StepKind>{StepKind::PlayAll, StepKind::PlayIndex, StepKind::Pause,
+                                          StepKind::Refresh, StepKind::Repeat, StepKind::Config,
+                                          StepKind::Config, StepKind::Wait, StepKind::Bench,
+                                          StepKind::Exit}));
+  EXPECT_EQ(o.steps[1].number, 2u);
+  EXPECT_EQ(o.steps[5].name, "");
+  EXPECT_EQ(o.steps[6].name, "gen_x.dll");
+  EXPECT_EQ(o.steps[7].number, 1500u);
+  EXPECT_EQ(o.steps[8].number, 10u);
+  EXPECT_EQ(o.steps[1].text, "play:2");
+}
+
+TEST(StandinScript, DefaultsAndTheBenchmarkFlagRunsFirst) {
+  auto parsed = parseCommandLine({"play:1", "--bench-retitles", "500", "exit"});
+  ASSERT_EQ(parsed.error, "");
+  EXPECT_EQ(parsed.options.intervalMs, 500u);
+  EXPECT_EQ(parsed.options.exitAfterSeconds, 60u);
+  EXPECT_FALSE(parsed.options.unloadOnInitFailure);
+  ASSERT_EQ(parsed.options.steps.size(), 3u);
+  EXPECT_EQ(parsed.options.steps[0].kind, StepKind::Bench);
+  EXPECT_EQ(parsed.options.steps[0].number, 500u);
+  EXPECT_EQ(parsed.options.steps[0].text, "bench:500");
+  EXPECT_EQ(parsed.options.steps[1].kind, StepKind::PlayIndex);
+}
+
+TEST(StandinScript, BadCommandLinesAreRefused) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"jump"},           {"play:"},          {"play:x"},        {"play:-1"},
+      {"pause:1"},        {"exit:now"},       {"wait"},          {"wait:1.5"},
+      {"bench:0"},        {"config:"},        {"--interval"},    {"--interval", "fast"},
+      {"--exit-after", "0"}, {"--bench-retitles", "0"}, {"--init-failure", "ignore"},
+      {"--volume", "3"},  {"wait:1234567890"}};
+  for (const auto& args : bad) {
+    std::string joined;
+    for (const auto& a : args) joined += a + " ";
+    EXPECT_NE(parseCommandLine(args).error, "") << joined;
+  }
+}
+
+TEST(StandinScript, PlayAllIsEachEntryThenTheInterval) {
+  auto steps = expandPlayAll(2, 250);
+  ASSERT_EQ(steps.size(), 4u);
+  EXPECT_EQ(steps[0].kind, StepKind::PlayIndex);
+  EXPECT_EQ(steps[0].number, 0u);
+  EXPECT_EQ(steps[1].kind, StepKind::Wait);
+  EXPECT_EQ(steps[1].number, 250u);
+  EXPECT_EQ(steps[2].number, 1u);
+  EXPECT_EQ(steps[2].text, "play:1");
+  EXPECT_TRUE(expandPlayAll(0, 250).empty());
+}
+
+}  // namespace
+}  // namespace standin
