@@ -27,7 +27,7 @@ void ListViewRows::setCell(int row, int column, const std::string& text) {
 std::string ListViewRows::cellText(int row, int column) {
   // The control tells the copied length only, so the buffer grows until the
   // text leaves room to spare. Two bytes, not one: a double-byte character
-  // that does not fit whole is left out, so a cut text can end a byte short.
+  // that does not fit whole may be left out, so a cut text can end a byte short.
   std::string buffer;
   for (int capacity = 256; capacity < (1 << 30); capacity *= 2) {
     buffer.assign(capacity, '\0');
