@@ -5,10 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <set>
 #include <vector>
 
-#include "common/cp932_texts.h"
 
 namespace tavrik {
 namespace {
@@ -113,25 +111,6 @@ TEST(RuleRows, CommitReplacesTheRulesWithTheRowsInOrder) {
   FakeRows none;
   commitRows(none, rules);
   EXPECT_EQ(rules.count(), 0u);
-}
-
-TEST(RuleRows, FillThenCommitGivesBackTheSameRules) {
-  RuleList original = listOf({kBand, kOdd, kJazz});
-  RuleList rules = original;
-  FakeRows rows;
-  fillRows(rows, rules);
-  commitRows(rows, rules);
-  EXPECT_EQ(rules.rules(), original.rules());
-  EXPECT_EQ(rows.cellReads, 9);
-}
-
-TEST(RuleRows, ColumnsAreTypeValueAndTemplate) {
-  EXPECT_STREQ(kRuleColumns[0].header, texts::kColumnConditionType);
-  EXPECT_STREQ(kRuleColumns[1].header, texts::kColumnConditionValue);
-  EXPECT_STREQ(kRuleColumns[2].header, texts::kColumnTemplatePath);
-  EXPECT_EQ(kRuleColumns[0].widthPixels, 80);
-  EXPECT_EQ(kRuleColumns[1].widthPixels, 80);
-  EXPECT_EQ(kRuleColumns[2].widthPixels, 248);
 }
 
 }  // namespace
