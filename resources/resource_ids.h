@@ -10,3 +10,23 @@
 #define IDS_UNKNOWN_GENRE 5
 #define IDS_RULE_FILE 6
 #define IDS_DEFAULT_TEMPLATE 7
+
+// Dialogs.
+#define IDD_RULE_LIST 4000
+#define IDD_CONDITION 4001
+
+// Controls of the rule list dialog.
+#define IDC_RULE_LIST 4000
+#define IDC_ADD 4001
+#define IDC_DELETE 4002
+
+// Controls of the condition dialog.
+#define IDC_CONDITION_TYPE 4003
+#define IDC_CONDITION_VALUE 4004
+#define IDC_TEMPLATE_PATH 4005
+#define IDC_BROWSE 4006
+
+// Resource type of a dialog's initial control data, named like its dialog:
+// entries of control id, message and data, sent to the controls when the
+// dialog is created (the layout MFC's resource editor wrote).
+#define RT_DIALOG_INIT 240

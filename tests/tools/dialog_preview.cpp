@@ -1,0 +1,97 @@
+// dialog_preview rule-list|condition RECT_FILE
+// Opens one settings dialog, filled with example texts, for a screenshot:
+// once it is painted, writes its screen rectangle ("x y width height") to
+// RECT_FILE, and closes it when that file is deleted (or after a minute).
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "dialog_user.h"
+#include "resources/resource_ids.h"
+#include "ui/condition_dialog_win32.h"
+#include "ui/rule_list_dialog_win32.h"
+
+namespace {
+
+using namespace tavrik;
+using namespace tavrik::testing;
+
+// Example texts in code page 932.
+const char kSouthern[] = "\x83T\x83U\x83\x93\x83I\x81[\x83\x8b\x83X\x83^\x81[\x83Y";  // サザンオールスターズ
+const char kShiina[] = "\x92\xc5\x96\xbc\x97\xd1\x8c\xe7";                                  // 椎名林檎
+const char kEllie[] = "\x82\xa2\x82\xc6\x82\xb5\x82\xcc\x83G\x83\x8a\x81[";          // いとしのエリー
+const char kRock[] = "\x83\x8d\x83" "b\x83N";                                          // ロック
+
+void showWhenPainted(HWND dialog, const std::string& rectFile) {
+  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(1500);
+  RECT r;
+  GetWindowRect(dialog, &r);
+  {
+    std::ofstream out(rectFile);
+    out << r.left << ' ' << r.top << ' ' << (r.right - r.left) << ' ' << (r.bottom - r.top) << '\n';
+  }
+  for (int waited = 0; waited < 60000 && GetFileAttributesA(rectFile.c_str()) != INVALID_FILE_ATTRIBUTES;
+       waited += 50) {
+    Sleep(50);
+  }
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
+}
+
+// Acts on the dialog from a second thread; a dialog that never appears ends
+// the run instead of leaving it open.
+template <typename Act>
+std::thread actOnDialog(Act act) {
+  return std::thread([act] {
+    try {
+      act();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "dialog_preview: %s\n", e.what());
+      closeEveryDialog();
+    }
+  });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: dialog_preview rule-list|condition RECT_FILE\n");
+    return 2;
+  }
+  std::string which = argv[1], rectFile = argv[2];
+  DeleteFileA(rectFile.c_str());
+  if (which == "rule-list") {
+    RuleList rules;
+    rules.append({"ARTIST", kShiina, "C:\\Program Files\\Winamp\\html\\shiina.html"});
+    rules.append({"TITLE", kEllie, "C:\\Program Files\\Winamp\\html\\ellie.html"});
+    rules.append({"GENRE", "Jazz", "C:\\Program Files\\Winamp\\html\\jazz.html"});
+    rules.append({"GENRE", kRock, "C:\\Program Files\\Winamp\\html\\rock.html"});
+    rules.append({"ALBUM", "Kind of Blue", "C:\\Program Files\\Winamp\\html\\blue.html"});
+    std::thread user = actOnDialog([&] {
+      HWND d = waitForDialogWith(IDC_RULE_LIST, "rule list dialog");
+      showWhenPainted(d, rectFile);
+    });
+    CRuleListDlg(rules).DoModal();
+    user.join();
+  } else if (which == "condition") {
+    std::thread user = actOnDialog([&] {
+      HWND d = waitForDialogWith(IDC_CONDITION_TYPE, "condition dialog");
+      HWND types = control(d, IDC_CONDITION_TYPE);
+      send(types, CB_SETCURSEL, send(types, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>("ARTIST")));
+      type(d, IDC_CONDITION_VALUE, kSouthern);
+      type(d, IDC_TEMPLATE_PATH, "C:\\Program Files\\Winamp\\html\\southern.html");
+      showWhenPainted(d, rectFile);
+    });
+    CConditionDlg().DoModal();
+    user.join();
+  } else {
+    std::fprintf(stderr, "unknown dialog: %s\n", which.c_str());
+    return 2;
+  }
+  return 0;
+}
