@@ -1,15 +1,10 @@
 // The module's face toward the host: the one export, the descriptor, and the
-// init, config and quit callbacks.
+// init, config and quit callbacks. Nothing thrown may reach the host.
 #include <windows.h>
 
-#include <memory>
-
-#include "common/file_system_win32.h"
-#include "common/module_services_win32.h"
-#include "pipeline/host_window_hook_win32.h"
 #include "plugin/plugin_descriptor.h"
-#include "rules/rule_list.h"
-#include "rules/rule_store.h"
+#include "plugin/plugin_lifecycle.h"
+#include "plugin/plugin_shell_win32.h"
 
 namespace tavrik {
 namespace {
@@ -21,33 +16,46 @@ void __cdecl quit();
 PluginDescriptor descriptor = {kPluginInterfaceVersion, "Tavrik plug-in (gen_tavrik.dll)",
                                init, config, quit, nullptr, nullptr};
 
-// Process-wide state, alive from init to quit.
-struct Plugin {
-  explicit Plugin(HWND host) : services(host), store(files, services) {}
-  Win32FileSystem files;
-  Win32ModuleServices services;
-  RuleStore store;
-  RuleList rules;
-};
-std::unique_ptr<Plugin> plugin;
+// Made by init and ended by quit, never by a global destructor: those run
+// inside the loader lock, where freeing the tag library is not allowed. A
+// host that unloads without quit leaves them to the process's end.
+Win32Shell* shell = nullptr;
+PluginLifecycle* lifecycle = nullptr;
 
 int __cdecl init() {
   try {
-    plugin = std::make_unique<Plugin>(descriptor.hwndParent);
-    installHostWindowHook(descriptor.hwndParent);
-    return plugin->store.loadRules(plugin->rules) ? 0 : -1;
+    shell = new Win32Shell(descriptor.hwndParent);
+    lifecycle = new PluginLifecycle(*shell);
+    return lifecycle->init();
   } catch (...) {
+    // Whatever failed, no hook may be left pointing into a module the host
+    // is about to unload.
+    try {
+      if (shell) {
+        shell->enablePipeline(false);
+        if (!shell->removeHook()) shell->pinModule();
+      }
+    } catch (...) {
+    }
     return -1;
   }
 }
 
-void __cdecl config() {}
+void __cdecl config() {
+  try {
+    if (lifecycle) lifecycle->config();
+  } catch (...) {
+  }
+}
 
 void __cdecl quit() {
   try {
-    if (!plugin) return;
-    plugin->store.saveRules(plugin->rules);
-    removeHostWindowHook(descriptor.hwndParent);
+    if (!lifecycle) return;
+    lifecycle->quit();
+    delete lifecycle;
+    delete shell;
+    lifecycle = nullptr;
+    shell = nullptr;
   } catch (...) {
   }
 }

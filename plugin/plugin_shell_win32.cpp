@@ -1,0 +1,45 @@
+#include "plugin/plugin_shell_win32.h"
+
+#include <cstdint>
+
+#include "ui/rule_list_dialog_win32.h"
+
+namespace tavrik {
+
+Win32Shell::Win32Shell(HWND host)
+    : host_(host),
+      services_(host),
+      store_(files_, services_),
+      tags_(loader_, services_, reinterpret_cast<std::uintptr_t>(host)),
+      encoder_(windows_),
+      requests_(host),
+      handler_(requests_, tags_, encoder_, rules_, files_, defaultTemplatePath(services_)) {}
+
+void Win32Shell::installHook() { installHostWindowHook(host_); }
+
+bool Win32Shell::removeHook() { return removeHostWindowHook(host_); }
+
+void Win32Shell::pinModule() {
+  HMODULE pinned = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                     reinterpret_cast<LPCSTR>(&HostWindowHook), &pinned);
+}
+
+bool Win32Shell::bindTagLibrary() { return tags_.bindTagLibrary(); }
+
+void Win32Shell::releaseTagLibrary() { tags_.releaseTagLibrary(); }
+
+bool Win32Shell::loadRules() { return store_.loadRules(rules_); }
+
+void Win32Shell::saveRules() { store_.saveRules(rules_); }
+
+void Win32Shell::enablePipeline(bool enabled) { setTitleChangeHandler(enabled ? &handler_ : nullptr); }
+
+void Win32Shell::runSettingsDialog() {
+  // Built from this module's resources, with no owner; the answer does not
+  // matter, since OK has already replaced the rules.
+  CRuleListDlg dialog(rules_);
+  dialog.DoModal();
+}
+
+}  // namespace tavrik

@@ -1,0 +1,287 @@
+// The whole plug-in in a player: the stand-in host loads the real
+// gen_tavrik.dll from its Plugins folder, the plug-in binds the stand-in tag
+// library beside the host and types into the stand-in encoder, each its own
+// process, on real tagged audio files.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "common/cp932_texts.h"
+#include "common/win32_handles.h"
+#include "standin_encoder_process.h"
+#include "win_test_support.h"
+
+namespace tavrik {
+namespace {
+
+using testing::Lines;
+using testing::operator+;
+using testing::readFileBytes;
+using testing::StandinEncoder;
+using testing::wholeDelivery;
+using testing::writeFileBytes;
+
+Lines splitLines(const std::string& text) {
+  Lines lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// Host log lines without their leading milliseconds.
+Lines hostEvents(const std::string& log) {
+  Lines events;
+  for (const std::string& line : splitLines(log)) {
+    std::size_t space = line.find(' ');
+    events.push_back(space == std::string::npos ? line : line.substr(space + 1));
+  }
+  return events;
+}
+
+bool contains(const Lines& lines, const std::string& wanted) {
+  return std::find(lines.begin(), lines.end(), wanted) != lines.end();
+}
+
+std::string audio(const std::string& name) { return testing::buildPath("audio\\" + name); }
+
+// A player's folder: the host, the tag library beside it, and the plug-in with
+// its rule file and default template in Plugins.
+class PlayerFolder {
+ public:
+  explicit PlayerFolder(const std::string& name) {
+    folder = testing::freshFolder("e2e-" + name);
+    plugins = folder + "\\Plugins";
+    CreateDirectoryA(plugins.c_str(), nullptr);
+    CopyFileA(testing::buildPath("standin_host.exe").c_str(), (folder + "\\standin_host.exe").c_str(), FALSE);
+    CopyFileA(testing::buildPath("taglib\\mp3infp.dll").c_str(), (folder + "\\mp3infp.dll").c_str(), FALSE);
+    CopyFileA(testing::buildPath("gen_tavrik.dll").c_str(), (plugins + "\\gen_tavrik.dll").c_str(), FALSE);
+    ruleFile = plugins + "\\gen_tavrik.cfg";
+    libraryLog = folder + "\\mp3infp.log";
+    SetEnvironmentVariableA("STANDIN_MP3INFP_LOG", libraryLog.c_str());
+    SetEnvironmentVariableA("STANDIN_MP3INFP_VERSION", nullptr);
+  }
+
+  void playlist(const Lines& entries) {
+    std::string m3u = "#EXTM3U\r\n";
+    for (const std::string& entry : entries) m3u += entry + "\r\n";
+    writeFileBytes(folder + "\\list.m3u", m3u);
+  }
+
+  // Runs the host with `steps` until it ends by itself (at most a minute).
+  // Answers the host's exit code, or -1 when it had to be ended.
+  int runHost(const std::string& steps, const std::string& options = "") {
+    std::string command = "\"" + folder + "\\standin_host.exe\" --playlist \"" + folder +
+                          "\\list.m3u\" --log \"" + folder + "\\host.log\" --exit-after 50 " +
+                          options + " " + steps;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &info)) {
+      return -2;
+    }
+    UniqueKernelHandle process(info.hProcess), thread(info.hThread);
+    hostProcessId = info.dwProcessId;
+    if (whileRunning) whileRunning();
+    if (WaitForSingleObject(process.get(), 60000) == WAIT_TIMEOUT) {
+      TerminateProcess(process.get(), 99);
+      return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    return static_cast<int>(code);
+  }
+
+  Lines hostLog() const { return hostEvents(readFileBytes(folder + "\\host.log")); }
+  Lines libraryEvents() const { return splitLines(readFileBytes(libraryLog)); }
+
+  std::string folder, plugins, ruleFile, libraryLog;
+  DWORD hostProcessId = 0;
+  std::function<void()> whileRunning;
+};
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(GetACP(), 932u);
+    ASSERT_TRUE(encoder.waitUntilReady());
+  }
+  StandinEncoder encoder{::testing::UnitTest::GetInstance()->current_test_info()->name(), ""};
+};
+
+TEST_F(EndToEnd, EveryNewTrackReachesTheEncoderThroughTheRulesAndTemplates) {
+  PlayerFolder player("tracks");
+  const std::string rules = "ARTIST\tV2 Artist\t" + player.folder + "\\band.html\r\n" +
+                            "GENRE\tAmbient\t" + player.folder + "\\wave.html\r\n";
+  writeFileBytes(player.ruleFile, rules);
+  writeFileBytes(player.plugins + "\\default.html", "<p>#ARTIST - #TITLE</p>\r\n\t<i>#ALBUM</i>\r\n");
+  writeFileBytes(player.folder + "\\band.html", "<b>#TITLE</b> (#GENRE)");
+  writeFileBytes(player.folder + "\\wave.html", "~#TITLE~");
+  player.playlist({audio("v23.mp3"), audio("markup.mp3"), audio("v24_japanese.mp3"),
+                   audio("notag.mp3"), audio("info.wav")});
+
+  // Pause, refresh and repeat retitle the host without changing the track.
+  EXPECT_EQ(player.runHost("play:0 pause pause refresh repeat play:1 play:2 refresh play:3 play:4 exit"), 0);
+
+  const std::vector<std::string> expected = {
+      "<b>V2 Title</b> (Rock)",
+      "<p>Tom &amp; Jerry - Rock &amp; Roll &lt;Live&gt; &quot;x&quot;</p><i>Bob's &lt;Best&gt;</i>",
+      "<p>\x89\xcc\x8e\xe8 - \x83\x65\x83\x58\x83\x67\x8b\xc8</p><i>\x83\x41\x83\x8b\x83\x6f\x83\x80</i>",
+      "<p>Unknown Artist - Unknown Title</p><i>Unknown Album</i>",
+      "~Wave Title~"};
+  EXPECT_EQ(encoder.texts(), expected);
+  Lines all;
+  for (const std::string& text : expected) all = all + wholeDelivery(text);
+  EXPECT_EQ(encoder.messages(), all);
+
+  Lines host = player.hostLog();
+  EXPECT_TRUE(contains(host, "loaded gen_tavrik.dll version=0x10 description=Tavrik plug-in (gen_tavrik.dll)"));
+  EXPECT_TRUE(contains(host, "init gen_tavrik.dll answer=0"));
+  EXPECT_TRUE(contains(host, "unloaded gen_tavrik.dll still-mapped=no"));
+  EXPECT_TRUE(contains(host, "wndproc restored: yes"));
+  EXPECT_EQ(player.libraryEvents(), (Lines{"attach", "detach unload"}));
+  // Quit wrote the rules back as they were read.
+  EXPECT_EQ(readFileBytes(player.ruleFile), rules);
+}
+
+TEST_F(EndToEnd, AFileWhoseTagsFailIsSkippedUntilAnotherFileComes) {
+  PlayerFolder player("unreadable");
+  writeFileBytes(player.ruleFile, "");
+  writeFileBytes(player.plugins + "\\default.html", "#TITLE");
+  player.playlist({audio("empty.mp3"), audio("v23.mp3"), player.folder + "\\missing.mp3"});
+  EXPECT_EQ(player.runHost("play:0 repeat refresh play:1 play:0 play:2 repeat play:1 exit"), 0);
+  EXPECT_EQ(encoder.texts(), (std::vector<std::string>{"V2 Title", "V2 Title"}));
+}
+
+TEST_F(EndToEnd, AMissingTemplateDeliversTheEmptyText) {
+  PlayerFolder player("no-template");
+  writeFileBytes(player.ruleFile, "");
+  player.playlist({audio("v23.mp3"), audio("v1.mp3")});
+  EXPECT_EQ(player.runHost("play:0 exit"), 0);
+  EXPECT_EQ(encoder.messages(), wholeDelivery(""));
+}
+
+struct InitFailure {
+  const char* name;
+  const char* message;
+};
+
+TEST_F(EndToEnd, EachInitFailureShowsItsMessageAndLeavesTheHostAndTheRuleFileAlone) {
+  const InitFailure failures[] = {{"no-library", texts::kTagLibraryMissingMessage},
+                                  {"old-library", texts::kTagLibraryTooOldMessage},
+                                  {"no-rule-file", texts::kRuleFileMissingMessage}};
+  for (const InitFailure& failure : failures) {
+    SCOPED_TRACE(failure.name);
+    PlayerFolder player(failure.name);
+    const std::string rules = "TITLE\tV2 Title\tx.html\n";
+    writeFileBytes(player.ruleFile, rules);
+    writeFileBytes(player.plugins + "\\default.html", "#TITLE");
+    player.playlist({audio("v23.mp3")});
+    std::string name = failure.name;
+    if (name == "no-library") DeleteFileA((player.folder + "\\mp3infp.dll").c_str());
+    if (name == "old-library") SetEnvironmentVariableA("STANDIN_MP3INFP_VERSION", "0x226");
+    if (name == "no-rule-file") DeleteFileA(player.ruleFile.c_str());
+
+    testing::MessageBoxWatcher watcher(true, texts::kErrorTitle);
+    // The host keeps the plug-in, so config and quit still come.
+    EXPECT_EQ(player.runHost("play:0 config exit", "--init-failure keep"), 0);
+    auto seen = watcher.seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, failure.message);
+
+    Lines host = player.hostLog();
+    EXPECT_TRUE(contains(host, "init gen_tavrik.dll answer=-1"));
+    EXPECT_TRUE(contains(host, "config gen_tavrik.dll returned"));
+    EXPECT_TRUE(contains(host, "wndproc restored: yes"));
+    EXPECT_TRUE(contains(host, "unloaded gen_tavrik.dll still-mapped=no"));
+    if (name != "no-rule-file") {
+      EXPECT_EQ(readFileBytes(player.ruleFile), rules);
+    }
+    if (name == "old-library") {
+      EXPECT_EQ(player.libraryEvents(), (Lines{"attach", "detach unload"}));
+    }
+  }
+  SetEnvironmentVariableA("STANDIN_MP3INFP_VERSION", nullptr);
+  EXPECT_TRUE(encoder.messages().empty());
+}
+
+TEST_F(EndToEnd, ARuleFileThatCannotBeWrittenAtQuitIsReportedAndKept) {
+  PlayerFolder player("locked-at-quit");
+  const std::string rules = "ARTIST\tV2 Artist\tband.html\n";
+  writeFileBytes(player.ruleFile, rules);
+  writeFileBytes(player.plugins + "\\default.html", "#TITLE");
+  player.playlist({audio("v23.mp3")});
+  // Once init has read the rules, another program holds the file open.
+  UniqueFile holder;
+  player.whileRunning = [&] {
+    for (int i = 0; i < 2000; ++i) {
+      if (contains(player.hostLog(), "init gen_tavrik.dll answer=0")) break;
+      Sleep(10);
+    }
+    holder.reset(CreateFileA(player.ruleFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  };
+  testing::MessageBoxWatcher watcher(true, texts::kErrorTitle);
+  EXPECT_EQ(player.runHost("wait:1500 play:0 exit"), 0);
+  ASSERT_TRUE(holder);
+  holder.reset();
+  auto seen = watcher.seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, texts::kRuleFileWriteFailedMessage);
+  EXPECT_EQ(readFileBytes(player.ruleFile), rules);
+  EXPECT_EQ(player.libraryEvents(), (Lines{"attach", "detach unload"}));
+  EXPECT_TRUE(contains(player.hostLog(), "wndproc restored: yes"));
+}
+
+HWND findSettingsDialog(DWORD process) {
+  struct Search {
+    DWORD process;
+    HWND found = nullptr;
+  } search{process};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char title[64] = {};
+        GetWindowTextA(window, title, sizeof title);
+        if (owner == s->process && std::string(title) == "gen_tavrik setting") {
+          s->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST_F(EndToEnd, ConfigShowsTheRulesAndQuitWritesWhatTheDialogConfirmed) {
+  PlayerFolder player("config");
+  // Written with LF only: the save after OK comes back with CR LF.
+  writeFileBytes(player.ruleFile, "ARTIST\tA\ta.html\nGENRE\tG\tg.html\n");
+  writeFileBytes(player.plugins + "\\default.html", "#TITLE");
+  player.playlist({audio("v23.mp3"), audio("v1.mp3")});
+  LRESULT rows = -1;
+  player.whileRunning = [&] {
+    for (int i = 0; i < 2000; ++i) {
+      HWND dialog = findSettingsDialog(player.hostProcessId);
+      if (dialog) {
+        Sleep(100);
+        rows = SendMessageA(GetDlgItem(dialog, 4000), 0x1004 /* LVM_GETITEMCOUNT */, 0, 0);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      Sleep(10);
+    }
+  };
+  EXPECT_EQ(player.runHost("play:0 config play:1 exit"), 0);
+  EXPECT_EQ(rows, 2);
+  EXPECT_EQ(readFileBytes(player.ruleFile), "ARTIST\tA\ta.html\r\nGENRE\tG\tg.html\r\n");
+  // The track before and after the dialog both arrived.
+  EXPECT_EQ(encoder.texts(), (std::vector<std::string>{"V2 Title", "V1 Title"}));
+}
+
+}  // namespace
+}  // namespace tavrik
