@@ -61,10 +61,11 @@ bool parseStep(const std::string& text, Step& step) {
     step.name = argument;
     return true;
   }
-  if (word == "wait" || word == "bench") {
+  if (word == "wait" || word == "bench" || word == "bench-tracks") {
     if (!parseNumber(argument, number)) return false;
-    if (word == "bench" && number == 0) return false;
-    step = makeStep(word == "wait" ? StepKind::Wait : StepKind::Bench, number, text);
+    if (word != "wait" && number == 0) return false;
+    StepKind kind = word == "wait" ? StepKind::Wait : word == "bench" ? StepKind::Bench : StepKind::BenchTracks;
+    step = makeStep(kind, number, text);
     return true;
   }
   return false;

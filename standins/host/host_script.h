@@ -8,11 +8,11 @@
 
 namespace standin {
 
-enum class StepKind { PlayAll, PlayIndex, Pause, Refresh, Repeat, Config, Wait, Bench, Exit };
+enum class StepKind { PlayAll, PlayIndex, Pause, Refresh, Repeat, Config, Wait, Bench, BenchTracks, Exit };
 
 struct Step {
   StepKind kind = StepKind::Exit;
-  unsigned long number = 0;  // play:N index, wait:MS milliseconds, bench:N count
+  unsigned long number = 0;  // play:N index, wait:MS milliseconds, bench:N and bench-tracks:N count
   std::string name;          // config:NAME, the plug-in's file name (empty: all)
   std::string text;          // the step as written, for the log
 };

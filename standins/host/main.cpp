@@ -3,6 +3,8 @@
 // retitles its main window as a script from its command line says.
 #include <windows.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -62,6 +64,7 @@ class Player {
   void playEntry(unsigned long index);
   void retitle();
   void bench(unsigned long count);
+  void benchTracks(unsigned long count);
   void leave();
 
   HostOptions options_;
@@ -204,6 +207,9 @@ void Player::runStep(const Step& step, unsigned long& delayMs) {
     case StepKind::Wait:
       delayMs = step.number;
       break;
+    case StepKind::BenchTracks:
+      benchTracks(step.number);
+      break;
     case StepKind::Bench:
       bench(step.number);
       break;
@@ -245,6 +251,37 @@ void Player::bench(unsigned long count) {
   char text[160];
   std::snprintf(text, sizeof text, "bench retitles=%lu total_us=%.1f mean_us=%.3f", count,
                 totalUs, totalUs / count);
+  log_.line(text);
+}
+
+// Times `count` track changes, going round the playlist: each retitle of the
+// window is timed from the call until it returns, that is, until everything
+// a plug-in does synchronously for the new track has been done.
+void Player::benchTracks(unsigned long count) {
+  if (entries_.size() < 2) {
+    log_.line("error bench-tracks needs two entries");
+    return;
+  }
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  std::vector<double> micros;
+  micros.reserve(count);
+  for (unsigned long i = 0; i < count; ++i) {
+    current_ = (current_ + 1) % entries_.size();
+    paused_ = false;
+    std::string title = titleFor(entries_, current_, paused_, isLeadByte);
+    LARGE_INTEGER begin, end;
+    QueryPerformanceCounter(&begin);
+    SetWindowTextA(window_, title.c_str());
+    QueryPerformanceCounter(&end);
+    micros.push_back(static_cast<double>(end.QuadPart - begin.QuadPart) * 1e6 /
+                     static_cast<double>(frequency.QuadPart));
+  }
+  std::sort(micros.begin(), micros.end());
+  auto at = [&](double share) { return micros[static_cast<std::size_t>(share * (micros.size() - 1))]; };
+  char text[200];
+  std::snprintf(text, sizeof text, "bench-tracks changes=%lu median_us=%.1f p95_us=%.1f max_us=%.1f", count,
+                at(0.5), at(0.95), micros.back());
   log_.line(text);
 }
 
