@@ -14,21 +14,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "../gen_interface.h"
+
 namespace {
 
-// The player's record, declared here as any plug-in does.
-struct GeneralPurposePlugin {
-  int version;
-  const char* description;
-  int(__cdecl* init)();
-  void(__cdecl* config)();
-  void(__cdecl* quit)();
-  HWND hwndParent;
-  HINSTANCE hDllInstance;
-};
+using standin::GeneralPurposePlugin;
+using standin::kIpcGetListPos;
+using standin::kIpcGetPlaylistFile;
 
-constexpr LPARAM kIpcGetListPos = 125;
-constexpr LPARAM kIpcGetPlaylistFile = 211;
 
 HINSTANCE self = nullptr;
 WNDPROC previous = nullptr;
