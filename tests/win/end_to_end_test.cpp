@@ -285,3 +285,34 @@ TEST_F(EndToEnd, ConfigShowsTheRulesAndQuitWritesWhatTheDialogConfirmed) {
 
 }  // namespace
 }  // namespace tavrik
+
+namespace tavrik {
+namespace {
+
+// Read-only is a permission, which an administrator (root, under Wine) does
+// not meet; ctest runs this case once more as an unprivileged user.
+TEST_F(EndToEnd, AReadOnlyRuleFileIsReportedAtQuitAndKept) {
+  PlayerFolder player("read-only");
+  const std::string rules = "ARTIST\tSomeone Else\tband.html\n";
+  writeFileBytes(player.ruleFile, rules);
+  writeFileBytes(player.plugins + "\\default.html", "#TITLE");
+  player.playlist({audio("v23.mp3")});
+  ASSERT_TRUE(SetFileAttributesA(player.ruleFile.c_str(), FILE_ATTRIBUTE_READONLY));
+  UniqueFile writable(CreateFileA(player.ruleFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+  if (writable) GTEST_SKIP() << "an administrator may write read-only files";
+
+  testing::MessageBoxWatcher watcher(true, texts::kErrorTitle);
+  EXPECT_EQ(player.runHost("play:0 exit"), 0);
+  auto seen = watcher.seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, texts::kRuleFileWriteFailedMessage);
+  EXPECT_EQ(readFileBytes(player.ruleFile), rules);
+  EXPECT_EQ(player.libraryEvents(), (Lines{"attach", "detach unload"}));
+  EXPECT_EQ(encoder.texts(), (std::vector<std::string>{"V2 Title"}));
+  EXPECT_TRUE(contains(player.hostLog(), "wndproc restored: yes"));
+  SetFileAttributesA(player.ruleFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+}  // namespace
+}  // namespace tavrik
