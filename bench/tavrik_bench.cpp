@@ -40,6 +40,7 @@ class MemoryFiles : public FileSystem {
       offset += n;
       return n;
     }
+    std::size_t sizeHint() override { return content.size(); }
     const std::string& content;
     std::size_t offset = 0;
   };
@@ -61,6 +62,13 @@ class DiskFiles : public FileSystem {
     ~Reader() override { std::fclose(file); }
     std::size_t read(char* buffer, std::size_t capacity) override {
       return std::fread(buffer, 1, capacity, file);
+    }
+    std::size_t sizeHint() override {
+      long here = std::ftell(file);
+      std::fseek(file, 0, SEEK_END);
+      long size = std::ftell(file);
+      std::fseek(file, here, SEEK_SET);
+      return size > 0 ? static_cast<std::size_t>(size) : 0;
     }
     FILE* file;
   };
@@ -101,15 +109,17 @@ void renderBench(benchmark::State& state, std::size_t size, std::size_t every) {
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));
 }
 
-void BM_Memcpy_1MiB(benchmark::State& state) {
-  std::string source(1 << 20, 'x'), target(1 << 20, '\0');
+void memcpyBench(benchmark::State& state, std::size_t size) {
+  std::string source(size, 'x'), target(size, '\0');
   for (auto _ : state) {
     std::memcpy(target.data(), source.data(), source.size());
     benchmark::DoNotOptimize(target.data());
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(state.iterations() * (1 << 20));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));
 }
+void BM_Memcpy_1MiB(benchmark::State& s) { memcpyBench(s, 1 << 20); }
+void BM_Memcpy_8MiB(benchmark::State& s) { memcpyBench(s, 8 << 20); }
 void BM_Render_1MiB_Every1KiB(benchmark::State& s) { renderBench(s, 1 << 20, 1024); }
 void BM_Render_1MiB_Every16B(benchmark::State& s) { renderBench(s, 1 << 20, 16); }
 void BM_Render_8MiB_Every1KiB(benchmark::State& s) { renderBench(s, 8 << 20, 1024); }
@@ -125,11 +135,16 @@ void writeRuleFile() {
   }
 }
 
+// The reference: the file's bytes into memory with the C library alone.
 void BM_ReadRuleFile_100k(benchmark::State& state) {
-  DiskFiles files;
   for (auto _ : state) {
-    auto file = files.openExclusive(kRuleFile);
-    std::string bytes = readWhole(*file);
+    FILE* file = std::fopen(kRuleFile, "rb");
+    std::fseek(file, 0, SEEK_END);
+    std::string bytes(static_cast<std::size_t>(std::ftell(file)), '\0');
+    std::fseek(file, 0, SEEK_SET);
+    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    benchmark::DoNotOptimize(got);
     benchmark::DoNotOptimize(bytes.data());
   }
 }
@@ -138,13 +153,18 @@ void BM_LoadRules_100k(benchmark::State& state) {
   BenchServices services;
   for (auto _ : state) {
     RuleStore store(files, services);
-    RuleList rules;
-    if (!store.loadRules(rules) || rules.count() != 100000) state.SkipWithError("load failed");
-    benchmark::DoNotOptimize(rules.count());
+    auto rules = std::make_unique<RuleList>();
+    if (!store.loadRules(*rules) || rules->count() != 100000) state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(rules->count());
+    // Freeing the list is not part of loading it.
+    state.PauseTiming();
+    rules.reset();
+    state.ResumeTiming();
   }
 }
 
 BENCHMARK(BM_Memcpy_1MiB);
+BENCHMARK(BM_Memcpy_8MiB);
 BENCHMARK(BM_Render_1MiB_Every1KiB);
 BENCHMARK(BM_Render_1MiB_Every16B);
 BENCHMARK(BM_Render_8MiB_Every1KiB);
@@ -166,6 +186,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
 void printRatio(RatioReporter& r, const char* what, const char* a, const char* b, double target) {
   if (!r.nanoseconds.count(a) || !r.nanoseconds.count(b)) return;
   double ratio = r.nanoseconds[a] / r.nanoseconds[b];
+  if (target <= 0) {
+    std::printf("%-52s %8.2fx  (for comparison)\n", what, ratio);
+    return;
+  }
   std::printf("%-52s %8.2fx  (target <= %.0fx: %s)\n", what, ratio, target,
               ratio <= target ? "met" : "MISSED");
 }
@@ -189,6 +213,9 @@ int main(int argc, char** argv) {
              "BM_Render_1MiB_Every16B", "BM_Memcpy_1MiB", 20);
   printRatio(reporter, "render 8 MiB / render 1 MiB", "BM_Render_8MiB_Every1KiB",
              "BM_Render_1MiB_Every1KiB", 9);
+  // For comparison, not a target: 8 MiB no longer fit the processor's cache.
+  printRatio(reporter, "memcpy 8 MiB / memcpy 1 MiB (the cache's share)", "BM_Memcpy_8MiB",
+             "BM_Memcpy_1MiB", 0);
   printRatio(reporter, "load 100,000 rules / read the file into memory", "BM_LoadRules_100k",
              "BM_ReadRuleFile_100k", 5);
   std::remove(kRuleFile);

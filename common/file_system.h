@@ -15,6 +15,9 @@ class InputFile {
   // Reads up to `capacity` bytes; answers how many arrived (0 at the end or on
   // a read error).
   virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
+  // How many bytes the file holds as far as is known at opening, 0 when not
+  // known; only used to reserve room, so the file may still differ.
+  virtual std::size_t sizeHint() { return 0; }
 };
 
 class FileSystem {
@@ -31,5 +34,10 @@ class FileSystem {
 
 // Reads an opened file to its end.
 std::string readWhole(InputFile& file);
+
+// Reads `file` in chunks of `chunkSize` bytes, appending each to `content` up
+// to its first NUL when `stopAtNul`, until a read answers less than a whole
+// chunk.
+void readChunks(InputFile& file, std::size_t chunkSize, bool stopAtNul, std::string& content);
 
 }  // namespace tavrik

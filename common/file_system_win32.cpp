@@ -18,6 +18,13 @@ class Win32InputFile final : public InputFile {
     if (!ReadFile(file_.get(), buffer, ask, &got, nullptr)) return 0;
     return got;
   }
+  std::size_t sizeHint() override {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file_.get(), &size) || size.QuadPart < 0) return 0;
+    // A size the address space cannot hold is no useful hint.
+    if (static_cast<unsigned long long>(size.QuadPart) > (1ull << 30)) return 0;
+    return static_cast<std::size_t>(size.QuadPart);
+  }
 
  private:
   UniqueFile file_;

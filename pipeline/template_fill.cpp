@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "common/text.h"
 #include "pipeline/template_renderer.h"
@@ -24,8 +29,34 @@ std::array<std::string, 5> escapedValues(const TrackTags& tags) {
           escapeMarkup(tags.comment), escapeMarkup(tags.genre)};
 }
 
-bool startsWith(std::string_view text, std::size_t at, std::string_view what) {
-  return text.size() - at >= what.size() && std::memcmp(text.data() + at, what.data(), what.size()) == 0;
+// The first eight bytes of a placeholder and which of them count, as one
+// little-endian word each: a candidate is checked with one compare.
+struct PlaceholderWord {
+  std::uint64_t bytes = 0;
+  std::uint64_t mask = 0;
+};
+
+constexpr PlaceholderWord wordOf(std::string_view placeholder) {
+  PlaceholderWord word;
+  for (std::size_t i = 0; i < placeholder.size() && i < 8; ++i) {
+    word.bytes |= std::uint64_t{static_cast<unsigned char>(placeholder[i])} << (8 * i);
+    word.mask |= std::uint64_t{0xFF} << (8 * i);
+  }
+  return word;
+}
+
+constexpr std::array<PlaceholderWord, 5> kPlaceholderWords = {
+    wordOf(kPlaceholders[0]), wordOf(kPlaceholders[1]), wordOf(kPlaceholders[2]),
+    wordOf(kPlaceholders[3]), wordOf(kPlaceholders[4])};
+
+bool startsWith(std::string_view text, std::size_t at, int k) {
+  if (text.size() - at >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + at, 8);
+    return (word & kPlaceholderWords[k].mask) == kPlaceholderWords[k].bytes;
+  }
+  std::string_view what = kPlaceholders[k];
+  return text.size() - at >= what.size() && text.compare(at, what.size(), what) == 0;
 }
 
 // Which placeholder starts at `at` (a '#'), if any.
@@ -33,14 +64,49 @@ int placeholderAt(std::string_view text, std::size_t at) {
   if (at + 1 >= text.size()) return -1;
   switch (text[at + 1]) {
     case 'A':
-      if (startsWith(text, at, kPlaceholders[0])) return 0;
-      if (startsWith(text, at, kPlaceholders[2])) return 2;
+      if (startsWith(text, at, 0)) return 0;
+      if (startsWith(text, at, 2)) return 2;
       return -1;
-    case 'T': return startsWith(text, at, kPlaceholders[1]) ? 1 : -1;
-    case 'C': return startsWith(text, at, kPlaceholders[3]) ? 3 : -1;
-    case 'G': return startsWith(text, at, kPlaceholders[4]) ? 4 : -1;
+    case 'T': return startsWith(text, at, 1) ? 1 : -1;
+    case 'C': return startsWith(text, at, 3) ? 3 : -1;
+    case 'G': return startsWith(text, at, 4) ? 4 : -1;
     default: return -1;
   }
+}
+
+// A growing output that is written through a pointer, eight bytes at a time.
+class Output {
+ public:
+  explicit Output(std::size_t expected) : text_(expected + 64, '\0'), at_(text_.data()) {}
+  // Room for `count` more bytes.
+  char* reserve(std::size_t count) {
+    std::size_t used = static_cast<std::size_t>(at_ - text_.data());
+    if (text_.size() - used < count) {
+      text_.resize(std::max(text_.size() * 2, used + count + 64));
+      at_ = text_.data() + used;
+    }
+    return at_;
+  }
+  void advance(std::size_t count) { at_ += count; }
+  std::string finish() {
+    text_.resize(static_cast<std::size_t>(at_ - text_.data()));
+    return std::move(text_);
+  }
+
+ private:
+  std::string text_;
+  char* at_;
+};
+
+// A nonzero mask whose lowest set bit lies in the first byte of `word`
+// (little-endian) that is one of `patterns`.
+std::uint64_t specialBytes(std::uint64_t word, const std::array<std::uint64_t, 4>& patterns) {
+  std::uint64_t any = 0;
+  for (std::uint64_t pattern : patterns) {
+    std::uint64_t x = word ^ pattern;
+    any |= (x - 0x0101010101010101ull) & ~x;
+  }
+  return any & 0x8080808080808080ull;
 }
 
 // One left-to-right scan that gives the same text as the five passes, as
@@ -48,41 +114,100 @@ int placeholderAt(std::string_view text, std::size_t at) {
 // none of the values holds a '#', and no stray '#' stands close enough before
 // a placeholder to join with the value that replaces it ("#TI" + "#ARTIST"
 // with the artist "TLE" would make a "#TITLE"). Otherwise nothing.
+//
+// Eight bytes are checked at a time for '#', CR, LF and TAB, and copied as
+// one when they hold none of them.
 std::optional<std::string> fillInOneScan(const std::string& content,
                                          std::array<std::string, 5> values) {
   const ByteRemover flatten(kRemoved);
-  std::size_t longest = 0;
-  for (std::string& value : values) {
-    if (value.find('#') != std::string::npos) return std::nullopt;
-    flatten.removeFrom(value);
-    longest = std::max(longest, value.size());
+  std::array<std::size_t, 5> lengths{};
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    if (values[k].find('#') != std::string::npos) return std::nullopt;
+    flatten.removeFrom(values[k]);
+    // Sixteen spare bytes let short values go out as one 16-byte copy.
+    lengths[k] = values[k].size();
+    values[k].append(16, '\0');
   }
-  std::string out;
-  out.reserve(content.size() + content.size() / 8 * (longest > 7 ? longest - 5 : 1));
+  constexpr auto spread = [](unsigned char c) { return 0x0101010101010101ull * c; };
+  const std::array<std::uint64_t, 4> patterns = {spread('#'), spread('\r'), spread('\n'),
+                                                 spread('\t')};
+  Output out(content.size());
   const char* data = content.data();
   const std::size_t size = content.size();
-  std::size_t done = 0;
+  std::size_t at = 0;
   std::size_t lastStray = std::string::npos;
-  for (;;) {
-    const void* found = std::memchr(data + done, '#', size - done);
-    std::size_t hash = found ? static_cast<const char*>(found) - data : size;
-    std::size_t start = out.size();
-    out.append(data + done, hash - done);
-    flatten.removeFrom(out, start);
-    if (hash == size) return out;
+  auto special = [&](std::size_t hash) -> bool {  // handles the byte at `hash`; false: give up
+    char c = data[hash];
+    if (c != '#') {
+      at = hash + 1;  // CR, LF or TAB: dropped
+      return true;
+    }
     int k = placeholderAt(content, hash);
     if (k < 0) {
       lastStray = hash;
-      out.push_back('#');
-      done = hash + 1;
+      *out.reserve(1) = '#';
+      out.advance(1);
+      at = hash + 1;
+      return true;
+    }
+    if (lastStray != std::string::npos && hash - lastStray <= kMaxPlaceholderTail) return false;
+    const std::size_t length = lengths[k];
+    char* to = out.reserve(length + 16);
+    if (length <= 16) {
+      std::memcpy(to, values[k].data(), 16);
+    } else {
+      std::memcpy(to, values[k].data(), length);
+    }
+    out.advance(length);
+    at = hash + kPlaceholders[k].size();
+    return true;
+  };
+#if defined(__SSE2__)
+  // Sixteen bytes at a time where the processor has SSE2 (every x86-64).
+  const __m128i hashes = _mm_set1_epi8('#'), crs = _mm_set1_epi8('\r');
+  const __m128i lfs = _mm_set1_epi8('\n'), tabs = _mm_set1_epi8('\t');
+  while (size - at >= 16) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+    __m128i hits = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(block, hashes), _mm_cmpeq_epi8(block, crs)),
+        _mm_or_si128(_mm_cmpeq_epi8(block, lfs), _mm_cmpeq_epi8(block, tabs)));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out.reserve(16)), block);
+    if (mask == 0) {
+      out.advance(16);
+      at += 16;
       continue;
     }
-    if (lastStray != std::string::npos && hash - lastStray <= kMaxPlaceholderTail) {
-      return std::nullopt;
-    }
-    out.append(values[k]);
-    done = hash + kPlaceholders[k].size();
+    std::size_t plain = static_cast<std::size_t>(__builtin_ctz(mask));
+    out.advance(plain);
+    if (!special(at + plain)) return std::nullopt;
   }
+#endif
+  while (size - at >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, data + at, 8);
+    std::uint64_t mask = specialBytes(word, patterns);
+    std::memcpy(out.reserve(8), &word, 8);
+    if (mask == 0) {
+      out.advance(8);
+      at += 8;
+      continue;
+    }
+    std::size_t plain = static_cast<std::size_t>(__builtin_ctzll(mask)) / 8;
+    out.advance(plain);
+    if (!special(at + plain)) return std::nullopt;
+  }
+  while (at < size) {
+    char c = data[at];
+    if (c == '#' || c == '\r' || c == '\n' || c == '\t') {
+      if (!special(at)) return std::nullopt;
+    } else {
+      *out.reserve(1) = c;
+      out.advance(1);
+      ++at;
+    }
+  }
+  return out.finish();
 }
 
 }  // namespace

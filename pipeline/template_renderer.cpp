@@ -45,16 +45,8 @@ std::string selectTemplate(const TrackTags& tags, const RuleList& rules,
 bool readTemplate(FileSystem& files, const std::string& path, std::string& content) {
   auto file = files.openExclusive(path);
   if (!file) return false;
-  // Each chunk is read straight into the end of the text, then cut back to
-  // what arrived before its first NUL.
-  for (;;) {
-    std::size_t used = content.size();
-    content.resize(used + kTemplateChunkBytes);
-    std::size_t got = file->read(content.data() + used, kTemplateChunkBytes);
-    const void* nul = std::memchr(content.data() + used, '\0', got);
-    content.resize(nul ? static_cast<const char*>(nul) - content.data() : used + got);
-    if (got < kTemplateChunkBytes) return true;
-  }
+  readChunks(*file, kTemplateChunkBytes, true, content);
+  return true;
 }
 
 std::string defaultTemplatePath(ModuleServices& services) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 namespace tavrik {
 
@@ -16,6 +17,16 @@ std::string_view between(std::string_view line, std::ptrdiff_t first, std::ptrdi
   if (static_cast<std::size_t>(first) >= line.size()) return {};
   return line.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
 }
+// An upper bound of the rules in `text`, so that the list grows only once.
+std::size_t countLines(std::string_view text) {
+  std::size_t lines = 1;
+  for (const char* at = text.data(); const void* hit = std::memchr(at, '\n', text.data() + text.size() - at);
+       at = static_cast<const char*>(hit) + 1) {
+    ++lines;
+  }
+  return lines;
+}
+
 }  // namespace
 
 TemplateRule splitRuleLine(std::string_view line) {
@@ -35,7 +46,7 @@ TemplateRule splitRuleLine(std::string_view line) {
 ParsedRuleFile parseRuleFile(std::string_view bytes) {
   ParsedRuleFile parsed;
   std::string_view text = bytes.substr(0, bytes.find(kEndOfFile));
-  parsed.rules.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+  parsed.rules.reserve(countLines(text));
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t lineFeed = text.find('\n', start);

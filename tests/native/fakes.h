@@ -47,6 +47,7 @@ class FakeFileSystem : public FileSystem {
       log_.push_back(n);
       return n;
     }
+    std::size_t sizeHint() override { return content_.size(); }
 
    private:
     const std::string& content_;
