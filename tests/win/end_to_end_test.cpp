@@ -4,8 +4,6 @@
 // process, on real tagged audio files.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "common/cp932_texts.h"
 #include "common/win32_handles.h"
 #include "standin_encoder_process.h"
@@ -16,30 +14,12 @@ namespace {
 
 using testing::Lines;
 using testing::operator+;
+using testing::hostEvents;
 using testing::readFileBytes;
+using testing::splitLines;
 using testing::StandinEncoder;
 using testing::wholeDelivery;
 using testing::writeFileBytes;
-
-Lines splitLines(const std::string& text) {
-  Lines lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-// Host log lines without their leading milliseconds.
-Lines hostEvents(const std::string& log) {
-  Lines events;
-  for (const std::string& line : splitLines(log)) {
-    std::size_t space = line.find(' ');
-    events.push_back(space == std::string::npos ? line : line.substr(space + 1));
-  }
-  return events;
-}
 
 bool contains(const Lines& lines, const std::string& wanted) {
   return std::find(lines.begin(), lines.end(), wanted) != lines.end();

@@ -16,23 +16,8 @@ namespace {
 
 constexpr DWORD kRunTimeoutMs = 30000;
 
-std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-// Host log lines without their leading milliseconds.
-std::vector<std::string> hostEvents(const std::string& text) {
-  std::vector<std::string> events;
-  for (const auto& line : splitLines(text)) events.push_back(line.substr(line.find(' ') + 1));
-  return events;
-}
+using testing::hostEvents;
+using testing::splitLines;
 
 // Probe lines of one plug-in file, without its name.
 std::vector<std::string> probeEvents(const std::string& text, const std::string& dll) {

@@ -39,6 +39,22 @@ std::string readFileBytes(const std::string& path) {
   return out.str();
 }
 
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::string> hostEvents(const std::string& log) {
+  std::vector<std::string> events;
+  for (const std::string& line : splitLines(log)) events.push_back(line.substr(line.find(' ') + 1));
+  return events;
+}
+
 void writeFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -21,6 +21,11 @@ std::string buildPath(const std::string& relative);
 std::string freshFolder(const std::string& name);
 
 std::string readFileBytes(const std::string& path);
+
+// The lines of a text, without their CR LF or LF.
+std::vector<std::string> splitLines(const std::string& text);
+// The stand-in player's log lines without their leading milliseconds.
+std::vector<std::string> hostEvents(const std::string& log);
 void writeFileBytes(const std::string& path, const std::string& bytes);
 
 // The title and text of a message box, as the user saw it.
