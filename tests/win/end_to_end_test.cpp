@@ -215,28 +215,6 @@ TEST_F(EndToEnd, ARuleFileThatCannotBeWrittenAtQuitIsReportedAndKept) {
   EXPECT_TRUE(contains(player.hostLog(), "wndproc restored: yes"));
 }
 
-HWND findSettingsDialog(DWORD process) {
-  struct Search {
-    DWORD process;
-    HWND found = nullptr;
-  } search{process};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        char title[64] = {};
-        GetWindowTextA(window, title, sizeof title);
-        if (owner == s->process && std::string(title) == "gen_tavrik setting") {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 TEST_F(EndToEnd, ConfigShowsTheRulesAndQuitWritesWhatTheDialogConfirmed) {
   PlayerFolder player("config");
   // Written with LF only: the save after OK comes back with CR LF.
@@ -245,16 +223,11 @@ TEST_F(EndToEnd, ConfigShowsTheRulesAndQuitWritesWhatTheDialogConfirmed) {
   player.playlist({audio("v23.mp3"), audio("v1.mp3")});
   LRESULT rows = -1;
   player.whileRunning = [&] {
-    for (int i = 0; i < 2000; ++i) {
-      HWND dialog = findSettingsDialog(player.hostProcessId);
-      if (dialog) {
-        Sleep(100);
-        rows = SendMessageA(GetDlgItem(dialog, 4000), 0x1004 /* LVM_GETITEMCOUNT */, 0, 0);
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        return;
-      }
-      Sleep(10);
-    }
+    HWND dialog = testing::waitForWindow(player.hostProcessId, "#32770", 20000, "gen_tavrik setting");
+    if (!dialog) return;
+    Sleep(100);
+    rows = SendMessageA(GetDlgItem(dialog, 4000), 0x1004 /* LVM_GETITEMCOUNT */, 0, 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   };
   EXPECT_EQ(player.runHost("play:0 config play:1 exit"), 0);
   EXPECT_EQ(rows, 2);

@@ -42,35 +42,7 @@ int lineOf(const std::vector<std::string>& lines, const std::string& text, bool 
   return -1;
 }
 
-struct Found {
-  DWORD process;
-  const char* className;
-  HWND window = nullptr;
-};
-
-BOOL CALLBACK findTopWindow(HWND window, LPARAM param) {
-  auto* found = reinterpret_cast<Found*>(param);
-  char className[64] = {};
-  GetClassNameA(window, className, sizeof className);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (process == found->process && std::string(className) == found->className &&
-      IsWindowVisible(window)) {
-    found->window = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND waitForWindow(DWORD process, const char* className, DWORD timeoutMs) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
-    Found found{process, className};
-    EnumWindows(findTopWindow, reinterpret_cast<LPARAM>(&found));
-    if (found.window) return found.window;
-    Sleep(20);
-  }
-  return nullptr;
-}
+using testing::waitForWindow;
 
 bool waitForText(const std::string& path, const std::string& text, DWORD timeoutMs) {
   for (DWORD waited = 0; waited < timeoutMs; waited += 20) {

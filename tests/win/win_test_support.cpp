@@ -63,23 +63,11 @@ void writeFileBytes(const std::string& path, const std::string& bytes) {
 namespace {
 
 struct Search {
-  DWORD process;  // 0: any process
+  DWORD process;
+  const std::string& className;
+  const std::string& title;
   HWND found = nullptr;
 };
-
-BOOL CALLBACK findDialog(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  char className[64] = {};
-  GetClassNameA(window, className, sizeof className);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if ((search->process == 0 || process == search->process) && std::string(className) == "#32770" &&
-      IsWindowVisible(window)) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
 
 std::string windowText(HWND window) {
   char text[2048] = {};
@@ -87,32 +75,60 @@ std::string windowText(HWND window) {
   return text;
 }
 
+BOOL CALLBACK matchWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  char className[64] = {};
+  GetClassNameA(window, className, sizeof className);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if ((search->process == 0 || process == search->process) && search->className == className &&
+      IsWindowVisible(window) && (search->title.empty() || windowText(window) == search->title)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 }  // namespace
+
+HWND findTopWindow(DWORD process, const std::string& className, const std::string& title) {
+  Search search{process, className, title};
+  EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND waitForWindow(DWORD process, const std::string& className, DWORD timeoutMs,
+                   const std::string& title) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
+    if (HWND found = findTopWindow(process, className, title)) return found;
+    Sleep(20);
+  }
+  return nullptr;
+}
 
 MessageBoxWatcher::MessageBoxWatcher() : MessageBoxWatcher(false, "") {}
 
 MessageBoxWatcher::MessageBoxWatcher(bool anyProcess, const std::string& title) {
   InitializeCriticalSection(&lock_);
   DWORD process = anyProcess ? 0 : GetCurrentProcessId();
+  // A box that is not the one watched for must not hide it: with a title,
+  // only boxes of that title are looked at.
   thread_ = std::thread([this, process, title] {
     while (!stop_) {
-      Search search{process};
-      EnumWindows(findDialog, reinterpret_cast<LPARAM>(&search));
-      if (search.found && !title.empty() && windowText(search.found) != title) search.found = nullptr;
+      HWND box = findTopWindow(process, "#32770", title);
       // Only message boxes: they carry their text in a static of id 0xFFFF.
-      HWND textControl = search.found ? GetDlgItem(search.found, 0xFFFF) : nullptr;
+      HWND textControl = box ? GetDlgItem(box, 0xFFFF) : nullptr;
       if (textControl) {
-        SeenMessageBox box;
-        box.title = windowText(search.found);
-        box.text = windowText(textControl);
-        box.hasCancel = GetDlgItem(search.found, IDCANCEL) != nullptr;
-        box.hasIcon = GetDlgItem(search.found, 0x0014) != nullptr &&
-                      IsWindowVisible(GetDlgItem(search.found, 0x0014));
+        SeenMessageBox seen;
+        seen.title = windowText(box);
+        seen.text = windowText(textControl);
+        seen.hasCancel = GetDlgItem(box, IDCANCEL) != nullptr;
+        seen.hasIcon = GetDlgItem(box, 0x0014) != nullptr && IsWindowVisible(GetDlgItem(box, 0x0014));
         EnterCriticalSection(&lock_);
-        seen_.push_back(box);
+        seen_.push_back(seen);
         LeaveCriticalSection(&lock_);
-        PostMessageA(search.found, WM_COMMAND, IDOK, 0);
-        while (IsWindow(search.found) && !stop_) Sleep(10);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        while (IsWindow(box) && !stop_) Sleep(10);
       }
       Sleep(20);
     }

@@ -28,6 +28,13 @@ std::vector<std::string> splitLines(const std::string& text);
 std::vector<std::string> hostEvents(const std::string& log);
 void writeFileBytes(const std::string& path, const std::string& bytes);
 
+// A visible top-level window of `process` (0: any process) with the class
+// and, when not empty, the title.
+HWND findTopWindow(DWORD process, const std::string& className, const std::string& title = "");
+// The same, waited for up to `timeoutMs`.
+HWND waitForWindow(DWORD process, const std::string& className, DWORD timeoutMs,
+                   const std::string& title = "");
+
 // The title and text of a message box, as the user saw it.
 struct SeenMessageBox {
   std::string title;
