@@ -43,34 +43,35 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
   return result;
 }
 
-ByteRemover::ByteRemover(std::string_view bytes) : wordAtATime_(bytes.size() <= patterns_.size()) {
+void removeBytes(std::string& text, std::string_view bytes) {
+  if (bytes.empty()) return;
+  std::array<bool, 256> removed{};
+  std::array<std::uint64_t, 4> patterns{};
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(bytes[i]);
-    removed_[c] = true;
-    if (i < patterns_.size()) patterns_[i] = 0x0101010101010101ull * c;
+    removed[c] = true;
+    if (i < patterns.size()) patterns[i] = 0x0101010101010101ull * c;
   }
   // Unused patterns repeat the first one, so every word checks all four.
-  for (std::size_t i = bytes.size(); i < patterns_.size(); ++i) patterns_[i] = patterns_[0];
-  if (bytes.empty()) wordAtATime_ = false;
-}
+  for (std::size_t i = bytes.size(); i < patterns.size(); ++i) patterns[i] = patterns[0];
+  const bool wordAtATime = bytes.size() <= patterns.size();
 
-void ByteRemover::removeFrom(std::string& text, std::size_t from) const {
   char* data = text.data();
   const std::size_t size = text.size();
-  std::size_t in = from, out = from;
+  std::size_t in = 0, out = 0;
   auto keepOne = [&](std::size_t at) {
     char c = data[at];
     data[out] = c;
-    out += !removed_[static_cast<unsigned char>(c)];
+    out += !removed[static_cast<unsigned char>(c)];
   };
   // Most texts have few bytes to remove: eight bytes at a time are checked
   // with word arithmetic and moved as one. The write position never passes
   // the read position, so a word is read before anything is written over it.
-  for (; wordAtATime_ && in + 8 <= size; in += 8) {
+  for (; wordAtATime && in + 8 <= size; in += 8) {
     std::uint64_t word;
     std::memcpy(&word, data + in, 8);
     std::uint64_t any = 0;
-    for (std::uint64_t pattern : patterns_) {
+    for (std::uint64_t pattern : patterns) {
       std::uint64_t x = word ^ pattern;
       any |= (x - 0x0101010101010101ull) & ~x;
     }
@@ -84,7 +85,5 @@ void ByteRemover::removeFrom(std::string& text, std::size_t from) const {
   for (; in < size; ++in) keepOne(in);
   text.resize(out);
 }
-
-void removeBytes(std::string& text, std::string_view bytes) { ByteRemover(bytes).removeFrom(text); }
 
 }  // namespace tavrik
