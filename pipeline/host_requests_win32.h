@@ -1,4 +1,4 @@
-// The host's two playlist requests: WM_USER sent to its main window with the
+// The host's playlist requests: WM_USER sent to its main window with the
 // request's number in lParam, under the host interface's own names.
 #pragma once
 
@@ -10,11 +10,13 @@ namespace tavrik {
 
 inline constexpr LPARAM IPC_GETLISTPOS = 125;
 inline constexpr LPARAM IPC_GETPLAYLISTFILE = 211;
+inline constexpr LPARAM IPC_GETPLAYLISTFILEW = 214;
 
 class Win32HostRequests final : public HostRequests {
  public:
   explicit Win32HostRequests(HWND host) : host_(host) {}
   std::intptr_t currentListPosition() override;
+  const char16_t* playlistFileWide(std::intptr_t index) override;
   const char* playlistFile(std::intptr_t index) override;
 
  private:

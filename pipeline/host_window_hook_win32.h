@@ -9,8 +9,10 @@
 
 namespace tavrik {
 
-// Puts the hook in front of `host`'s procedure. Until a handler is set it
-// passes every message straight on.
+// Puts the hook in front of `host`'s procedure, with the wide window
+// functions when `host` is a Unicode window and the ANSI ones otherwise, so
+// that every message reaches the host's procedure as it was sent. Until a
+// handler is set it passes every message straight on.
 void installHostWindowHook(HWND host);
 
 // The handling the hook runs on WM_SETTEXT; null runs none.

@@ -1,6 +1,6 @@
 // The tag library as the tag reader sees it: a loader that finds the library
-// by name and resolves its five entries, and the loaded library whose entries
-// are then called. The Win32 adapter is LoadLibraryA/GetProcAddress/
+// by name and resolves its five entries (and the two wide ones of newer
+// libraries), and the loaded library whose entries are then called. The Win32 adapter is LoadLibraryA/GetProcAddress/
 // FreeLibrary; tests use a hand-written fake.
 #pragma once
 
@@ -26,6 +26,16 @@ class LoadedTagLibrary {
   virtual bool getValue(const char* key, const char** value) = 0;
   // mp3infp_mp3_GetTagType: bits 0x02 ID3v2, 0x04 RIFF MP3, 0x01 ID3v1.
   virtual std::uint32_t mp3GetTagType() = 0;
+
+  // Whether the library exports both mp3infp_LoadW and mp3infp_GetValueW
+  // (2.54 on). Libraries without them are as good as ever: the two calls
+  // below are then never made.
+  virtual bool hasWideEntries() = 0;
+  // mp3infp_LoadW: 0 when the file's tags were loaded.
+  virtual std::uint32_t loadWide(WindowHandle window, const char16_t* path) = 0;
+  // mp3infp_GetValueW: when true, `value` points at a UTF-16 text the
+  // library owns until its next call.
+  virtual bool getValueWide(const char16_t* key, const char16_t** value) = 0;
 };
 
 // What loading the library came to.

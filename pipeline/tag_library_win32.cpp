@@ -15,6 +15,9 @@ struct Entries {
   DWORD(WINAPI* getType)() = nullptr;
   BOOL(WINAPI* getValue)(LPCSTR, char**) = nullptr;
   DWORD(WINAPI* mp3GetTagType)() = nullptr;
+  // Only in newer libraries; null in older ones.
+  DWORD(WINAPI* loadWide)(HWND, LPCWSTR) = nullptr;
+  BOOL(WINAPI* getValueWide)(LPCWSTR, wchar_t**) = nullptr;
 };
 
 // GetProcAddress answers a generic function pointer; going through void(*)()
@@ -36,6 +39,16 @@ bool resolveAll(HMODULE module, Entries& entries) {
          resolve(module, "mp3infp_mp3_GetTagType", entries.mp3GetTagType);
 }
 
+// The wide pair is used only whole: a library with one of them alone is
+// treated as one without either.
+void resolveWidePair(HMODULE module, Entries& entries) {
+  if (!resolve(module, "mp3infp_LoadW", entries.loadWide) ||
+      !resolve(module, "mp3infp_GetValueW", entries.getValueWide)) {
+    entries.loadWide = nullptr;
+    entries.getValueWide = nullptr;
+  }
+}
+
 class Win32LoadedTagLibrary final : public LoadedTagLibrary {
  public:
   Win32LoadedTagLibrary(UniqueModule module, const Entries& entries)
@@ -53,6 +66,18 @@ class Win32LoadedTagLibrary final : public LoadedTagLibrary {
     return true;
   }
   std::uint32_t mp3GetTagType() override { return entries_.mp3GetTagType(); }
+  bool hasWideEntries() override { return entries_.loadWide && entries_.getValueWide; }
+  std::uint32_t loadWide(WindowHandle window, const char16_t* path) override {
+    if (!hasWideEntries()) return ERROR_PROC_NOT_FOUND;
+    return entries_.loadWide(static_cast<HWND>(window), reinterpret_cast<LPCWSTR>(path));
+  }
+  bool getValueWide(const char16_t* key, const char16_t** value) override {
+    if (!hasWideEntries()) return false;
+    wchar_t* text = nullptr;
+    if (!entries_.getValueWide(reinterpret_cast<LPCWSTR>(key), &text)) return false;
+    *value = reinterpret_cast<const char16_t*>(text);
+    return true;
+  }
 
  private:
   UniqueModule module_;
@@ -66,6 +91,7 @@ TagLibraryLoad Win32TagLibraryLoader::loadLibrary(const char* name) {
   if (!module) return {};
   Entries entries;
   if (!resolveAll(module.get(), entries)) return {nullptr, true};
+  resolveWidePair(module.get(), entries);
   return {std::make_unique<Win32LoadedTagLibrary>(std::move(module), entries), false};
 }
 

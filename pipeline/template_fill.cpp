@@ -1,21 +1,56 @@
 #include "pipeline/template_fill.h"
 
+#include <array>
+
 #include "common/text.h"
 #include "pipeline/markup_escape.h"
 
 namespace tavrik {
 
-std::string fillTemplate(const std::string& content, const TrackTags& tags) {
+namespace {
+
+// In the order they are replaced.
+constexpr const char* kPlaceholders[] = {"#ARTIST", "#TITLE", "#ALBUM", "#COMMENT", "#GENRE"};
+constexpr const char* kRemoved[] = {"\r", "\n", "\t"};
+
+template <typename String>
+String literal(const char* ascii);
+template <>
+std::string literal(const char* ascii) {
+  return ascii;
+}
+template <>
+std::u16string literal(const char* ascii) {
+  return widenAscii(ascii);
+}
+
+// `tags` in the order of the placeholders.
+template <typename String>
+String fill(const String& content, const std::array<const String*, 5>& tags) {
   // Each pass is linear in its text: a 4 KiB template fills in microseconds,
   // far below what the encoder's messages cost.
-  std::string text = replaceAll(content, "#ARTIST", escapeMarkup(tags.artist));
-  text = replaceAll(text, "#TITLE", escapeMarkup(tags.title));
-  text = replaceAll(text, "#ALBUM", escapeMarkup(tags.album));
-  text = replaceAll(text, "#COMMENT", escapeMarkup(tags.comment));
-  text = replaceAll(text, "#GENRE", escapeMarkup(tags.genre));
-  text = replaceAll(text, "\r", "");
-  text = replaceAll(text, "\n", "");
-  return replaceAll(text, "\t", "");
+  String text = replaceAll(content, literal<String>(kPlaceholders[0]), escapeMarkup(*tags[0]));
+  for (std::size_t i = 1; i < tags.size(); ++i) {
+    text = replaceAll(text, literal<String>(kPlaceholders[i]), escapeMarkup(*tags[i]));
+  }
+  for (const char* removed : kRemoved) text = replaceAll(text, literal<String>(removed), String());
+  return text;
+}
+
+}  // namespace
+
+ScriptText fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage) {
+  const std::array<const AnsiOrWide*, 5> inOrder = {&tags.artist, &tags.title, &tags.album,
+                                                    &tags.comment, &tags.genre};
+  bool anyWide = content.isWide();
+  for (const AnsiOrWide* tag : inOrder) anyWide = anyWide || tag->isWide();
+  if (!anyWide) {
+    return fill<std::string>(content.ansi(), {&inOrder[0]->ansi(), &inOrder[1]->ansi(), &inOrder[2]->ansi(),
+                                              &inOrder[3]->ansi(), &inOrder[4]->ansi()});
+  }
+  std::array<std::u16string, 5> wide;
+  for (std::size_t i = 0; i < wide.size(); ++i) wide[i] = wideOf(*inOrder[i], codePage);
+  return fill<std::u16string>(wideOf(content, codePage), {&wide[0], &wide[1], &wide[2], &wide[3], &wide[4]});
 }
 
 }  // namespace tavrik

@@ -2,8 +2,8 @@
 // result to one line.
 #pragma once
 
-#include <string>
-
+#include "common/code_page.h"
+#include "pipeline/title_change_ports.h"
 #include "pipeline/track_tags.h"
 
 namespace tavrik {
@@ -11,7 +11,9 @@ namespace tavrik {
 // Five replace-all passes, "#ARTIST", "#TITLE", "#ALBUM", "#COMMENT",
 // "#GENRE" in this order, each working on the previous pass's result (so a
 // placeholder that arrives inside an earlier tag is replaced too); then every
-// CR, LF and TAB removed, in that order.
-std::string fillTemplate(const std::string& content, const TrackTags& tags);
+// CR, LF and TAB removed, in that order. On ANSI bytes when the template and
+// all five tags are ANSI bytes, exactly as ever; on UTF-16 as soon as one of
+// them is Unicode, the ANSI ones read through the code page.
+ScriptText fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage);
 
 }  // namespace tavrik

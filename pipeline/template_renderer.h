@@ -4,16 +4,20 @@
 
 #include <string>
 
+#include "common/code_page.h"
 #include "common/file_system.h"
 #include "common/module_services.h"
+#include "pipeline/title_change_ports.h"
 #include "pipeline/track_tags.h"
 #include "rules/rule_list.h"
 
 namespace tavrik {
 
 // The template path of the last rule that matches, else `defaultTemplatePath`.
-std::string selectTemplate(const TrackTags& tags, const RuleList& rules,
-                           const std::string& defaultTemplatePath);
+// A rule matches when its type names a tag and its value is that tag's text
+// (valueMatchesTag in code_page.h).
+AnsiOrWide selectTemplate(const TrackTags& tags, const RuleList& rules,
+                          const AnsiOrWide& defaultTemplatePath, CodePage& codePage);
 
 // Where the host keeps "Plugins\default.html"; empty when that path is too
 // long, which then opens as no file at all.
@@ -23,16 +27,20 @@ std::string defaultTemplatePath(ModuleServices& services);
 // template files, and the template used when no rule matches.
 class TemplateRenderer {
  public:
-  TemplateRenderer(const RuleList& rules, FileSystem& files, std::string defaultTemplatePath)
-      : rules_(rules), files_(files), defaultTemplatePath_(std::move(defaultTemplatePath)) {}
+  TemplateRenderer(const RuleList& rules, FileSystem& files, CodePage& codePage,
+                   std::string defaultTemplatePath)
+      : rules_(rules), files_(files), codePage_(codePage),
+        defaultTemplatePath_(std::move(defaultTemplatePath)) {}
 
-  // The script text for the encoder; empty when the chosen template does not open.
-  std::string renderScriptText(const TrackTags& tags) const;
+  // The script text for the encoder; the empty text when the chosen template
+  // does not open.
+  ScriptText renderScriptText(const TrackTags& tags) const;
 
  private:
   const RuleList& rules_;
   FileSystem& files_;
-  std::string defaultTemplatePath_;
+  CodePage& codePage_;
+  AnsiOrWide defaultTemplatePath_;
 };
 
 }  // namespace tavrik

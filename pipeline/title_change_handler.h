@@ -3,8 +3,6 @@
 // the script text and deliver it to the encoder.
 #pragma once
 
-#include <string>
-
 #include "pipeline/template_renderer.h"
 #include "pipeline/title_change_ports.h"
 
@@ -22,16 +20,19 @@ class TitleChangeHandler {
   // the encoder always ends with the newest track's text.
   void onTitleChange();
 
-  const std::string& lastFilePath() const { return lastFilePath_; }
+  const AnsiOrWide& lastFilePath() const { return lastFilePath_; }
 
  private:
   void handleOnce();
+  // The host's path of its current entry: in UTF-16 when the host answers
+  // IPC_GETPLAYLISTFILEW, else in ANSI bytes as older hosts give it.
+  AnsiOrWide currentFilePath();
 
   HostRequests& host_;
   TagSource& tags_;
   const TemplateRenderer& renderer_;
   ScriptDelivery& delivery_;
-  std::string lastFilePath_;
+  AnsiOrWide lastFilePath_;
   bool running_ = false;
   bool retitledMeanwhile_ = false;
 };

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 
+#include "common/ansi_or_wide.h"
 #include "pipeline/track_tags.h"
 
 namespace tavrik {
@@ -16,13 +16,16 @@ namespace tavrik {
 // Win32 adapters turn it into an HWND.
 using WindowHandle = void*;
 
-// The host's two window-message requests.
+// The host's window-message requests.
 class HostRequests {
  public:
   virtual ~HostRequests() = default;
   // IPC_GETLISTPOS: the current playlist index.
   virtual std::intptr_t currentListPosition() = 0;
-  // IPC_GETPLAYLISTFILE: the host's own text for that entry's path, or null.
+  // IPC_GETPLAYLISTFILEW: the host's own UTF-16 text for that entry's path,
+  // or null (older hosts know no such request).
+  virtual const char16_t* playlistFileWide(std::intptr_t index) = 0;
+  // IPC_GETPLAYLISTFILE: the host's own ANSI text for that entry's path, or null.
   virtual const char* playlistFile(std::intptr_t index) = 0;
 };
 
@@ -31,14 +34,18 @@ class TagSource {
  public:
   virtual ~TagSource() = default;
   // The tags of `path`, or nothing when they cannot be loaded.
-  virtual std::optional<TrackTags> readTrackTags(const std::string& path) = 0;
+  virtual std::optional<TrackTags> readTrackTags(const AnsiOrWide& path) = 0;
 };
+
+// The text for the encoder: ANSI bytes when every text it was made of came
+// as ANSI bytes, UTF-16 as soon as one came as Unicode.
+using ScriptText = AnsiOrWide;
 
 // Where the text goes: the encoder's Script panel.
 class ScriptDelivery {
  public:
   virtual ~ScriptDelivery() = default;
-  virtual void deliverToEncoder(const std::string& text) = 0;
+  virtual void deliverToEncoder(const ScriptText& text) = 0;
 };
 
 }  // namespace tavrik

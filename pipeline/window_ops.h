@@ -24,6 +24,9 @@ class WindowOps {
   // the window did not answer in time or could not be reached.
   virtual bool send(WindowHandle window, unsigned message, std::uintptr_t wParam,
                     std::intptr_t lParam) = 0;
+  // The same as a Unicode message: a text it points to is UTF-16.
+  virtual bool sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                        std::intptr_t lParam) = 0;
 };
 
 }  // namespace tavrik

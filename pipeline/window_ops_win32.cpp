@@ -29,4 +29,13 @@ bool Win32WindowOps::send(WindowHandle window, unsigned message, std::uintptr_t 
                              timeoutMs_, &answer) != 0;
 }
 
+bool Win32WindowOps::sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                              std::intptr_t lParam) {
+  // Waits as send() does.
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutW(static_cast<HWND>(window), message, static_cast<WPARAM>(wParam),
+                             static_cast<LPARAM>(lParam), SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                             timeoutMs_, &answer) != 0;
+}
+
 }  // namespace tavrik

@@ -1,5 +1,5 @@
 // The window operations over user32: FindWindowA, FindWindowExA and
-// SendMessageTimeoutA.
+// SendMessageTimeoutA (SendMessageTimeoutW for Unicode texts).
 #pragma once
 
 #include <windows.h>
@@ -22,6 +22,8 @@ class Win32WindowOps final : public WindowOps {
                          const char* name) override;
   bool send(WindowHandle window, unsigned message, std::uintptr_t wParam,
             std::intptr_t lParam) override;
+  bool sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                std::intptr_t lParam) override;
 
  private:
   UINT timeoutMs_;

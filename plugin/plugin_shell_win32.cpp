@@ -8,9 +8,9 @@ namespace tavrik {
 Win32Shell::Win32Shell(HWND host)
     : host_(host),
       services_(host),
-      store_(files_, services_),
-      tags_(loader_, services_, host),
-      renderer_(rules_, files_, defaultTemplatePath(services_)),
+      store_(files_, services_, codePage_),
+      tags_(loader_, services_, codePage_, host),
+      renderer_(rules_, files_, codePage_, defaultTemplatePath(services_)),
       encoder_(windows_),
       requests_(host),
       handler_(requests_, tags_, renderer_, encoder_) {}

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
 #include "common/module_services_win32.h"
 #include "pipeline/encoder_link.h"
@@ -34,6 +35,7 @@ class Win32Shell final : public ShellOperations {
 
  private:
   HWND host_;
+  Win32CodePage codePage_;
   Win32FileSystem files_;
   Win32ModuleServices services_;
   RuleList rules_;

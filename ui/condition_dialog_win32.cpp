@@ -2,8 +2,8 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <optional>
-#include <vector>
 
 #include "common/cp932_texts.h"
 #include "resources/resource_ids.h"
@@ -13,44 +13,49 @@ namespace tavrik {
 
 namespace {
 
-// The whole text of a window, however long.
-std::string wholeWindowText(HWND window) {
-  // The length asked first can exceed the text (double-byte texts); the copy
-  // tells the true one.
-  int length = GetWindowTextLengthA(window);
+wchar_t* asWide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
+
+// The whole text of a window, however long. The dialog is a Unicode window,
+// so a text the ANSI code page cannot hold arrives whole.
+std::u16string wholeWindowText(HWND window) {
+  // The length asked first can exceed the text; the copy tells the true one.
+  int length = GetWindowTextLengthW(window);
   if (length <= 0) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  int copied = GetWindowTextA(window, text.data(), length + 1);
+  std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
+  int copied = GetWindowTextW(window, asWide(text.data()), length + 1);
   text.resize(copied > 0 ? copied : 0);
   return text;
 }
 
 // The text of the selected list item; empty when none is selected.
-std::string selectedItemText(HWND comboBox) {
-  LRESULT selected = SendMessageA(comboBox, CB_GETCURSEL, 0, 0);
+std::u16string selectedItemText(HWND comboBox) {
+  LRESULT selected = SendMessageW(comboBox, CB_GETCURSEL, 0, 0);
   if (selected == CB_ERR) return {};
-  LRESULT length = SendMessageA(comboBox, CB_GETLBTEXTLEN, selected, 0);
+  LRESULT length = SendMessageW(comboBox, CB_GETLBTEXTLEN, selected, 0);
   if (length == CB_ERR) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  LRESULT copied = SendMessageA(comboBox, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(text.data()));
+  std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
+  LRESULT copied = SendMessageW(comboBox, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(text.data()));
   text.resize(copied == CB_ERR ? 0 : static_cast<std::size_t>(copied));
   return text;
 }
 
 // Ownerless, adds no extension, and refuses files it would report read-only
-// or that lie in a write-protected folder.
-std::optional<std::string> chooseTemplateFile() {
-  std::string filter = nulSeparatedFilter(texts::kTemplateFilter,
-                                          [](unsigned char byte) { return IsDBCSLeadByte(byte) != 0; });
-  std::vector<char> path(32768, '\0');
-  OPENFILENAMEA request = {};
+// or that lie in a write-protected folder. The wide chooser returns any file
+// name whole; its filter is the module's code page 932 text, read as the
+// ANSI functions read it.
+std::optional<std::u16string> chooseTemplateFile(CodePage& codePage) {
+  std::u16string filter = codePage.toWide(nulSeparatedFilter(
+      texts::kTemplateFilter, [](unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }));
+  std::u16string path(32768, u'\0');
+  OPENFILENAMEW request = {};
   request.lStructSize = sizeof request;
-  request.lpstrFilter = filter.c_str();  // its own NUL ends the list
-  request.lpstrFile = path.data();
+  request.lpstrFilter = asWide(filter.data());  // its own NUL ends the list
+  request.lpstrFile = asWide(path.data());
   request.nMaxFile = static_cast<DWORD>(path.size());
   request.Flags = OFN_NOREADONLYRETURN | OFN_EXPLORER;
-  if (!GetOpenFileNameA(&request)) return std::nullopt;
-  return std::string(path.data());
+  if (!GetOpenFileNameW(&request)) return std::nullopt;
+  path.resize(std::min(path.find(u'\0'), path.size()));
+  return path;
 }
 
 }  // namespace
@@ -64,14 +69,16 @@ const Dialog::MessageMap& CConditionDlg::messageMap() const {
 }
 
 void CConditionDlg::OnOK() {
-  m_conditionType = selectedItemText(GetDlgItem(IDC_CONDITION_TYPE));
-  m_conditionValue = wholeWindowText(GetDlgItem(IDC_CONDITION_VALUE));
-  m_templatePath = wholeWindowText(GetDlgItem(IDC_TEMPLATE_PATH));
+  m_conditionType = narrowedWherePossible(selectedItemText(GetDlgItem(IDC_CONDITION_TYPE)), codePage_);
+  m_conditionValue = narrowedWherePossible(wholeWindowText(GetDlgItem(IDC_CONDITION_VALUE)), codePage_);
+  m_templatePath = narrowedWherePossible(wholeWindowText(GetDlgItem(IDC_TEMPLATE_PATH)), codePage_);
   Dialog::OnOK();
 }
 
 void CConditionDlg::OnBrowse() {
-  if (auto path = chooseTemplateFile()) SetWindowTextA(GetDlgItem(IDC_TEMPLATE_PATH), path->c_str());
+  if (auto path = chooseTemplateFile(codePage_)) {
+    SetWindowTextW(GetDlgItem(IDC_TEMPLATE_PATH), reinterpret_cast<const wchar_t*>(path->c_str()));
+  }
 }
 
 }  // namespace tavrik

@@ -17,18 +17,18 @@ namespace {
 
 class FakeRows : public RuleRows {
  public:
-  std::vector<std::array<std::string, 3>> rows;
+  std::vector<std::array<AnsiOrWide, 3>> rows;
   std::vector<bool> selected;
   int cellReads = 0;
 
   int count() override { return static_cast<int>(rows.size()); }
-  void insertRow(int index, const std::string& text) override {
+  void insertRow(int index, const AnsiOrWide& text) override {
     index = std::min(index, count());
     rows.insert(rows.begin() + index, {text, "", ""});
     selected.insert(selected.begin() + index, true);
   }
-  void setCell(int row, int column, const std::string& text) override { rows.at(row).at(column) = text; }
-  std::string cellText(int row, int column) override {
+  void setCell(int row, int column, const AnsiOrWide& text) override { rows.at(row).at(column) = text; }
+  AnsiOrWide cellText(int row, int column) override {
     ++cellReads;
     return rows.at(row).at(column);
   }
@@ -58,7 +58,7 @@ TEST(RuleRows, FillShowsTheRulesInOrder) {
   FakeRows rows;
   fillRows(rows, listOf({kBand, kJazz, kOdd, kBand}));
   ASSERT_EQ(rows.count(), 4);
-  EXPECT_EQ(rows.rows[0], (std::array<std::string, 3>{"ARTIST", "Some Band", "C:\\html\\band.html"}));
+  EXPECT_EQ(rows.rows[0], (std::array<AnsiOrWide, 3>{"ARTIST", "Some Band", "C:\\html\\band.html"}));
   EXPECT_EQ(rows.rows[1][0], "GENRE");
   EXPECT_EQ(rows.rows[2][1], kOdd.conditionValue);
   EXPECT_EQ(rows.rows[2][2], kOdd.templatePath);
@@ -78,8 +78,8 @@ TEST(RuleRows, AppendPutsTheRuleAfterTheLastRowEvenWhenEmpty) {
   appendRow(rows, TemplateRule{});
   ASSERT_EQ(rows.count(), 5);
   EXPECT_EQ(rows.rows[1][0], "GENRE");
-  EXPECT_EQ(rows.rows[2], (std::array<std::string, 3>{kOdd.conditionType, kOdd.conditionValue, kOdd.templatePath}));
-  EXPECT_EQ(rows.rows[3], (std::array<std::string, 3>{"", "", ""}));
+  EXPECT_EQ(rows.rows[2], (std::array<AnsiOrWide, 3>{kOdd.conditionType, kOdd.conditionValue, kOdd.templatePath}));
+  EXPECT_EQ(rows.rows[3], (std::array<AnsiOrWide, 3>{"", "", ""}));
   EXPECT_EQ(rows.rows[4], rows.rows[3]);
   EXPECT_EQ(rows.lowestSelected(), 1) << "the rows before the new ones stay where they were";
 }

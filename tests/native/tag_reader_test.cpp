@@ -5,6 +5,7 @@
 #include <map>
 
 #include "common/cp932_texts.h"
+#include "common/unicode_codec.h"
 #include "fakes.h"
 
 namespace tavrik {
@@ -20,10 +21,13 @@ struct LibraryState {
   std::uint32_t fileType = 1;
   std::uint32_t tagKinds = 0x02;
   std::map<std::string, const char*> values;  // a null text is answered as such
+  bool wideEntries = false;
+  std::map<std::u16string, const char16_t*> wideValues;
   std::vector<std::string> calls;
   bool released = false;
   WindowHandle loadWindow = nullptr;
   std::string loadPath;
+  std::u16string wideLoadPath;
 };
 
 class FakeLoadedLibrary : public LoadedTagLibrary {
@@ -62,6 +66,20 @@ class FakeLoadedLibrary : public LoadedTagLibrary {
     state_.calls.push_back("GetTagType");
     return state_.tagKinds;
   }
+  bool hasWideEntries() override { return state_.wideEntries; }
+  std::uint32_t loadWide(WindowHandle window, const char16_t* path) override {
+    state_.calls.push_back("LoadW");
+    state_.loadWindow = window;
+    state_.wideLoadPath = path;
+    return state_.loadAnswer;
+  }
+  bool getValueWide(const char16_t* key, const char16_t** value) override {
+    state_.calls.push_back("W " + encodeUtf8(key));
+    auto found = state_.wideValues.find(key);
+    if (found == state_.wideValues.end()) return false;
+    *value = found->second;
+    return true;
+  }
 
  private:
   LibraryState& state_;
@@ -91,7 +109,8 @@ class TagReaderTest : public ::testing::Test {
   LibraryState library;
   FakeLoader loader{library};
   testing::FakeModuleServices services;
-  TagReader reader{loader, services, kHostWindow};
+  testing::FakeCodePage codePage;
+  TagReader reader{loader, services, codePage, kHostWindow};
 
   void bindQuietly() {
     ASSERT_TRUE(reader.bindTagLibrary());
@@ -237,6 +256,85 @@ TEST_F(TagReaderTest, BindingAgainReplacesTheLibraryBoundBefore) {
   EXPECT_TRUE(reader.bindTagLibrary());
   EXPECT_EQ(loader.askedNames.size(), 2u);
   EXPECT_TRUE(reader.readTrackTags("C:\\a.mp3").has_value());
+}
+
+// --- newer libraries: the two wide entries --------------------------------
+
+class WideTagReaderTest : public TagReaderTest {
+ protected:
+  void SetUp() override {
+    library.version = 0x254;
+    library.wideEntries = true;
+    library.values = {{"INAM_v2", "ANSI title"}};
+  }
+};
+
+TEST_F(WideTagReaderTest, FromVersion254WithBothEntriesTheFileIsLoadedAndReadInUtf16) {
+  bindQuietly();
+  EXPECT_TRUE(reader.readsWide());
+  // "Beyoncé", "한국어" (Hangul), "♡" and an emoji beside a text of code page 932.
+  library.wideValues = {{u"INAM_v2", u"\uD55C\uAD6D\uC5B4"}, {u"IART_v2", u"Beyonc\u00E9"},
+                        {u"IPRD_v2", u"\u2661 \U0001F3B5"}, {u"IGNR_v2", u"\u30C6\u30B9\u30C8"}};
+  const char16_t* path = u"C:\\\uC74C\uC545\\\u2661.mp3";
+  auto tags = reader.readTrackTags(path);
+  EXPECT_EQ(library.wideLoadPath, path);
+  EXPECT_EQ(library.loadWindow, kHostWindow);
+  EXPECT_EQ(library.calls, (std::vector<std::string>{"LoadW", "GetType", "GetTagType", "W INAM_v2", "W IART_v2",
+                                                     "W IPRD_v2", "W ICMT_v2", "W IGNR_v2"}));
+  EXPECT_EQ(tags, (TrackTags{u"\uD55C\uAD6D\uC5B4", u"Beyonc\u00E9", u"\u2661 \U0001F3B5",
+                             "Unknown Comment", u"\u30C6\u30B9\u30C8"}));
+}
+
+TEST_F(WideTagReaderTest, AnAnsiPathFromAnOlderHostIsHandedOnThroughTheCodePage) {
+  bindQuietly();
+  reader.readTrackTags("C:\\\x83\x65\x83X\x83g.mp3");
+  EXPECT_EQ(library.wideLoadPath, u"C:\\\u30C6\u30B9\u30C8.mp3");
+}
+
+TEST_F(WideTagReaderTest, BadWideValuesGiveADefinedText) {
+  bindQuietly();
+  // An unpaired surrogate, a value without any terminator near, a null text.
+  std::u16string unterminated((1u << 20) + 100, u'a');
+  const char16_t lone[] = {u'x', 0xD800, u'y', 0};
+  library.wideValues = {{u"INAM_v2", lone}, {u"IART_v2", unterminated.data()}, {u"IPRD_v2", nullptr}};
+  auto tags = reader.readTrackTags(u"C:\\a.mp3");
+  ASSERT_TRUE(tags.has_value());
+  EXPECT_EQ(tags->title, AnsiOrWide(u"x\uFFFDy"));
+  EXPECT_EQ(tags->artist, AnsiOrWide(std::u16string(1u << 20, u'a')));
+  EXPECT_EQ(tags->album, AnsiOrWide("Unknown Album"));
+}
+
+TEST_F(WideTagReaderTest, OlderOrIncompleteLibrariesAreAskedExactlyAsEver) {
+  struct Case {
+    std::uint32_t version;
+    bool wideEntries;
+  };
+  for (Case c : {Case{0x253, true}, Case{0x254, false}, Case{0x227, false}}) {
+    SCOPED_TRACE(c.version);
+    library.version = c.version;
+    library.wideEntries = c.wideEntries;
+    bindQuietly();
+    EXPECT_FALSE(reader.readsWide());
+    auto tags = reader.readTrackTags("C:\\\x83X.mp3");
+    EXPECT_EQ(library.loadPath, "C:\\\x83X.mp3");
+    EXPECT_EQ(library.calls, (std::vector<std::string>{"Load", "GetType", "GetTagType", "INAM_v2", "IART_v2",
+                                                       "IPRD_v2", "ICMT_v2", "IGNR_v2"}));
+    ASSERT_TRUE(tags.has_value());
+    EXPECT_FALSE(tags->title.isWide());
+    EXPECT_EQ(tags->title, "ANSI title");
+    EXPECT_EQ(codePage.toWideCalls + codePage.toAnsiCalls, 0) << "ANSI in, ANSI out: nothing converted";
+  }
+}
+
+TEST_F(WideTagReaderTest, AnOlderLibraryGetsAWidePathInAnsiBytesOrNotAtAll) {
+  library.version = 0x227;
+  bindQuietly();
+  EXPECT_TRUE(reader.readTrackTags(u"C:\\\u30C6.mp3").has_value());
+  EXPECT_EQ(library.loadPath, "C:\\\x83\x65.mp3");
+  // A name the code page cannot hold would load some other file, or none.
+  library.calls.clear();
+  EXPECT_EQ(reader.readTrackTags(u"C:\\Beyonc\u00E9.mp3"), std::nullopt);
+  EXPECT_TRUE(library.calls.empty());
 }
 
 }  // namespace

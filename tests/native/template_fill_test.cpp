@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes.h"
 #include "pipeline/markup_escape.h"
 
 namespace tavrik {
@@ -12,17 +13,22 @@ TEST(EscapeMarkup, EscapesFourCharactersAmpersandFirst) {
   EXPECT_EQ(escapeMarkup("&amp;"), "&amp;amp;");
   EXPECT_EQ(escapeMarkup("say \"hi\" it's"), "say &quot;hi&quot; it's");
   EXPECT_EQ(escapeMarkup("<>"), "&lt;&gt;");
+  EXPECT_EQ(escapeMarkup(u"\u2661 & <\uD55C> \"'"), u"\u2661 &amp; &lt;\uD55C&gt; &quot;'");
 }
 
 TEST(FillTemplate, PlaceholdersThatPassesPutTogetherAreReplacedToo) {
+  testing::FakeCodePage codePage;
   // A stray "#TI" before "#ARTIST" joins the artist "TLE" into "#TITLE".
   TrackTags tags{"[title]", "TLE", "al", "co", "ge"};
-  EXPECT_EQ(fillTemplate("#TI#ARTIST", tags), "[title]");
+  EXPECT_EQ(fillTemplate("#TI#ARTIST", tags, codePage), "[title]");
   // The artist ends in "#AL", and the template goes on with "BUM".
   TrackTags endsInHash{"t", "x#AL", "[album]", "c", "g"};
-  EXPECT_EQ(fillTemplate("#ARTISTBUM", endsInHash), "x[album]");
+  EXPECT_EQ(fillTemplate("#ARTISTBUM", endsInHash, codePage), "x[album]");
   // Line breaks are removed only after every placeholder had its turn.
-  EXPECT_EQ(fillTemplate("#TI\r\nTLE", tags), "#TITLE");
+  EXPECT_EQ(fillTemplate("#TI\r\nTLE", tags, codePage), "#TITLE");
+  // The same on UTF-16, as soon as one text is Unicode.
+  TrackTags wide{u"[\u2661]", u"TLE", "al", "co", "ge"};
+  EXPECT_EQ(fillTemplate("#TI#ARTIST|#TI\r\nTLE", wide, codePage), AnsiOrWide(u"[\u2661]|#TITLE"));
 }
 
 }  // namespace

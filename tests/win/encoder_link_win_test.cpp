@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
 #include "common/win32_handles.h"
 #include "pipeline/encoder_link.h"
@@ -37,6 +38,11 @@ struct CountingWindowOps : WindowOps {
             std::intptr_t lParam) override {
     ++sends;
     return real.send(window, message, wParam, lParam);
+  }
+  bool sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                std::intptr_t lParam) override {
+    ++sends;
+    return real.sendWide(window, message, wParam, lParam);
   }
 };
 
@@ -119,7 +125,7 @@ LRESULT CALLBACK hostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 struct TitleAsTags : TagSource {
-  std::optional<TrackTags> readTrackTags(const std::string& path) override {
+  std::optional<TrackTags> readTrackTags(const AnsiOrWide& path) override {
     return TrackTags{path, "a", "b", "c", "d"};
   }
 };
@@ -139,10 +145,11 @@ TEST_F(EncoderLinkWinTest, ATrackChangeDuringADeliveryLeavesTheNewerTextLast) {
   std::string folder = testing::freshFolder("nested-host");
   testing::writeFileBytes(folder + "\\default.html", "<p>#TITLE</p>");
   Win32FileSystem files;
+  Win32CodePage codePage;
   RuleList rules;
   TitleAsTags tags;
   Win32HostRequests requests(host);
-  TemplateRenderer renderer(rules, files, folder + "\\default.html");
+  TemplateRenderer renderer(rules, files, codePage, folder + "\\default.html");
   TitleChangeHandler handler(requests, tags, renderer, link);
   installHostWindowHook(host);
   setTitleChangeHandler(&handler);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
 #include "pipeline/host_requests_win32.h"
 #include "pipeline/host_window_hook_win32.h"
@@ -44,9 +45,9 @@ LRESULT CALLBACK laterSubclass(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 struct RecordingTags : TagSource {
-  std::vector<std::string> paths;
+  std::vector<AnsiOrWide> paths;
   bool fail = false;
-  std::optional<TrackTags> readTrackTags(const std::string& path) override {
+  std::optional<TrackTags> readTrackTags(const AnsiOrWide& path) override {
     paths.push_back(path);
     if (fail) throw std::runtime_error("the tags cannot be read");
     // The host has not yet processed the new title when the handling runs.
@@ -54,8 +55,8 @@ struct RecordingTags : TagSource {
   }
 };
 struct RecordingDelivery : ScriptDelivery {
-  std::vector<std::string> texts;
-  void deliverToEncoder(const std::string& text) override { texts.push_back(text); }
+  std::vector<ScriptText> texts;
+  void deliverToEncoder(const ScriptText& text) override { texts.push_back(text); }
 };
 
 class HostWindowHookTest : public ::testing::Test {
@@ -88,34 +89,37 @@ class HostWindowHookTest : public ::testing::Test {
   HWND host = nullptr;
   std::string folder;
   Win32FileSystem files;
+  Win32CodePage codePage;
   RuleList rules;
-  TemplateRenderer renderer{rules, files, ""};
+  TemplateRenderer renderer{rules, files, codePage, ""};
   RecordingTags tags;
   RecordingDelivery delivery;
 };
 
 TEST_F(HostWindowHookTest, ATitleChangeRunsThePipelineThenReachesTheHost) {
   Win32HostRequests requests(host);
-  TemplateRenderer fromFolder(rules, files, folder + "\\default.html");
+  TemplateRenderer fromFolder(rules, files, codePage, folder + "\\default.html");
   TitleChangeHandler handler(requests, tags, fromFolder, delivery);
   installHostWindowHook(host);
   setTitleChangeHandler(&handler);
 
   LRESULT answer = SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one"));
   EXPECT_EQ(answer, TRUE);
-  EXPECT_EQ(delivery.texts, (std::vector<std::string>{"<p>C:\\music\\one.mp3</p>"}));
+  EXPECT_EQ(delivery.texts, (std::vector<ScriptText>{"<p>C:\\music\\one.mp3</p>"}));
   EXPECT_EQ(titleOfHost(), "1. one");
-  // The two requests went through the hook to the host, then the title.
-  ASSERT_EQ(received.size(), 3u);
+  // The requests went through the hook to the host, then the title: this
+  // host knows no wide path (0), so the ANSI one is asked for.
+  ASSERT_EQ(received.size(), 4u);
   EXPECT_EQ(received[0].lParam, IPC_GETLISTPOS);
-  EXPECT_EQ(received[1].lParam, IPC_GETPLAYLISTFILE);
-  EXPECT_EQ(received[1].wParam, 0u);
-  EXPECT_EQ(received[2].message, static_cast<UINT>(WM_SETTEXT));
+  EXPECT_EQ(received[1].lParam, IPC_GETPLAYLISTFILEW);
+  EXPECT_EQ(received[2].lParam, IPC_GETPLAYLISTFILE);
+  EXPECT_EQ(received[2].wParam, 0u);
+  EXPECT_EQ(received[3].message, static_cast<UINT>(WM_SETTEXT));
 
   SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one [paused]"));
   currentIndex = 1;
   SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("2. two"));
-  EXPECT_EQ(tags.paths, (std::vector<std::string>{"C:\\music\\one.mp3", "C:\\music\\two.mp3"}));
+  EXPECT_EQ(tags.paths, (std::vector<AnsiOrWide>{"C:\\music\\one.mp3", "C:\\music\\two.mp3"}));
   EXPECT_TRUE(releaseHostWindow(host));
 }
 
@@ -127,7 +131,7 @@ TEST_F(HostWindowHookTest, AFailureInTheHandlingStaysInTheHookAndTheTitleStillRe
   tags.fail = true;
 
   LRESULT answer = SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one"));
-  EXPECT_EQ(tags.paths, std::vector<std::string>{"C:\\music\\one.mp3"}) << "the handling ran";
+  EXPECT_EQ(tags.paths, std::vector<AnsiOrWide>{"C:\\music\\one.mp3"}) << "the handling ran";
   EXPECT_EQ(answer, TRUE);
   ASSERT_FALSE(received.empty());
   EXPECT_EQ(received.back().message, static_cast<UINT>(WM_SETTEXT));
@@ -172,6 +176,54 @@ TEST_F(HostWindowHookTest, ReleasingRestoresOnlyWhileTheHookIsStillTheProcedure)
   SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one"));
   EXPECT_TRUE(tags.paths.empty());
   EXPECT_EQ(titleOfHost(), "1. one");
+}
+
+// A host whose main window is a Unicode window, answering the wide path.
+const wchar_t kWidePath[] = L"C:\\\uC74C\uC545\\Beyonc\u00E9.mp3";
+LRESULT CALLBACK unicodeHostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER && lParam == IPC_GETLISTPOS) return 0;
+  if (message == WM_USER && lParam == IPC_GETPLAYLISTFILEW) return reinterpret_cast<LRESULT>(kWidePath);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(HostWindowHookOnAUnicodeWindow, TheHostsTitleArrivesWholeAndTheHookLeavesAsItCame) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = unicodeHostProcedure;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"TavrikUnicodeTestHost";
+  RegisterClassW(&wc);
+  HWND host = CreateWindowW(wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                            nullptr, wc.hInstance, nullptr);
+  ASSERT_TRUE(host);
+  ASSERT_TRUE(IsWindowUnicode(host));
+  Win32FileSystem files;
+  Win32CodePage codePage;
+  RuleList rules;
+  std::string folder = testing::freshFolder("hook-unicode");
+  testing::writeFileBytes(folder + "\\default.html", "<p>#TITLE</p>");
+  TemplateRenderer renderer(rules, files, codePage, folder + "\\default.html");
+  RecordingTags tags;
+  RecordingDelivery delivery;
+  Win32HostRequests requests(host);
+  TitleChangeHandler handler(requests, tags, renderer, delivery);
+  installHostWindowHook(host);
+  setTitleChangeHandler(&handler);
+  EXPECT_TRUE(IsWindowUnicode(host)) << "the hook must not make the host's window an ANSI one";
+
+  // "Beyoncé", Hangul, "♡" and an emoji: none of them is in code page 932.
+  const wchar_t* title = L"1. Beyonc\u00E9 \uD55C\uAD6D\uC5B4 \u2661 \U0001F3B5 - Winamp";
+  SendMessageW(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title));
+  wchar_t shown[128] = {};
+  GetWindowTextW(host, shown, 128);
+  EXPECT_EQ(std::wstring(shown), title);
+  ASSERT_EQ(tags.paths.size(), 1u);
+  EXPECT_EQ(tags.paths[0], AnsiOrWide(reinterpret_cast<const char16_t*>(kWidePath)));
+  EXPECT_EQ(delivery.texts, (std::vector<ScriptText>{u"<p>C:\\\uC74C\uC545\\Beyonc\u00E9.mp3</p>"}));
+
+  EXPECT_TRUE(releaseHostWindow(host));
+  EXPECT_EQ(GetWindowLongPtrW(host, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&unicodeHostProcedure));
+  EXPECT_TRUE(IsWindowUnicode(host));
+  DestroyWindow(host);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // save that fails half-way must leave the user's file as it was.
 #include <gtest/gtest.h>
 
+#include "common/code_page_win32.h"
 #include "common/cp932_texts.h"
 #include "common/file_system_win32.h"
 #include "common/module_services_win32.h"
@@ -46,6 +47,7 @@ class RuleStoreWin : public ::testing::Test {
 
   std::string folder, ruleFile;
   Win32FileSystem files;
+  Win32CodePage codePage;
 };
 
 const std::string kOriginal = "ARTIST\tBand\tC:\\band.html\r\n\r\nGENRE\tKept\tC:\\k.html\r\n";
@@ -53,7 +55,7 @@ const std::string kOriginal = "ARTIST\tBand\tC:\\band.html\r\n\r\nGENRE\tKept\tC
 TEST_F(RuleStoreWin, LoadsAndSavesTheFileBesideTheHost) {
   writeFileBytes(ruleFile, kOriginal);
   ScratchHostServices services(folder);
-  RuleStore store(files, services);
+  RuleStore store(files, services, codePage);
   RuleList rules;
   ASSERT_TRUE(store.loadRules(rules));
   ASSERT_EQ(rules.count(), 1u);
@@ -68,7 +70,7 @@ TEST_F(RuleStoreWin, LoadsAndSavesTheFileBesideTheHost) {
 TEST_F(RuleStoreWin, AFileHeldOpenByAnotherProgramDoesNotOpenAndIsNotReplaced) {
   writeFileBytes(ruleFile, kOriginal);
   ScratchHostServices services(folder);
-  RuleStore store(files, services);
+  RuleStore store(files, services, codePage);
   RuleList rules;
   HANDLE other = holdOpen(ruleFile);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
@@ -102,7 +104,7 @@ TEST_F(RuleStoreWin, AFullDiskLeavesTheOldFileAndNoTemporaryFile) {
   std::string target = fullDiskHost + "\\Plugins\\gen_tavrik.cfg";
   writeFileBytes(target, kOriginal);
   ScratchHostServices services(fullDiskHost);
-  RuleStore store(files, services);
+  RuleStore store(files, services, codePage);
   RuleList rules;
   ASSERT_TRUE(store.loadRules(rules));
   rules.append({"TITLE", "lost", std::string(100000, 'x')});
@@ -114,7 +116,7 @@ TEST_F(RuleStoreWin, AFullDiskLeavesTheOldFileAndNoTemporaryFile) {
 TEST_F(RuleStoreWin, AFolderInThePlaceOfTheFileFailsBothWays) {
   CreateDirectoryA(ruleFile.c_str(), nullptr);
   ScratchHostServices services(folder);
-  RuleStore store(files, services);
+  RuleStore store(files, services, codePage);
   RuleList rules;
   EXPECT_FALSE(store.loadRules(rules));
   EXPECT_EQ(services.errors.size(), 1u);
@@ -127,7 +129,7 @@ TEST_F(RuleStoreWin, AHostFolderBeyond260BytesCountsAsMissing) {
     CreateDirectoryA(deep.c_str(), nullptr);
   }
   ScratchHostServices services(deep);
-  RuleStore store(files, services);
+  RuleStore store(files, services, codePage);
   RuleList rules;
   EXPECT_FALSE(store.loadRules(rules));
   EXPECT_EQ(services.errors, (std::vector<std::string>{texts::kRuleFileMissingMessage}));
