@@ -1,9 +1,10 @@
 // A stand-in for the tag library mp3infp.dll: the five entries the plug-in
-// calls, with the library's names, arguments, results and calling
-// convention, reading real MP3 (ID3v2, ID3v1, RIFF MP3) and WAV (LIST/INFO)
-// tags. STANDIN_MP3INFP_VERSION (e.g. "0x226") makes it report another
-// version; STANDIN_MP3INFP_LOG names a file where it notes being loaded and
-// unloaded, so that a test can tell whether its user released it.
+// calls, and the two wide ones of version 2.54, with the library's names,
+// arguments, results and calling convention, reading real MP3 (ID3v2, ID3v1,
+// RIFF MP3) and WAV (LIST/INFO) tags. STANDIN_MP3INFP_VERSION (e.g. "0x226")
+// makes it report another version; STANDIN_MP3INFP_LOG names a file where it
+// notes being loaded and unloaded, so that a test can tell whether its user
+// released it.
 #include <windows.h>
 
 #include <algorithm>
@@ -52,15 +53,48 @@ std::string toAnsi(const std::u16string& text) {
   return out;
 }
 
+std::wstring fromAnsi(const std::string& text) {
+  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring out(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), length);
+  return out;
+}
+
 // What the last mp3infp_Load found; replaced by the next load.
 struct LoadedFile {
   DWORD type = 0;
   DWORD tagKinds = 0;
   std::map<std::string, std::string> values;  // ANSI texts by key
+  // The same as UTF-16: ID3v2 texts as the tag has them, ID3v1 and INFO
+  // texts (bytes in the ANSI code page) read through the code page.
+  std::map<std::string, std::wstring> wideValues;
 };
 LoadedFile loaded;
 // The text mp3infp_GetValue answered last; its pointer is good until the next call.
 std::string answer;
+std::wstring wideAnswer;
+
+// Reads the tags of an opened file into `loaded`; closes the file.
+DWORD loadOpened(HANDLE file) {
+  FileBytes bytes(file);
+  std::optional<standin::ParsedFile> parsed;
+  try {
+    parsed = standin::parseFile(bytes);
+  } catch (...) {
+  }
+  CloseHandle(file);
+  if (!parsed) return ERROR_BAD_FORMAT;
+  loaded.type = parsed->type;
+  loaded.tagKinds = parsed->tagKinds;
+  for (const auto& [key, text] : parsed->ansiValues) loaded.wideValues[key] = fromAnsi(text);
+  for (const auto& [key, text] : parsed->unicodeValues) {
+    loaded.wideValues[key] = std::wstring(text.begin(), text.end());
+  }
+  loaded.values = std::move(parsed->ansiValues);
+  for (const auto& [key, text] : parsed->unicodeValues) loaded.values[key] = toAnsi(text);
+  return 0;
+}
 
 // Appends one line to the file named by STANDIN_MP3INFP_LOG, if any.
 void noteLifecycle(const char* event) {
@@ -91,7 +125,11 @@ DWORD WINAPI mp3infp_GetVer() {
   char text[32] = {};
   DWORD length = GetEnvironmentVariableA("STANDIN_MP3INFP_VERSION", text, sizeof text);
   if (length > 0 && length < sizeof text) return static_cast<DWORD>(std::strtoul(text, nullptr, 0));
-  return 0x227;
+#ifdef STANDIN_LEAVE_OUT_WIDE
+  return 0x227;  // a library from before the wide entries
+#else
+  return 0x254;
+#endif
 }
 
 // 0 when the tags were read; ERROR_FILE_NOT_FOUND when the file cannot be
@@ -103,19 +141,7 @@ DWORD WINAPI mp3infp_Load(HWND, LPCSTR path) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return ERROR_FILE_NOT_FOUND;
-    FileBytes bytes(file);
-    std::optional<standin::ParsedFile> parsed;
-    try {
-      parsed = standin::parseFile(bytes);
-    } catch (...) {
-    }
-    CloseHandle(file);
-    if (!parsed) return ERROR_BAD_FORMAT;
-    loaded.type = parsed->type;
-    loaded.tagKinds = parsed->tagKinds;
-    loaded.values = std::move(parsed->ansiValues);
-    for (const auto& [key, text] : parsed->unicodeValues) loaded.values[key] = toAnsi(text);
-    return 0;
+    return loadOpened(file);
   } catch (...) {
     loaded = LoadedFile{};
     return ERROR_NOT_ENOUGH_MEMORY;
@@ -139,6 +165,42 @@ BOOL WINAPI mp3infp_GetValue(LPCSTR key, char** value) {
 
 #ifndef STANDIN_LEAVE_OUT_TAG_TYPE
 DWORD WINAPI mp3infp_mp3_GetTagType() { return loaded.type == standin::kTypeMp3 ? loaded.tagKinds : 0; }
+#endif
+
+#ifndef STANDIN_LEAVE_OUT_WIDE
+// The same as mp3infp_Load, for a path in UTF-16.
+DWORD WINAPI mp3infp_LoadW(HWND, LPCWSTR path) {
+  try {
+    loaded = LoadedFile{};
+    if (!path) return ERROR_FILE_NOT_FOUND;
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return ERROR_FILE_NOT_FOUND;
+    return loadOpened(file);
+  } catch (...) {
+    loaded = LoadedFile{};
+    return ERROR_NOT_ENOUGH_MEMORY;
+  }
+}
+
+// The same as mp3infp_GetValue, with the key and the text in UTF-16.
+BOOL WINAPI mp3infp_GetValueW(LPCWSTR key, wchar_t** value) {
+  try {
+    if (!key || !value) return FALSE;
+    std::string narrowKey;
+    for (; *key; ++key) {
+      if (*key > 0x7F) return FALSE;  // keys are ASCII names
+      narrowKey += static_cast<char>(*key);
+    }
+    auto found = loaded.wideValues.find(narrowKey);
+    if (found == loaded.wideValues.end() || found->second.empty()) return FALSE;
+    wideAnswer = found->second;
+    *value = wideAnswer.data();
+    return TRUE;
+  } catch (...) {
+    return FALSE;
+  }
+}
 #endif
 
 }  // extern "C"
