@@ -106,6 +106,12 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--init-failure") {
       good = value == "keep" || value == "unload";
       options.unloadOnInitFailure = value == "unload";
+    } else if (arg == "--wide-requests") {
+      good = value == "yes" || value == "no";
+      options.wideRequests = value == "yes";
+    } else if (arg == "--window") {
+      good = value == "ansi" || value == "unicode";
+      options.unicodeWindow = value == "unicode";
     } else {
       parsed.error = "unknown option " + arg;
       return parsed;

@@ -23,6 +23,12 @@ struct HostOptions {
   unsigned long intervalMs = 500;
   unsigned long exitAfterSeconds = 60;
   bool unloadOnInitFailure = false;
+  // An older player answers neither IPC_GETPLAYLISTFILEW (214) nor
+  // IPC_GETPLAYLISTTITLEW (213); a newer one answers both.
+  bool wideRequests = true;
+  // The main window a Unicode window, retitled in UTF-16, as newer players
+  // have it; else an ANSI window.
+  bool unicodeWindow = false;
   std::vector<Step> steps;
 };
 

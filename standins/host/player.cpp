@@ -10,6 +10,27 @@ namespace standin {
 namespace {
 
 bool isLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
+bool noLeadByte(unsigned char) { return false; }
+
+std::wstring toWide(UINT codePage, const std::string& text) {
+  int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+// As a player converts: characters the code page lacks become "?" (or a
+// look-alike).
+std::string fromWide(UINT codePage, const std::wstring& wide) {
+  int length = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                   nullptr);
+  std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+  if (length > 0) {
+    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length, nullptr,
+                        nullptr);
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -41,7 +62,17 @@ bool Player::loadPlaylist() {
   DWORD got = 0;
   while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
     bytes.append(buffer, got);
-  entries_ = parseM3u(bytes, folderOf(full, isLeadByte));
+  std::string folder = folderOf(full, isLeadByte);
+  if (isUtf8Playlist(full)) {
+    utf8Entries_ = parseM3u(withoutUtf8Mark(bytes), fromWide(CP_UTF8, toWide(CP_ACP, folder)));
+    for (const std::string& entry : utf8Entries_) wideEntries_.push_back(toWide(CP_UTF8, entry));
+    for (const std::wstring& entry : wideEntries_) entries_.push_back(fromWide(CP_ACP, entry));
+  } else {
+    entries_ = parseM3u(bytes, folder);
+    for (const std::string& entry : entries_) wideEntries_.push_back(toWide(CP_ACP, entry));
+    for (const std::wstring& entry : wideEntries_) utf8Entries_.push_back(fromWide(CP_UTF8, entry));
+  }
+  for (const std::string& entry : utf8Entries_) wideTitles_.push_back(toWide(CP_UTF8, stemOf(entry, noLeadByte)));
   log_.line("playlist " + std::string(full) + " entries=" + std::to_string(entries_.size()));
   for (std::size_t i = 0; i < entries_.size(); ++i)
     log_.line("entry " + std::to_string(i) + " " + entries_[i]);
@@ -67,6 +98,14 @@ LRESULT Player::answerRequest(WPARAM wParam, LPARAM lParam) {
     ++playlistFileRequests_;
     // The text stays ours and unchanged while the playlist does.
     return wParam < entries_.size() ? reinterpret_cast<LRESULT>(entries_[wParam].c_str()) : 0;
+  }
+  if (lParam == kIpcGetPlaylistFileW && options_.wideRequests) {
+    ++widePlaylistFileRequests_;
+    return wParam < wideEntries_.size() ? reinterpret_cast<LRESULT>(wideEntries_[wParam].c_str()) : 0;
+  }
+  if (lParam == kIpcGetPlaylistTitleW && options_.wideRequests) {
+    ++widePlaylistTitleRequests_;
+    return wParam < wideTitles_.size() ? reinterpret_cast<LRESULT>(wideTitles_[wParam].c_str()) : 0;
   }
   ++otherRequests_;
   return 0;
@@ -121,7 +160,15 @@ std::string Player::title() const { return titleFor(entries_, current_, paused_,
 void Player::retitle() {
   std::string text = title();
   log_.line("retitle " + std::to_string(current_) + " " + text);
-  SetWindowTextA(window_, text.c_str());
+  if (!options_.unicodeWindow) {
+    SetWindowTextA(window_, text.c_str());
+    return;
+  }
+  // The Unicode window is titled in UTF-16, and says what it then shows.
+  SetWindowTextW(window_, toWide(CP_UTF8, titleFor(utf8Entries_, current_, paused_, noLeadByte)).c_str());
+  std::wstring shown(static_cast<std::size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
+  shown.resize(static_cast<std::size_t>(GetWindowTextW(window_, shown.data(), static_cast<int>(shown.size()))));
+  log_.line("shown " + std::to_string(current_) + " " + fromWide(CP_UTF8, shown));
 }
 
 void Player::benchRetitles(unsigned long count) {

@@ -63,7 +63,13 @@ class Player {
   PluginHost plugins_;
   ScriptRunner script_;
   HWND window_ = nullptr;
+  // Each entry's path three ways: as request 211 answers it (ANSI bytes,
+  // "?" where the code page has no character), as 214 answers it (UTF-16),
+  // and in UTF-8 for the Unicode window's titles.
   std::vector<std::string> entries_;
+  std::vector<std::wstring> wideEntries_;
+  std::vector<std::string> utf8Entries_;
+  std::vector<std::wstring> wideTitles_;  // as request 213 answers them
   std::size_t current_ = 0;
   bool paused_ = false;
   // A step may run a modal loop (a plug-in's dialog) that dispatches this
@@ -73,6 +79,7 @@ class Player {
   bool leaving_ = false;
   int exitCode_ = 0;
   unsigned long listPosRequests_ = 0, playlistFileRequests_ = 0, otherRequests_ = 0;
+  unsigned long widePlaylistFileRequests_ = 0, widePlaylistTitleRequests_ = 0;
 };
 
 }  // namespace standin

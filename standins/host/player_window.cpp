@@ -7,21 +7,26 @@ namespace standin {
 namespace {
 
 constexpr char kWindowClass[] = "Winamp v1.x";
+constexpr wchar_t kWideWindowClass[] = L"Winamp v1.x";
 Player* activePlayer = nullptr;
 
-LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// The player's own handling; false for what goes to the default procedure.
+bool handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (Player* player = activePlayer) {
     try {
       switch (message) {
         case WM_USER:
-          return player->answerRequest(wParam, lParam);
+          result = player->answerRequest(wParam, lParam);
+          return true;
         case WM_TIMER:
           if (wParam != Player::kScriptTimer) break;
           player->onScriptTimer();
-          return 0;
+          result = 0;
+          return true;
         case WM_CLOSE:
           player->requestClose("WM_CLOSE");
-          return 0;
+          result = 0;
+          return true;
         default:
           break;
       }
@@ -30,7 +35,20 @@ LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       player->logLine("error in window procedure");
     }
   }
+  return false;
+}
+
+LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (handle(message, wParam, lParam, result)) return result;
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The same for the Unicode window: its titles stay UTF-16 all the way.
+LRESULT CALLBACK wideHostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (handle(message, wParam, lParam, result)) return result;
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -40,20 +58,33 @@ Player::~Player() {
 }
 
 bool Player::createWindow(HINSTANCE instance) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = hostWindowProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszClassName = kWindowClass;
-  if (!RegisterClassA(&wc)) return false;
   // The size of the classic player's main window.
-  window_ = CreateWindowA(kWindowClass, "Winamp", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                          CW_USEDEFAULT, 275, 116, nullptr, nullptr, instance, nullptr);
+  if (options_.unicodeWindow) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = wideHostWindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kWideWindowClass;
+    if (!RegisterClassW(&wc)) return false;
+    window_ = CreateWindowW(kWideWindowClass, L"Winamp", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                            CW_USEDEFAULT, 275, 116, nullptr, nullptr, instance, nullptr);
+  } else {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = hostWindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kWindowClass;
+    if (!RegisterClassA(&wc)) return false;
+    window_ = CreateWindowA(kWindowClass, "Winamp", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                            CW_USEDEFAULT, 275, 116, nullptr, nullptr, instance, nullptr);
+  }
   if (!window_) return false;
   activePlayer = this;
   ShowWindow(window_, SW_SHOWNOACTIVATE);
-  log_.line("window " + hex(reinterpret_cast<UINT_PTR>(window_)) + " class=" + kWindowClass);
+  log_.line("window " + hex(reinterpret_cast<UINT_PTR>(window_)) + " class=" + kWindowClass +
+            (options_.unicodeWindow ? " unicode" : ""));
   return true;
 }
 
@@ -75,8 +106,13 @@ void Player::leave() {
 
 int Player::finish() {
   plugins_.quitAndUnloadAll();
-  auto procedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window_, GWLP_WNDPROC));
-  bool restored = procedure == hostWindowProc;
+  // Asked in the window's own kind: the other kind would answer a translating
+  // stand-in for the procedure, never the procedure itself.
+  bool wide = options_.unicodeWindow;
+  WNDPROC own = wide ? wideHostWindowProc : hostWindowProc;
+  auto procedure = reinterpret_cast<WNDPROC>(wide ? GetWindowLongPtrW(window_, GWLP_WNDPROC)
+                                                  : GetWindowLongPtrA(window_, GWLP_WNDPROC));
+  bool restored = procedure == own;
   log_.line(std::string("wndproc restored: ") + (restored ? "yes" : "no"));
   HMODULE owner = nullptr;
   if (!restored &&
@@ -85,11 +121,17 @@ int Player::finish() {
           reinterpret_cast<LPCSTR>(procedure), &owner)) {
     // The window's procedure is in unloaded code: closing the window would
     // crash. That was logged above; the host takes its window back to end.
-    SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostWindowProc));
+    if (wide) {
+      SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+    } else {
+      SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+    }
     log_.line("wndproc reset by host: the procedure's module is gone");
   }
   log_.line("requests listpos=" + std::to_string(listPosRequests_) +
             " playlistfile=" + std::to_string(playlistFileRequests_) +
+            " playlistfilew=" + std::to_string(widePlaylistFileRequests_) +
+            " playlisttitlew=" + std::to_string(widePlaylistTitleRequests_) +
             " other=" + std::to_string(otherRequests_));
   DestroyWindow(window_);
   log_.line("exit " + std::to_string(exitCode_));

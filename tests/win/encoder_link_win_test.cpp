@@ -70,6 +70,17 @@ TEST_F(EncoderLinkWinTest, TheTextReachesTheScriptPanelBetweenTwoClicks) {
   EXPECT_EQ(windows.sends, 10);
 }
 
+TEST_F(EncoderLinkWinTest, AUnicodeTextArrivesAsItsUtf16) {
+  StandinEncoder encoder("wide", "--wide");
+  ASSERT_TRUE(encoder.waitUntilReady());
+  // "Beyoncé", "Sigur Rós", Hangul, "♡" and an emoji: none in code page 932.
+  const std::u16string text = u"<p>Beyonc\u00E9 &amp; Sigur R\u00F3s \uD55C\uAD6D\uC5B4 \u2661 \U0001F3B5</p>";
+  link.deliverToEncoder(text);
+  // ANSI bytes still go as ANSI bytes; the control reads them as Japanese.
+  link.deliverToEncoder("\x83\x65\x83\x58\x83\x67");
+  EXPECT_EQ(encoder.messages(), testing::wideDelivery(text) + testing::wideDelivery(u"\u30C6\u30B9\u30C8"));
+}
+
 TEST_F(EncoderLinkWinTest, NothingIsSentWhenTheEncoderIsNotRunning) {
   link.deliverToEncoder("text");
   EXPECT_EQ(windows.sends, 0);

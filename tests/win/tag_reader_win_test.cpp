@@ -153,6 +153,56 @@ TEST_P(TagReaderOfEachLibrary, ReadsRealFilesByTheirTagKind) {
   EXPECT_EQ(reader.readTrackTags(folder + "\\absent.mp3"), std::nullopt);
 }
 
+TEST_F(TagReaderOnWindows, ANewerLibraryReadsEveryCharacterWhateverTheTaggerAndTheFileName) {
+  findLibraryIn(buildPath("taglib"));
+  ASSERT_TRUE(reader.bindTagLibrary());
+  ASSERT_TRUE(reader.readsWide());
+  struct Case {
+    std::u16string file;
+    TrackTags tags;
+  };
+  const AnsiOrWide unknownComment = "Unknown Comment";
+  const Case cases[] = {
+      // ffmpeg, ID3v2.4 UTF-8 frames.
+      {u"beyonce.mp3", {u"Halo \u2661", u"Beyonc\u00E9", u"I Am... Sasha Fierce", unknownComment, u"Pop"}},
+      // id3v2, ISO-8859-1 frames.
+      {u"sigur_ros.mp3", {u"Hopp\u00EDpolla", u"Sigur R\u00F3s", u"Takk...", unknownComment, u"Ambient"}},
+      // mutagen, UTF-16 frames, in a file whose name is Hangul ("노래").
+      {u"\uB178\uB798.mp3",
+       {u"\uC548\uB155\uD558\uC138\uC694 \U0001F3B5", u"\uC544\uC774\uC720", u"\uAF43\uAC08\uD53C",
+        unknownComment, u"K-Pop"}},
+      // eyeD3, UTF-16 frames.
+      {u"emoji.mp3", {u"\u2661 Love \U0001F600", u"Caf\u00E9 \u2661", u"\u00C9moji", unknownComment,
+                      u"\u00C9lectro"}},
+      // INFO texts in code page 932 bytes, read through the code page.
+      {u"info_cp932.wav", {u"\u30C6\u30B9\u30C8", u"\u6B4C\u624B", "Unknown Album", unknownComment,
+                           "Unknown Genre"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file.begin(), c.file.end()));
+    auto tags = reader.readTrackTags(codePage.toWide(buildPath("audio\\")) + c.file);
+    ASSERT_TRUE(tags.has_value());
+    EXPECT_EQ(tags->title, c.tags.title);
+    EXPECT_EQ(tags->artist, c.tags.artist);
+    EXPECT_EQ(tags->album, c.tags.album);
+    EXPECT_EQ(tags->comment, c.tags.comment);
+    EXPECT_EQ(tags->genre, c.tags.genre);
+  }
+}
+
+TEST_F(TagReaderOnWindows, AnOlderLibraryCannotBeGivenANameBeyondTheCodePage) {
+  findLibraryIn(buildPath("taglib-ansi"));
+  ASSERT_TRUE(reader.bindTagLibrary());
+  EXPECT_FALSE(reader.readsWide());
+  // Neither the UTF-16 name nor its ANSI form with "?" names the file.
+  EXPECT_EQ(reader.readTrackTags(codePage.toWide(buildPath("audio\\")) + u"\uB178\uB798.mp3"), std::nullopt);
+  EXPECT_EQ(reader.readTrackTags(buildPath("audio\\??.mp3")), std::nullopt);
+  // What it reads, it reads as ANSI bytes: the "?" of a character it lacks.
+  auto tags = reader.readTrackTags(codePage.toWide(buildPath("audio\\")) + u"sigur_ros.mp3");
+  ASSERT_TRUE(tags.has_value());
+  EXPECT_FALSE(tags->artist.isWide());
+}
+
 // --- the stand-in library itself, called as the plug-in calls it ----------
 
 template <typename Entry>
