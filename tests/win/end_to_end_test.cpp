@@ -6,82 +6,24 @@
 
 #include "common/cp932_texts.h"
 #include "common/win32_handles.h"
+#include "player_folder.h"
 #include "standin_encoder_process.h"
 #include "win_test_support.h"
 
 namespace tavrik {
 namespace {
 
+using testing::audio;
+using testing::contains;
 using testing::Lines;
 using testing::operator+;
+using testing::PlayerFolder;
 using testing::hostEvents;
 using testing::readFileBytes;
 using testing::splitLines;
 using testing::StandinEncoder;
 using testing::wholeDelivery;
 using testing::writeFileBytes;
-
-bool contains(const Lines& lines, const std::string& wanted) {
-  return std::find(lines.begin(), lines.end(), wanted) != lines.end();
-}
-
-std::string audio(const std::string& name) { return testing::buildPath("audio\\" + name); }
-
-// A player's folder: the host, the tag library beside it, and the plug-in with
-// its rule file and default template in Plugins.
-class PlayerFolder {
- public:
-  explicit PlayerFolder(const std::string& name) {
-    folder = testing::freshFolder("e2e-" + name);
-    plugins = folder + "\\Plugins";
-    CreateDirectoryA(plugins.c_str(), nullptr);
-    CopyFileA(testing::buildPath("standin_host.exe").c_str(), (folder + "\\standin_host.exe").c_str(), FALSE);
-    CopyFileA(testing::buildPath("taglib\\mp3infp.dll").c_str(), (folder + "\\mp3infp.dll").c_str(), FALSE);
-    CopyFileA(testing::buildPath("gen_tavrik.dll").c_str(), (plugins + "\\gen_tavrik.dll").c_str(), FALSE);
-    ruleFile = plugins + "\\gen_tavrik.cfg";
-    libraryLog = folder + "\\mp3infp.log";
-    SetEnvironmentVariableA("STANDIN_MP3INFP_LOG", libraryLog.c_str());
-    SetEnvironmentVariableA("STANDIN_MP3INFP_VERSION", nullptr);
-  }
-
-  void playlist(const Lines& entries) {
-    std::string m3u = "#EXTM3U\r\n";
-    for (const std::string& entry : entries) m3u += entry + "\r\n";
-    writeFileBytes(folder + "\\list.m3u", m3u);
-  }
-
-  // Runs the host with `steps` until it ends by itself (at most a minute).
-  // Answers the host's exit code, or -1 when it had to be ended.
-  int runHost(const std::string& steps, const std::string& options = "") {
-    std::string command = "\"" + folder + "\\standin_host.exe\" --playlist \"" + folder +
-                          "\\list.m3u\" --log \"" + folder + "\\host.log\" --exit-after 50 " +
-                          options + " " + steps;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &info)) {
-      return -2;
-    }
-    UniqueKernelHandle process(info.hProcess), thread(info.hThread);
-    hostProcessId = info.dwProcessId;
-    if (whileRunning) whileRunning();
-    if (WaitForSingleObject(process.get(), 60000) == WAIT_TIMEOUT) {
-      TerminateProcess(process.get(), 99);
-      return -1;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
-  }
-
-  Lines hostLog() const { return hostEvents(readFileBytes(folder + "\\host.log")); }
-  Lines libraryEvents() const { return splitLines(readFileBytes(libraryLog)); }
-
-  std::string folder, plugins, ruleFile, libraryLog;
-  DWORD hostProcessId = 0;
-  std::function<void()> whileRunning;
-};
 
 class EndToEnd : public ::testing::Test {
  protected:
