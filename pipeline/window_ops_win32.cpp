@@ -11,8 +11,14 @@ WindowHandle Win32WindowOps::findChild(WindowHandle parent, WindowHandle after,
   return FindWindowExA(static_cast<HWND>(parent), static_cast<HWND>(after), className, name);
 }
 
-bool Win32WindowOps::send(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                          std::intptr_t lParam) {
+namespace {
+
+// SendMessageTimeoutA or SendMessageTimeoutW: the same wait, ANSI or Unicode
+// texts.
+using SendWithTimeout = decltype(&SendMessageTimeoutA);
+
+bool sendWaiting(SendWithTimeout sendWithTimeout, WindowHandle window, unsigned message,
+                 std::uintptr_t wParam, std::intptr_t lParam, UINT timeoutMs) {
   // SMTO_NORMAL, not SMTO_BLOCK: while it waits, the host's interface thread
   // still answers messages that other threads send to it, as a plain
   // SendMessageA would. With SMTO_BLOCK every thread that sends to the host
@@ -24,18 +30,21 @@ bool Win32WindowOps::send(WindowHandle window, unsigned message, std::uintptr_t 
   // SMTO_ABORTIFHUNG: an encoder that Windows already knows to be hung costs
   // nothing at all, not even the time-out.
   DWORD_PTR answer = 0;
-  return SendMessageTimeoutA(static_cast<HWND>(window), message, static_cast<WPARAM>(wParam),
-                             static_cast<LPARAM>(lParam), SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                             timeoutMs_, &answer) != 0;
+  return sendWithTimeout(static_cast<HWND>(window), message, static_cast<WPARAM>(wParam),
+                         static_cast<LPARAM>(lParam), SMTO_NORMAL | SMTO_ABORTIFHUNG, timeoutMs,
+                         &answer) != 0;
+}
+
+}  // namespace
+
+bool Win32WindowOps::send(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                          std::intptr_t lParam) {
+  return sendWaiting(&SendMessageTimeoutA, window, message, wParam, lParam, timeoutMs_);
 }
 
 bool Win32WindowOps::sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
                               std::intptr_t lParam) {
-  // Waits as send() does.
-  DWORD_PTR answer = 0;
-  return SendMessageTimeoutW(static_cast<HWND>(window), message, static_cast<WPARAM>(wParam),
-                             static_cast<LPARAM>(lParam), SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                             timeoutMs_, &answer) != 0;
+  return sendWaiting(&SendMessageTimeoutW, window, message, wParam, lParam, timeoutMs_);
 }
 
 }  // namespace tavrik
