@@ -1,7 +1,5 @@
 #include "common/unicode_codec.h"
 
-#include <cstdint>
-
 namespace tavrik {
 
 namespace {
