@@ -21,6 +21,7 @@ struct Options {
   int hangSeconds = 0;
   int hangOn = 1;  // the logged message on which the UI thread stops answering
   int slowMs = 0;  // every logged message is answered this much later
+  bool stamp = false;  // a "done" line with the time after each logged message
 };
 
 Options options;
@@ -60,11 +61,22 @@ int messagesLogged = 0;
 
 // Subclassed as an ANSI procedure: a WM_SETTEXT arrives as bytes in the ANSI
 // code page, as the plug-in sent them.
+// QueryPerformanceCounter in microseconds: the same clock in every process,
+// so benchmarks can set it against the sender's own readings.
+std::string performanceMicroseconds() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return std::to_string(
+      static_cast<long long>(static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart)));
+}
+
 LRESULT CALLBACK loggingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const Logged& logged = loggedWindows.at(window);
   // Only messages from other threads at the outermost level: what the
   // controls send themselves and each other while they handle one is theirs.
-  if (depth == 0 && InSendMessage()) {
+  const bool fromOutside = depth == 0 && InSendMessage();
+  if (fromOutside) {
     std::string line = logged.label;
     char head[16];
     std::snprintf(head, sizeof head, " %04x ", message);
@@ -87,6 +99,7 @@ LRESULT CALLBACK loggingProcedure(HWND window, UINT message, WPARAM wParam, LPAR
   ++depth;
   LRESULT result = CallWindowProcA(logged.previous, window, message, wParam, lParam);
   --depth;
+  if (fromOutside && options.stamp) writeLine("done " + performanceMicroseconds());
   return result;
 }
 
@@ -229,6 +242,8 @@ bool parse(int argc, wchar_t** argv) {
       options.hangOn = number;
     } else if (name == L"--slow") {
       options.slowMs = number;
+    } else if (name == L"--stamp" && value == L"on") {
+      options.stamp = true;
     } else {
       return false;
     }
