@@ -95,6 +95,7 @@ print(f"  {'without the plug-in':28} {base_median / 1000:8.2f} / {base_p95 / 100
 for label, name in runs:
     lines = host_lines(f"{name}.log")
     median, p95 = field(lines, "bench-tracks", "median_us"), field(lines, "bench-tracks", "p95_us")
+    slowest = field(lines, "bench-tracks", "max_us")
     if median is None:
         print(f"  {label:28} no result (the player did not finish)")
         continue
@@ -104,7 +105,7 @@ for label, name in runs:
     quit_text = f"{quit:.2f} s" if quit is not None else "?"
     print(f"  {label:28} {median / 1000:8.2f} / {p95 / 1000:8.2f} ms = {median / base_median:.1f}x / "
           f"{p95 / base_p95:.1f}x (goal <= 10x: {verdict(worst <= 10)}); "
-          f"texts set: {delivered}; quit took {quit_text}")
+          f"slowest {slowest / 1000:.0f} ms; texts set: {delivered}; quit took {quit_text}")
 
 done = completions(encoder_log("prompt-encoder.log"))
 plugin = latencies(begins(host_lines("prompt.log"), "bench-latency"), done)
@@ -113,7 +114,7 @@ if plugin and floor:
     pm, pp = statistics.median(plugin), percentile(plugin, 0.95)
     fm, fp = statistics.median(floor), percentile(floor, 0.95)
     share = max(pm / fm, pp / fp)
-    print(f"retitle to the encoder's last action, prompt encoder, changes 50 ms apart, median / 95th percentile:")
+    print(f"retitle to the encoder's last action, prompt encoder, changes 100 ms apart, median / 95th percentile:")
     print(f"  {'the plug-in':28} {pm / 1000:8.2f} / {pp / 1000:8.2f} ms ({len(plugin)} deliveries; "
           f"target p95 < 5 ms: {verdict(pp < 5000)})")
     print(f"  {'floor: a bare program':28} {fm / 1000:8.2f} / {fp / 1000:8.2f} ms ({len(floor)} deliveries of "

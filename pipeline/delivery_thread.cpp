@@ -46,7 +46,7 @@ void DeliveryThread::run() {
   for (;;) {
     changed_.wait(lock, [this] { return waiting_ || !open_; });
     if (!waiting_) return;
-    std::string text = std::move(*waiting_);
+    auto text = std::move(*waiting_);
     waiting_.reset();
     delivering_ = true;
     lock.unlock();

@@ -33,8 +33,9 @@ void Win32Shell::enablePipeline(bool enabled) { setTitleChangeHandler(enabled ? 
 void Win32Shell::startDelivery() { delivery_.start(); }
 
 void Win32Shell::finishDelivery(std::chrono::steady_clock::time_point deadline) {
-  // The message waiting for the encoder's answer, and any after it, give up
-  // by the deadline too, so that joining the thread ends by then.
+  // Messages sent from now on give up by the deadline; one already waiting
+  // for its answer gives up within its own second, sooner still. So joining
+  // the thread ends by the deadline.
   windows_.endWaitsBy(deadline);
   delivery_.finish(deadline);
 }
