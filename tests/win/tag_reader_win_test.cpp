@@ -249,6 +249,25 @@ class StandInCraftedTags : public ::testing::Test {
   StandInLibrary library;
 };
 
+#if !defined(_WIN64)
+// mp3infp_Load called through a cdecl declaration, as a plug-in with the
+// wrong declaration would call it.
+DWORD loadTakingTheEntryForCdecl() {
+  UniqueModule module(LoadLibraryA(buildPath("taglib/mp3infp.dll").c_str()));
+  DWORD(__cdecl * load)(HWND, LPCSTR) = nullptr;
+  entryInto(load, module.get(), "mp3infp_Load");
+  return load ? load(nullptr, "absent.mp3") : 1;
+}
+
+// The 32-bit library reads its caller's first instruction after the call: a
+// caller that takes an entry for cdecl is reported before it goes on with a
+// misplaced frame, and the process ends.
+TEST(StandInTagLibraryDeathTest, ACallerTakingAStdcallEntryForCdeclEndsTheProcess) {
+  EXPECT_EXIT(loadTakingTheEntryForCdecl(), ::testing::ExitedWithCode(5),
+              "stack-fault mp3infp_Load: the caller goes on with its stack pointer 8 bytes higher");
+}
+#endif
+
 TEST_F(StandInCraftedTags, DecodeEveryEncodingUnsynchronisationAndHeaderVariant) {
   struct Case {
     const char* what;
