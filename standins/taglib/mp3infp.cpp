@@ -93,18 +93,18 @@ constexpr int kExitStackFault = 5;
 // pointer the caller goes on with is the one before the call, plus N, minus
 // what that instruction reserves; anything but zero is a fault. The run ends
 // at once: the caller would go on with a damaged frame.
-void checkCaller(const char* entry, const void* returnAddress, unsigned long argumentBytes) {
+void checkCaller(const char* entry, const void* returnAddress, long argumentBytes) {
   const auto* code = static_cast<const unsigned char*>(returnAddress);
-  unsigned long reserved = 0;
-  if (code[0] == 0x83 && code[1] == 0xEC) {  // sub esp, imm8
-    reserved = code[2];
+  long reserved = 0;
+  if (code[0] == 0x83 && code[1] == 0xEC) {  // sub esp, imm8 (sign-extended)
+    reserved = static_cast<signed char>(code[2]);
   } else if (code[0] == 0x81 && code[1] == 0xEC) {  // sub esp, imm32
-    std::uint32_t imm = 0;
+    std::int32_t imm = 0;
     std::memcpy(&imm, code + 2, sizeof imm);
     reserved = imm;
   }
-  if (reserved == argumentBytes) return;
-  long off = static_cast<long>(argumentBytes) - static_cast<long>(reserved);
+  long off = argumentBytes - reserved;
+  if (off == 0) return;
   std::string line = std::string("stack-fault ") + entry + ": the caller goes on with its stack pointer " +
                      std::to_string(off < 0 ? -off : off) + " bytes " + (off > 0 ? "higher" : "lower") +
                      " than it was before the call (it does not take the entry for stdcall)";

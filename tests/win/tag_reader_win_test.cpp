@@ -263,8 +263,14 @@ DWORD loadTakingTheEntryForCdecl() {
 // caller that takes an entry for cdecl is reported before it goes on with a
 // misplaced frame, and the process ends.
 TEST(StandInTagLibraryDeathTest, ACallerTakingAStdcallEntryForCdeclEndsTheProcess) {
-  EXPECT_EXIT(loadTakingTheEntryForCdecl(), ::testing::ExitedWithCode(5),
-              "stack-fault mp3infp_Load: the caller goes on with its stack pointer 8 bytes higher");
+  std::string log = testing::freshFolder("taglib-cdecl-caller") + "\\mp3infp.log";
+  SetEnvironmentVariableA("STANDIN_MP3INFP_LOG", log.c_str());
+  EXPECT_EXIT(loadTakingTheEntryForCdecl(), ::testing::ExitedWithCode(5), "");
+  SetEnvironmentVariableA("STANDIN_MP3INFP_LOG", nullptr);
+  EXPECT_EQ(testing::splitLines(testing::readFileBytes(log)),
+            (std::vector<std::string>{"attach", "stack-fault mp3infp_Load: the caller goes on with its stack "
+                                      "pointer 8 bytes higher than it was before the call (it does not "
+                                      "take the entry for stdcall)"}));
 }
 #endif
 
