@@ -12,9 +12,4 @@ namespace tavrik {
 // leaves the text as it is. Linear in the size of the text and the result.
 std::string replaceAll(std::string_view text, std::string_view from, std::string_view to);
 
-// Removes every byte that occurs in `bytes`, in one pass; up to four such
-// bytes are looked for eight bytes at a time.
-void removeBytes(std::string& text, std::string_view bytes);
-
-
 }  // namespace tavrik

@@ -26,15 +26,15 @@ constexpr Level kDockPath[] = {
 }  // namespace
 
 std::optional<EncoderLink::Controls> EncoderLink::findPanelControls() {
-  WindowOps::Window window = windows_.findTopLevel("MS Windows Media Encoder");
+  WindowHandle window = windows_.findTopLevel("MS Windows Media Encoder");
   if (!window) return std::nullopt;
   for (const Level& level : kDockPath) {
     window = windows_.findChild(window, nullptr, level.className, level.name);
     if (!window) return std::nullopt;
   }
   Controls controls{};
-  WindowOps::Window previous = nullptr;
-  for (WindowOps::Window& control : controls) {
+  WindowHandle previous = nullptr;
+  for (WindowHandle& control : controls) {
     control = windows_.findChild(window, previous, nullptr, nullptr);
     if (!control) return std::nullopt;
     previous = control;
@@ -42,7 +42,7 @@ std::optional<EncoderLink::Controls> EncoderLink::findPanelControls() {
   return controls;
 }
 
-bool EncoderLink::click(WindowOps::Window control) {
+bool EncoderLink::click(WindowHandle control) {
   return windows_.send(control, kLeftButtonDown, kLeftButtonHeld, kClickPoint) &&
          windows_.send(control, kLeftButtonUp, 0, kClickPoint);
 }

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "pipeline/title_change_handler.h"
+#include "pipeline/title_change_ports.h"
 #include "pipeline/window_ops.h"
 
 namespace tavrik {
@@ -21,9 +21,9 @@ class EncoderLink final : public ScriptDelivery {
   void deliverToEncoder(const std::string& text) override;
 
  private:
-  using Controls = std::array<WindowOps::Window, 6>;
+  using Controls = std::array<WindowHandle, 6>;
   std::optional<Controls> findPanelControls();
-  bool click(WindowOps::Window control);
+  bool click(WindowHandle control);
 
   WindowOps& windows_;
 };

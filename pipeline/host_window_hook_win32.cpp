@@ -3,15 +3,11 @@
 namespace tavrik {
 
 namespace {
-constexpr LPARAM kIpcGetListPos = 125;
-constexpr LPARAM kIpcGetPlaylistFile = 211;
 
-TitleChangeHandler* activeHandler = nullptr;
-}  // namespace
-
+// The host window's procedure as it was before the hook; null while no hook
+// is installed.
 WNDPROC previousWndProc = nullptr;
-
-void setTitleChangeHandler(TitleChangeHandler* handler) { activeHandler = handler; }
+TitleChangeHandler* activeHandler = nullptr;
 
 LRESULT CALLBACK HostWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETTEXT && activeHandler) {
@@ -25,26 +21,32 @@ LRESULT CALLBACK HostWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM
   return CallWindowProcA(previousWndProc, window, message, wParam, lParam);
 }
 
+void pinThisModule() {
+  HMODULE pinned = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                     reinterpret_cast<LPCSTR>(&HostWindowHook), &pinned);
+}
+
+}  // namespace
+
 void installHostWindowHook(HWND host) {
   previousWndProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HostWindowHook)));
 }
 
-bool removeHostWindowHook(HWND host) {
+void setTitleChangeHandler(TitleChangeHandler* handler) { activeHandler = handler; }
+
+bool releaseHostWindow(HWND host) {
+  activeHandler = nullptr;
+  if (!previousWndProc) return true;
   auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(host, GWLP_WNDPROC));
-  if (current != &HostWindowHook) return false;
+  if (current != &HostWindowHook) {
+    pinThisModule();
+    return false;
+  }
   SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousWndProc));
+  previousWndProc = nullptr;
   return true;
-}
-
-std::intptr_t Win32HostRequests::currentListPosition() {
-  return static_cast<std::intptr_t>(SendMessageA(host_, WM_USER, 0, kIpcGetListPos));
-}
-
-const char* Win32HostRequests::playlistFile(std::intptr_t index) {
-  // The answer is the host's own text; the handler copies it at once.
-  return reinterpret_cast<const char*>(
-      SendMessageA(host_, WM_USER, static_cast<WPARAM>(index), kIpcGetPlaylistFile));
 }
 
 }  // namespace tavrik

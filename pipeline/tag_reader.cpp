@@ -1,7 +1,6 @@
 #include "pipeline/tag_reader.h"
 
 #include <array>
-#include <utility>
 
 #include "common/cp932_texts.h"
 #include "resources/resource_ids.h"
@@ -35,36 +34,22 @@ const TagKeys* keysForLoadedFile(LoadedTagLibrary& library) {
   return nullptr;
 }
 
-constexpr std::array<std::pair<TagEntry, const char*>, kTagEntryCount> kEntryNames = {{
-    {TagEntry::GetVer, "mp3infp_GetVer"},
-    {TagEntry::Load, "mp3infp_Load"},
-    {TagEntry::GetType, "mp3infp_GetType"},
-    {TagEntry::GetValue, "mp3infp_GetValue"},
-    {TagEntry::Mp3GetTagType, "mp3infp_mp3_GetTagType"},
-}};
-
 }  // namespace
 
 bool TagReader::bindTagLibrary() {
   releaseTagLibrary();
-  std::unique_ptr<LoadedTagLibrary> library = loader_.loadLibrary("mp3infp.dll");
-  if (!library) {
-    services_.showErrorMessage(texts::kTagLibraryMissingMessage);
+  TagLibraryLoad loaded = loader_.loadLibrary("mp3infp.dll");
+  if (!loaded.library) {
+    services_.showErrorMessage(loaded.lacksEntry ? texts::kTagLibraryEntryMissingMessage
+                                                 : texts::kTagLibraryMissingMessage);
     return false;
   }
-  // Every entry is checked here, so none is ever called through a null
-  // pointer. A refused library is released at once: nothing would use it.
-  for (const auto& [entry, name] : kEntryNames) {
-    if (!library->resolve(entry, name)) {
-      services_.showErrorMessage(texts::kTagLibraryEntryMissingMessage);
-      return false;
-    }
-  }
-  if (library->getVer() < kOldestTagLibraryVersion) {
+  // A refused library is released at once: nothing would use it.
+  if (loaded.library->getVer() < kOldestTagLibraryVersion) {
     services_.showErrorMessage(texts::kTagLibraryTooOldMessage);
     return false;
   }
-  library_ = std::move(library);
+  library_ = std::move(loaded.library);
   return true;
 }
 

@@ -9,7 +9,7 @@
 
 #include "common/module_services.h"
 #include "pipeline/tag_library.h"
-#include "pipeline/title_change_handler.h"
+#include "pipeline/title_change_ports.h"
 
 namespace tavrik {
 
@@ -19,7 +19,7 @@ class TagReader final : public TagSource {
  public:
   // `hostWindow` is the host's main window, handed to the library with every
   // file it loads.
-  TagReader(TagLibraryLoader& loader, ModuleServices& services, std::uintptr_t hostWindow)
+  TagReader(TagLibraryLoader& loader, ModuleServices& services, WindowHandle hostWindow)
       : loader_(loader), services_(services), hostWindow_(hostWindow) {}
 
   // Loads "mp3infp.dll", resolves its five entries and checks its version;
@@ -38,7 +38,7 @@ class TagReader final : public TagSource {
  private:
   TagLibraryLoader& loader_;
   ModuleServices& services_;
-  std::uintptr_t hostWindow_;
+  WindowHandle hostWindow_;
   std::unique_ptr<LoadedTagLibrary> library_;
 };
 

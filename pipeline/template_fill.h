@@ -8,12 +8,10 @@
 
 namespace tavrik {
 
-// The five placeholders, replaced in this order, each pass working on the
-// previous pass's result; then every CR, LF and TAB removed.
+// Five replace-all passes, "#ARTIST", "#TITLE", "#ALBUM", "#COMMENT",
+// "#GENRE" in this order, each working on the previous pass's result (so a
+// placeholder that arrives inside an earlier tag is replaced too); then every
+// CR, LF and TAB removed, in that order.
 std::string fillTemplate(const std::string& content, const TrackTags& tags);
-
-// The same, pass by pass, exactly as defined: the reference that the fast
-// single scan of fillTemplate falls back to.
-std::string fillTemplateByPasses(const std::string& content, const TrackTags& tags);
 
 }  // namespace tavrik

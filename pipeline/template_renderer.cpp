@@ -1,14 +1,14 @@
 #include "pipeline/template_renderer.h"
 
-#include <cstring>
-
-#include "common/text.h"
 #include "pipeline/template_fill.h"
 #include "resources/resource_ids.h"
 
 namespace tavrik {
 
 namespace {
+
+// Templates are read in chunks of this size; a chunk counts up to its first NUL.
+constexpr std::size_t kTemplateChunkBytes = 32000;
 
 // The tag field a condition type names, or nothing for any other text.
 const std::string* fieldNamedBy(const std::string& conditionType, const TrackTags& tags) {
@@ -21,13 +21,6 @@ const std::string* fieldNamedBy(const std::string& conditionType, const TrackTag
 }
 
 }  // namespace
-
-std::string escapeMarkup(const std::string& text) {
-  std::string escaped = replaceAll(text, "&", "&amp;");
-  escaped = replaceAll(escaped, "<", "&lt;");
-  escaped = replaceAll(escaped, ">", "&gt;");
-  return replaceAll(escaped, "\"", "&quot;");
-}
 
 std::string selectTemplate(const TrackTags& tags, const RuleList& rules,
                            const std::string& defaultTemplatePath) {
@@ -42,21 +35,15 @@ std::string selectTemplate(const TrackTags& tags, const RuleList& rules,
   return *chosen;
 }
 
-bool readTemplate(FileSystem& files, const std::string& path, std::string& content) {
-  auto file = files.openExclusive(path);
-  if (!file) return false;
-  readChunks(*file, kTemplateChunkBytes, true, content);
-  return true;
-}
-
 std::string defaultTemplatePath(ModuleServices& services) {
   return hostFilePath(services, IDS_DEFAULT_TEMPLATE).value_or(std::string());
 }
 
-std::string renderScriptText(const TrackTags& tags, const RuleList& rules, FileSystem& files,
-                             const std::string& defaultTemplatePath) {
+std::string TemplateRenderer::renderScriptText(const TrackTags& tags) const {
+  auto file = files_.openExclusive(selectTemplate(tags, rules_, defaultTemplatePath_));
+  if (!file) return {};
   std::string content;
-  if (!readTemplate(files, selectTemplate(tags, rules, defaultTemplatePath), content)) return {};
+  readChunks(*file, kTemplateChunkBytes, true, content);
   return fillTemplate(content, tags);
 }
 

@@ -1,7 +1,5 @@
 #include "pipeline/title_change_handler.h"
 
-#include "pipeline/template_renderer.h"
-
 namespace tavrik {
 
 void TitleChangeHandler::onTitleChange() {
@@ -30,7 +28,7 @@ void TitleChangeHandler::handleOnce() {
   lastFilePath_ = path;
   std::optional<TrackTags> tags = tags_.readTrackTags(path);
   if (!tags) return;
-  delivery_.deliverToEncoder(renderScriptText(*tags, rules_, files_, defaultTemplatePath_));
+  delivery_.deliverToEncoder(renderer_.renderScriptText(*tags));
 }
 
 }  // namespace tavrik

@@ -2,16 +2,16 @@
 
 namespace tavrik {
 
-WindowOps::Window Win32WindowOps::findTopLevel(const char* className) {
+WindowHandle Win32WindowOps::findTopLevel(const char* className) {
   return FindWindowA(className, nullptr);
 }
 
-WindowOps::Window Win32WindowOps::findChild(Window parent, Window after, const char* className,
-                                            const char* name) {
+WindowHandle Win32WindowOps::findChild(WindowHandle parent, WindowHandle after,
+                                       const char* className, const char* name) {
   return FindWindowExA(static_cast<HWND>(parent), static_cast<HWND>(after), className, name);
 }
 
-bool Win32WindowOps::send(Window window, unsigned message, std::uintptr_t wParam,
+bool Win32WindowOps::send(WindowHandle window, unsigned message, std::uintptr_t wParam,
                           std::intptr_t lParam) {
   // SMTO_NORMAL, not SMTO_BLOCK: while it waits, the host's interface thread
   // still answers messages that other threads send to it, as a plain

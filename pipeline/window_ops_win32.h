@@ -17,9 +17,11 @@ class Win32WindowOps final : public WindowOps {
  public:
   explicit Win32WindowOps(UINT timeoutMs = kEncoderAnswerTimeoutMs) : timeoutMs_(timeoutMs) {}
 
-  Window findTopLevel(const char* className) override;
-  Window findChild(Window parent, Window after, const char* className, const char* name) override;
-  bool send(Window window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  WindowHandle findTopLevel(const char* className) override;
+  WindowHandle findChild(WindowHandle parent, WindowHandle after, const char* className,
+                         const char* name) override;
+  bool send(WindowHandle window, unsigned message, std::uintptr_t wParam,
+            std::intptr_t lParam) override;
 
  private:
   UINT timeoutMs_;

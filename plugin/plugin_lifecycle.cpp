@@ -4,13 +4,12 @@ namespace tavrik {
 
 int PluginLifecycle::init() {
   operations_.installHook();
-  hooked_ = true;
-  // A failed step leaves the host as it found it: the hook is taken out and
-  // a library that was loaded is released, since the host may unload the
+  // A failed step leaves the host as it found it: a library that was loaded
+  // is released and the hook is taken out, since the host may unload the
   // module without calling quit.
   if (!operations_.bindTagLibrary() || !operations_.loadRules()) {
     operations_.releaseTagLibrary();
-    unhook();
+    operations_.unhook();
     return -1;
   }
   running_ = true;
@@ -25,20 +24,15 @@ void PluginLifecycle::config() {
 }
 
 void PluginLifecycle::quit() {
-  operations_.enablePipeline(false);
-  // The rule file is written only when it was read: after a failed init the
-  // user's file stays as it is.
-  if (running_) operations_.saveRules();
-  operations_.releaseTagLibrary();
+  // After a failed init everything was undone there, and the user's rule
+  // file is not written over with rules that never came from it.
+  if (!running_) return;
   running_ = false;
-  unhook();
-}
-
-void PluginLifecycle::unhook() {
-  if (!hooked_) return;
-  hooked_ = false;
   operations_.enablePipeline(false);
-  if (!operations_.removeHook()) operations_.pinModule();
+  operations_.saveRules();
+  operations_.releaseTagLibrary();
+  // Last: the hook goes before the module may be unloaded.
+  operations_.unhook();
 }
 
 }  // namespace tavrik

@@ -9,12 +9,10 @@ class ShellOperations {
  public:
   virtual ~ShellOperations() = default;
   virtual void installHook() = 0;
-  // Gives the host's window its former procedure back; false when another
-  // module subclassed it after us and the hook must stay as a pass-through.
-  virtual bool removeHook() = 0;
-  // Keeps this module loaded for the rest of the process, because a hook
-  // that stays in the host's window chain must not point into freed code.
-  virtual void pinModule() = 0;
+  // Stops the pipeline and gives the host's window its former procedure
+  // back, or, when another module subclassed it after us, leaves the hook as
+  // a pass-through in a module pinned for the rest of the process.
+  virtual void unhook() = 0;
   virtual bool bindTagLibrary() = 0;
   virtual void releaseTagLibrary() = 0;
   virtual bool loadRules() = 0;
@@ -35,12 +33,8 @@ class PluginLifecycle {
   void quit();
 
  private:
-  // The hook goes before the module may be unloaded.
-  void unhook();
-
   ShellOperations& operations_;
   bool running_ = false;
-  bool hooked_ = false;
 };
 
 }  // namespace tavrik

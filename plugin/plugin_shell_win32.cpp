@@ -1,7 +1,6 @@
 #include "plugin/plugin_shell_win32.h"
 
-#include <cstdint>
-
+#include "pipeline/host_window_hook_win32.h"
 #include "ui/rule_list_dialog_win32.h"
 
 namespace tavrik {
@@ -10,20 +9,15 @@ Win32Shell::Win32Shell(HWND host)
     : host_(host),
       services_(host),
       store_(files_, services_),
-      tags_(loader_, services_, reinterpret_cast<std::uintptr_t>(host)),
+      tags_(loader_, services_, host),
+      renderer_(rules_, files_, defaultTemplatePath(services_)),
       encoder_(windows_),
       requests_(host),
-      handler_(requests_, tags_, encoder_, rules_, files_, defaultTemplatePath(services_)) {}
+      handler_(requests_, tags_, renderer_, encoder_) {}
 
 void Win32Shell::installHook() { installHostWindowHook(host_); }
 
-bool Win32Shell::removeHook() { return removeHostWindowHook(host_); }
-
-void Win32Shell::pinModule() {
-  HMODULE pinned = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                     reinterpret_cast<LPCSTR>(&HostWindowHook), &pinned);
-}
+void Win32Shell::unhook() { releaseHostWindow(host_); }
 
 bool Win32Shell::bindTagLibrary() { return tags_.bindTagLibrary(); }
 

@@ -7,7 +7,7 @@
 #include "common/file_system_win32.h"
 #include "common/module_services_win32.h"
 #include "pipeline/encoder_link.h"
-#include "pipeline/host_window_hook_win32.h"
+#include "pipeline/host_requests_win32.h"
 #include "pipeline/tag_library_win32.h"
 #include "pipeline/tag_reader.h"
 #include "pipeline/template_renderer.h"
@@ -24,8 +24,7 @@ class Win32Shell final : public ShellOperations {
   explicit Win32Shell(HWND host);
 
   void installHook() override;
-  bool removeHook() override;
-  void pinModule() override;
+  void unhook() override;
   bool bindTagLibrary() override;
   void releaseTagLibrary() override;
   bool loadRules() override;
@@ -41,6 +40,7 @@ class Win32Shell final : public ShellOperations {
   RuleStore store_;
   Win32TagLibraryLoader loader_;
   TagReader tags_;
+  TemplateRenderer renderer_;
   Win32WindowOps windows_;
   EncoderLink encoder_;
   Win32HostRequests requests_;

@@ -12,7 +12,8 @@ class CConditionDlg : public Dialog {
  public:
   explicit CConditionDlg(HWND parent = nullptr);
 
-  // Empty until OK; then the selected type (or empty) and the two texts.
+  // Empty until OK; then the selected list item (or empty: text typed into
+  // the type field is no type) and the two edits' whole texts, as they are.
   std::string m_conditionType;
   std::string m_conditionValue;
   std::string m_templatePath;
@@ -21,6 +22,8 @@ class CConditionDlg : public Dialog {
   void OnOK() override;
   const MessageMap& messageMap() const override;
 
+  // A file chosen in the open-file chooser replaces the template path;
+  // Cancel there changes nothing.
   void OnBrowse();
 };
 

@@ -40,17 +40,17 @@ class FakeWindowTree : public WindowOps {
     return static_cast<int>(nodes_.size());
   }
 
-  Window findTopLevel(const char* className) override {
+  WindowHandle findTopLevel(const char* className) override {
     return first(0, 0, className, nullptr);
   }
-  Window findChild(Window parent, Window after, const char* className, const char* name) override {
+  WindowHandle findChild(WindowHandle parent, WindowHandle after, const char* className, const char* name) override {
     int p = id(parent);
     if (p == 0) return nullptr;  // the walk never searches the desktop by FindWindowEx
     int a = id(after);
     if (a != 0 && nodes_[a - 1].parent != p) return nullptr;
     return first(p, a, className, name);
   }
-  bool send(Window window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+  bool send(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
     const Node& node = nodes_.at(id(window) - 1);
     std::string text;
     if (message == kSetText) text = reinterpret_cast<const char*>(lParam);
@@ -66,12 +66,12 @@ class FakeWindowTree : public WindowOps {
     int parent;
     std::string className, name, label;
   };
-  static int id(Window w) { return static_cast<int>(reinterpret_cast<std::intptr_t>(w)); }
-  static Window handle(int i) { return reinterpret_cast<Window>(static_cast<std::intptr_t>(i)); }
+  static int id(WindowHandle w) { return static_cast<int>(reinterpret_cast<std::intptr_t>(w)); }
+  static WindowHandle handle(int i) { return reinterpret_cast<WindowHandle>(static_cast<std::intptr_t>(i)); }
   static bool fits(const char* wanted, const std::string& actual) {
     return !wanted || actual == wanted;
   }
-  Window first(int parent, int after, const char* className, const char* name) {
+  WindowHandle first(int parent, int after, const char* className, const char* name) {
     for (int i = after + 1; i <= static_cast<int>(nodes_.size()); ++i) {
       const Node& n = nodes_[i - 1];
       if (n.parent == parent && fits(className, n.className) && fits(name, n.name)) return handle(i);

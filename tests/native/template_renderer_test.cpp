@@ -21,13 +21,6 @@ RuleList rulesOf(std::initializer_list<TemplateRule> list) {
   return rules;
 }
 
-TEST(EscapeMarkup, EscapesFourCharactersAmpersandFirst) {
-  EXPECT_EQ(escapeMarkup("Rock & Roll <Live>"), "Rock &amp; Roll &lt;Live&gt;");
-  EXPECT_EQ(escapeMarkup("&amp;"), "&amp;amp;");
-  EXPECT_EQ(escapeMarkup("say \"hi\" it's"), "say &quot;hi&quot; it's");
-  EXPECT_EQ(escapeMarkup("<>"), "&lt;&gt;");
-}
-
 TEST(SelectTemplate, TheLastMatchingRuleWins) {
   TrackTags tags = tagsOf("Band");
   tags.genre = "Jazz";
@@ -63,7 +56,7 @@ TEST(SelectTemplate, ComparesTheTagsAfterDefaultsAndBeforeEscaping) {
 class RenderTest : public ::testing::Test {
  protected:
   std::string render(const TrackTags& tags, const RuleList& rules = {}) {
-    return renderScriptText(tags, rules, files, kDefaultTemplatePath);
+    return TemplateRenderer(rules, files, kDefaultTemplatePath).renderScriptText(tags);
   }
   testing::FakeFileSystem files;
 };
@@ -108,7 +101,8 @@ TEST_F(RenderTest, AMissingLockedOrTooLongTemplateGivesTheEmptyText) {
   files.files[longPath] = "x";
   EXPECT_EQ(render(tagsOf("a"), rulesOf({{"ARTIST", "a", longPath}})), "");
   files.files[""] = "x";
-  EXPECT_EQ(renderScriptText(tagsOf("a"), RuleList{}, files, ""), "");
+  RuleList none;
+  EXPECT_EQ(TemplateRenderer(none, files, "").renderScriptText(tagsOf("a")), "");
 }
 
 TEST_F(RenderTest, ReadsInChunksOf32000UntilAShortRead) {

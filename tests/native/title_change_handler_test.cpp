@@ -47,6 +47,8 @@ struct FakeTags : TagSource {
   }
 };
 
+// A delivery has a start and an end: the encoder keeps the text of the
+// delivery that ends last.
 struct FakeDelivery : ScriptDelivery {
   Journal& journal;
   std::function<void()> whileWaiting;  // what the UI thread dispatches meanwhile
@@ -54,6 +56,7 @@ struct FakeDelivery : ScriptDelivery {
   void deliverToEncoder(const std::string& text) override {
     journal.calls.push_back("deliver " + text);
     if (whileWaiting) std::exchange(whileWaiting, nullptr)();
+    journal.calls.push_back("delivered " + text);
   }
 };
 
@@ -73,6 +76,13 @@ class TitleChangeTest : public ::testing::Test {
       if (call.rfind("deliver ", 0) == 0) out.push_back(call.substr(8));
     return out;
   }
+  // Starts and ends of deliveries, in the order they happened.
+  std::vector<std::string> deliverySteps() const {
+    std::vector<std::string> out;
+    for (const auto& call : journal.calls)
+      if (call.rfind("deliver", 0) == 0) out.push_back(call);
+    return out;
+  }
 
   Journal journal;
   FakeHost host{journal};
@@ -80,14 +90,16 @@ class TitleChangeTest : public ::testing::Test {
   FakeDelivery delivery{journal};
   RuleList rules;
   testing::FakeFileSystem files;
-  TitleChangeHandler handler{host, tags, delivery, rules, files, kDefaultTemplatePath};
+  TemplateRenderer renderer{rules, files, kDefaultTemplatePath};
+  TitleChangeHandler handler{host, tags, renderer, delivery};
 };
 
 TEST_F(TitleChangeTest, ANewFileRunsRequestsTagsRenderingAndDeliveryInOrder) {
   host.position = 1;
   handler.onTitleChange();
   EXPECT_EQ(journal.calls, (std::vector<std::string>{"listpos", "file", "tags C:\\b.mp3",
-                                                     "deliver <p>title of C:\\b.mp3</p>"}));
+                                                     "deliver <p>title of C:\\b.mp3</p>",
+                                                     "delivered <p>title of C:\\b.mp3</p>"}));
   EXPECT_EQ(host.askedIndex, 1);
   EXPECT_EQ(handler.lastFilePath(), "C:\\b.mp3");
 }
@@ -142,8 +154,12 @@ TEST_F(TitleChangeTest, TheRulesAreReadAsTheyAreAtEachTrack) {
 TEST_F(TitleChangeTest, ARetitlingDuringADeliveryIsHandledAfterItSoTheNewestTextEndsLast) {
   delivery.whileWaiting = [this] { playEntry(1); };
   playEntry(0);
-  EXPECT_EQ(deliveries(), (std::vector<std::string>{"<p>title of C:\\a.mp3</p>",
-                                                    "<p>title of C:\\b.mp3</p>"}));
+  // Handled inside the running delivery, the newer track would end first and
+  // leave the older text in the encoder.
+  EXPECT_EQ(deliverySteps(), (std::vector<std::string>{"deliver <p>title of C:\\a.mp3</p>",
+                                                       "delivered <p>title of C:\\a.mp3</p>",
+                                                       "deliver <p>title of C:\\b.mp3</p>",
+                                                       "delivered <p>title of C:\\b.mp3</p>"}));
   EXPECT_EQ(handler.lastFilePath(), "C:\\b.mp3");
 
   // A retitling for the same file during a delivery leaves nothing to do.
@@ -161,7 +177,7 @@ TEST_F(TitleChangeTest, AFailureInsideTheHandlingLeavesItReadyForTheNextTrack) {
       return TrackTags{"t", "a", "b", "c", "g"};
     }
   } throwing;
-  TitleChangeHandler h{host, throwing, delivery, rules, files, kDefaultTemplatePath};
+  TitleChangeHandler h{host, throwing, renderer, delivery};
   EXPECT_THROW(h.onTitleChange(), std::bad_alloc);
   throwing.fail = false;
   host.position = 1;

@@ -128,7 +128,7 @@ TEST(ConditionDialog, BrowseReplacesThePathOnlyAfterTheChoosersOk) {
       [&] { return dialog.DoModal(); },
       [&] {
         HWND d = waitForConditionDialog();
-        pickType(d, "TITLE");
+        pickType(d, "ALBUM");  // the list's first item
         type(d, IDC_CONDITION_VALUE, kJazzValue);
         type(d, IDC_TEMPLATE_PATH, "typed.html");
 
@@ -163,8 +163,8 @@ TEST(ConditionDialog, BrowseReplacesThePathOnlyAfterTheChoosersOk) {
   EXPECT_EQ(afterCancel, "typed.html");
   EXPECT_EQ(afterOk, chosen);
   EXPECT_EQ(valueAfterOk, kJazzValue) << "browsing leaves the value alone";
-  EXPECT_EQ(typeAfterOk, 4) << "and the picked type (TITLE)";
-  EXPECT_EQ(dialog.m_conditionType, "TITLE");
+  EXPECT_EQ(typeAfterOk, 0) << "and the picked type (ALBUM)";
+  EXPECT_EQ(dialog.m_conditionType, "ALBUM");
   EXPECT_EQ(dialog.m_conditionValue, kJazzValue);
   EXPECT_EQ(dialog.m_templatePath, chosen);
 }

@@ -10,6 +10,7 @@
 #include "common/file_system_win32.h"
 #include "common/win32_handles.h"
 #include "pipeline/encoder_link.h"
+#include "pipeline/host_requests_win32.h"
 #include "pipeline/host_window_hook_win32.h"
 #include "pipeline/window_ops_win32.h"
 #include "standin_encoder_process.h"
@@ -27,11 +28,13 @@ using testing::operator+;
 struct CountingWindowOps : WindowOps {
   Win32WindowOps real;
   int sends = 0;
-  Window findTopLevel(const char* className) override { return real.findTopLevel(className); }
-  Window findChild(Window parent, Window after, const char* className, const char* name) override {
+  WindowHandle findTopLevel(const char* className) override { return real.findTopLevel(className); }
+  WindowHandle findChild(WindowHandle parent, WindowHandle after, const char* className,
+                         const char* name) override {
     return real.findChild(parent, after, className, name);
   }
-  bool send(Window window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+  bool send(WindowHandle window, unsigned message, std::uintptr_t wParam,
+            std::intptr_t lParam) override {
     ++sends;
     return real.send(window, message, wParam, lParam);
   }
@@ -107,8 +110,8 @@ std::atomic<LRESULT> currentIndex{0};
 std::vector<std::string> titles;
 
 LRESULT CALLBACK hostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER && lParam == 125) return currentIndex;
-  if (message == WM_USER && lParam == 211) {
+  if (message == WM_USER && lParam == IPC_GETLISTPOS) return currentIndex;
+  if (message == WM_USER && lParam == IPC_GETPLAYLISTFILE) {
     return wParam < playlist.size() ? reinterpret_cast<LRESULT>(playlist[wParam].c_str()) : 0;
   }
   if (message == WM_SETTEXT) titles.push_back(reinterpret_cast<const char*>(lParam));
@@ -139,15 +142,15 @@ TEST_F(EncoderLinkWinTest, ATrackChangeDuringADeliveryLeavesTheNewerTextLast) {
   RuleList rules;
   TitleAsTags tags;
   Win32HostRequests requests(host);
-  TitleChangeHandler handler(requests, tags, link, rules, files, folder + "\\default.html");
+  TemplateRenderer renderer(rules, files, folder + "\\default.html");
+  TitleChangeHandler handler(requests, tags, renderer, link);
   installHostWindowHook(host);
   setTitleChangeHandler(&handler);
   // The hook must not outlive the handler, whatever fails below.
   struct Unhook {
     HWND host;
     ~Unhook() {
-      setTitleChangeHandler(nullptr);
-      removeHostWindowHook(host);
+      releaseHostWindow(host);
       DestroyWindow(host);
     }
   } unhook{host};

@@ -38,7 +38,7 @@ class TagReaderOnWindows : public ::testing::Test {
 
   Win32TagLibraryLoader loader;
   Win32ModuleServices services{nullptr};
-  TagReader reader{loader, services, 0};
+  TagReader reader{loader, services, nullptr};
 };
 
 TEST_F(TagReaderOnWindows, BindsTheLibraryTheSystemFindsAndReleasesIt) {

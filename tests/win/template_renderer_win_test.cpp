@@ -18,9 +18,10 @@ class TemplateFilesWin : public ::testing::Test {
     path = folder + "\\t.html";
   }
   std::string render(const std::string& templatePath) {
-    return renderScriptText(tags, RuleList{}, files, templatePath);
+    return TemplateRenderer(noRules, files, templatePath).renderScriptText(tags);
   }
   std::string folder, path;
+  RuleList noRules;
   Win32FileSystem files;
   TrackTags tags{"Cat", "Tom & Jerry", "Al", "Co", "Ge"};
 };
