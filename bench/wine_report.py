@@ -1,4 +1,4 @@
-"""Prints the numbers of the benchmarks scripts/bench runs under wine64, from
+"""Prints the numbers of the benchmarks scripts/bench runs under Wine, from
 the stand-in player's and the stand-in encoder's logs in the folder given."""
 import re
 import statistics
