@@ -15,9 +15,10 @@ class TitleChangeHandler {
       : host_(host), tags_(tags), renderer_(renderer), delivery_(delivery) {}
 
   // Runs for every WM_SETTEXT to the host's window. A retitling that arrives
-  // while a delivery waits for the encoder is not handled inside it: the
-  // running handling asks the host again once its own delivery is done, so
-  // the encoder always ends with the newest track's text.
+  // while the handling runs (whatever on the way lets the host's messages
+  // be dispatched) is not handled inside it: the running handling asks the
+  // host again once its own text is handed over, so the newest track's text
+  // is always handed over last.
   void onTitleChange();
 
   const AnsiOrWide& lastFilePath() const { return lastFilePath_; }

@@ -12,6 +12,7 @@ int PluginLifecycle::init() {
     operations_.unhook();
     return -1;
   }
+  operations_.startDelivery();
   running_ = true;
   operations_.enablePipeline(true);
   return 0;
@@ -28,7 +29,11 @@ void PluginLifecycle::quit() {
   // file is not written over with rules that never came from it.
   if (!running_) return;
   running_ = false;
+  // No new text, then the last track change's text still reaches the
+  // encoder, within limits; only with the thread gone are the rules saved
+  // and the library released, and no code of ours runs after quit.
   operations_.enablePipeline(false);
+  operations_.finishDelivery(std::chrono::steady_clock::now() + kDeliveryTimeAtQuit);
   operations_.saveRules();
   operations_.releaseTagLibrary();
   // Last: the hook goes before the module may be unloaded.

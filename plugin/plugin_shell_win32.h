@@ -7,6 +7,7 @@
 #include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
 #include "common/module_services_win32.h"
+#include "pipeline/delivery_thread.h"
 #include "pipeline/encoder_link.h"
 #include "pipeline/host_requests_win32.h"
 #include "pipeline/tag_library_win32.h"
@@ -31,6 +32,8 @@ class Win32Shell final : public ShellOperations {
   bool loadRules() override;
   void saveRules() override;
   void enablePipeline(bool enabled) override;
+  void startDelivery() override;
+  void finishDelivery(std::chrono::steady_clock::time_point deadline) override;
   void runSettingsDialog() override;
 
  private:
@@ -45,6 +48,7 @@ class Win32Shell final : public ShellOperations {
   TemplateRenderer renderer_;
   Win32WindowOps windows_;
   EncoderLink encoder_;
+  DeliveryThread delivery_;
   Win32HostRequests requests_;
   TitleChangeHandler handler_;
 };

@@ -24,6 +24,7 @@ struct Options {
   // The controls are subclassed as Unicode windows, and a text is logged as
   // the UTF-16 it arrived as.
   bool wide = false;
+  bool stamp = false;  // a "done" line with the time after each logged message
 };
 
 Options options;
@@ -78,6 +79,16 @@ std::string textField(LPARAM lParam) {
   return "text:" + hexBytes(reinterpret_cast<const char*>(lParam));
 }
 
+// QueryPerformanceCounter in microseconds: the same clock in every process,
+// so benchmarks can set it against the sender's own readings.
+std::string performanceMicroseconds() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return std::to_string(
+      static_cast<long long>(static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart)));
+}
+
 // Subclassed as an ANSI procedure, a WM_SETTEXT arrives as bytes in the ANSI
 // code page, as the plug-in sent them; with --wide, as a Unicode procedure,
 // it arrives as UTF-16.
@@ -85,7 +96,8 @@ LRESULT CALLBACK loggingProcedure(HWND window, UINT message, WPARAM wParam, LPAR
   const Logged& logged = loggedWindows.at(window);
   // Only messages from other threads at the outermost level: what the
   // controls send themselves and each other while they handle one is theirs.
-  if (depth == 0 && InSendMessage()) {
+  const bool fromOutside = depth == 0 && InSendMessage();
+  if (fromOutside) {
     std::string line = logged.label;
     char head[16];
     std::snprintf(head, sizeof head, " %04x ", message);
@@ -109,6 +121,7 @@ LRESULT CALLBACK loggingProcedure(HWND window, UINT message, WPARAM wParam, LPAR
   LRESULT result = options.wide ? CallWindowProcW(logged.previous, window, message, wParam, lParam)
                                 : CallWindowProcA(logged.previous, window, message, wParam, lParam);
   --depth;
+  if (fromOutside && options.stamp) writeLine("done " + performanceMicroseconds());
   return result;
 }
 
@@ -260,6 +273,8 @@ bool parse(int argc, wchar_t** argv) {
       options.hangOn = number;
     } else if (name == L"--slow") {
       options.slowMs = number;
+    } else if (name == L"--stamp" && value == L"on") {
+      options.stamp = true;
     } else {
       return false;
     }

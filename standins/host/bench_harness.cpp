@@ -15,6 +15,11 @@ double microsecondsBetween(const LARGE_INTEGER& begin, const LARGE_INTEGER& end)
          static_cast<double>(frequency.QuadPart);
 }
 
+double microsecondsSinceBoot(const LARGE_INTEGER& counter) {
+  LARGE_INTEGER zero{};
+  return microsecondsBetween(zero, counter);
+}
+
 }  // namespace
 
 std::string benchRetitles(HWND window, const std::string& title, unsigned long count) {
@@ -47,6 +52,21 @@ std::string benchTrackChanges(HWND window, const std::function<std::string()>& n
   std::snprintf(text, sizeof text, "bench-tracks changes=%lu median_us=%.1f p95_us=%.1f max_us=%.1f",
                 count, at(0.5), at(0.95), micros.back());
   return text;
+}
+
+void benchLatency(HWND window, const std::function<std::string()>& nextTitle, unsigned long count,
+                  unsigned long intervalMs, const std::function<void(const std::string&)>& log) {
+  for (unsigned long i = 0; i < count; ++i) {
+    std::string title = nextTitle();
+    LARGE_INTEGER begin;
+    QueryPerformanceCounter(&begin);
+    SetWindowTextA(window, title.c_str());
+    char text[120];
+    std::snprintf(text, sizeof text, "bench-latency change=%lu begin_us=%.0f", i,
+                  microsecondsSinceBoot(begin));
+    log(text);
+    Sleep(intervalMs);
+  }
 }
 
 }  // namespace standin

@@ -21,4 +21,12 @@ std::string benchRetitles(HWND window, const std::string& title, unsigned long c
 std::string benchTrackChanges(HWND window, const std::function<std::string()>& nextTitle,
                               unsigned long count);
 
+// `count` (at least 1) track changes `intervalMs` apart, so that what a
+// plug-in does after the retitle has returned can finish before the next.
+// Each logs "bench-latency change=I begin_us=T": T is when its retitle
+// began, by QueryPerformanceCounter in microseconds, the clock other
+// programs (the stand-in encoder's "done" lines) read too.
+void benchLatency(HWND window, const std::function<std::string()>& nextTitle, unsigned long count,
+                  unsigned long intervalMs, const std::function<void(const std::string&)>& log);
+
 }  // namespace standin

@@ -61,11 +61,15 @@ bool parseStep(const std::string& text, Step& step) {
     step.name = argument;
     return true;
   }
-  if (word == "wait" || word == "bench" || word == "bench-tracks") {
+  static const Plain counted[] = {{"wait", StepKind::Wait},
+                                  {"bench", StepKind::Bench},
+                                  {"bench-tracks", StepKind::BenchTracks},
+                                  {"bench-latency", StepKind::BenchLatency}};
+  for (const auto& c : counted) {
+    if (word != c.word) continue;
     if (!parseNumber(argument, number)) return false;
-    if (word != "wait" && number == 0) return false;
-    StepKind kind = word == "wait" ? StepKind::Wait : word == "bench" ? StepKind::Bench : StepKind::BenchTracks;
-    step = makeStep(kind, number, text);
+    if (c.kind != StepKind::Wait && number == 0) return false;
+    step = makeStep(c.kind, number, text);
     return true;
   }
   return false;

@@ -8,11 +8,13 @@
 
 namespace standin {
 
-enum class StepKind { PlayAll, PlayIndex, Pause, Refresh, Repeat, Config, Wait, Bench, BenchTracks, Exit };
+enum class StepKind {
+  PlayAll, PlayIndex, Pause, Refresh, Repeat, Config, Wait, Bench, BenchTracks, BenchLatency, Exit
+};
 
 struct Step {
   StepKind kind = StepKind::Exit;
-  unsigned long number = 0;  // play:N index, wait:MS milliseconds, bench:N and bench-tracks:N count
+  unsigned long number = 0;  // play:N index, wait:MS milliseconds, bench*:N count
   std::string name;          // config:NAME, the plug-in's file name (empty: all)
   std::string text;          // the step as written, for the log
 };

@@ -182,12 +182,24 @@ void Player::benchTrackChanges(unsigned long count) {
     log_.line("error bench-tracks needs two entries");
     return;
   }
-  auto nextTrack = [this] {
+  log_.line(standin::benchTrackChanges(window_, nextTrackTitle(), count));
+}
+
+void Player::benchLatency(unsigned long count, unsigned long intervalMs) {
+  if (entries_.size() < 2) {
+    log_.line("error bench-latency needs two entries");
+    return;
+  }
+  standin::benchLatency(window_, nextTrackTitle(), count, intervalMs,
+                        [this](const std::string& line) { log_.line(line); });
+}
+
+std::function<std::string()> Player::nextTrackTitle() {
+  return [this] {
     current_ = (current_ + 1) % entries_.size();
     paused_ = false;
     return title();
   };
-  log_.line(standin::benchTrackChanges(window_, nextTrack, count));
 }
 
 }  // namespace standin

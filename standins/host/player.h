@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ class Player {
   bool configure(const std::string& fileName) { return plugins_.configure(fileName); }
   void benchRetitles(unsigned long count);
   void benchTrackChanges(unsigned long count);
+  void benchLatency(unsigned long count, unsigned long intervalMs);
   void closeAfterThisStep() { closeRequested_ = true; }
 
   // A close from outside: at once, or as soon as the running step returns.
@@ -56,6 +58,8 @@ class Player {
   void schedule(unsigned long delayMs);
   void retitle();
   std::string title() const;
+  // Moves to the next entry, round the list, and answers its title.
+  std::function<std::string()> nextTrackTitle();
   void leave();
 
   HostOptions options_;

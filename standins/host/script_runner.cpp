@@ -51,6 +51,9 @@ void ScriptRunner::run(const Step& step, Player& player, unsigned long& delayMs)
     case StepKind::Bench:
       player.benchRetitles(step.number);
       break;
+    case StepKind::BenchLatency:
+      player.benchLatency(step.number, intervalMs_);
+      break;
     case StepKind::Exit:
       player.closeAfterThisStep();
       break;

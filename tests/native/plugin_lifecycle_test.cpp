@@ -1,11 +1,13 @@
 // The order that matters in init, config and quit: the hook is in place
-// before the library is bound, the rules are saved before the library goes,
-// the hook goes last, and after a failed init nothing more happens.
+// before the library is bound, the delivery thread starts only after a
+// successful init and has ended before the rules are saved and the library
+// goes, the hook goes last, and after a failed init nothing more happens.
 #include "plugin/plugin_lifecycle.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,12 @@ struct RecordingShell : ShellOperations {
   }
   void saveRules() override { calls.push_back("save"); }
   void enablePipeline(bool enabled) override { calls.push_back(enabled ? "pipeline on" : "pipeline off"); }
+  void startDelivery() override { calls.push_back("start delivery"); }
+  void finishDelivery(std::chrono::steady_clock::time_point deadline) override {
+    calls.push_back("finish delivery");
+    deliveryDeadline = deadline;
+  }
+  std::chrono::steady_clock::time_point deliveryDeadline;
   void runSettingsDialog() override { calls.push_back("dialog"); }
 
   long count(const std::string& call) const { return std::count(calls.begin(), calls.end(), call); }
@@ -46,13 +54,19 @@ TEST(PluginLifecycle, ARunHooksBeforeBindingSavesBeforeReleasingAndUnhooksLast) 
   EXPECT_EQ(plugin.init(), 0);
   EXPECT_TRUE(shell.inOrder("hook", "bind"));
   EXPECT_TRUE(shell.inOrder("bind", "load"));
-  EXPECT_TRUE(shell.inOrder("load", "pipeline on")) << "the pipeline runs only on loaded rules";
+  EXPECT_TRUE(shell.inOrder("load", "start delivery"));
+  EXPECT_TRUE(shell.inOrder("start delivery", "pipeline on")) << "no text before the thread runs";
   plugin.config();
   plugin.config();
   EXPECT_EQ(shell.count("dialog"), 2);
   EXPECT_EQ(shell.count("save"), 0) << "the file is written at quit only";
+  const auto quitCalled = std::chrono::steady_clock::now();
   plugin.quit();
+  EXPECT_TRUE(shell.inOrder("pipeline off", "finish delivery")) << "no new text while it finishes";
+  EXPECT_TRUE(shell.inOrder("finish delivery", "save"));
   EXPECT_TRUE(shell.inOrder("save", "release"));
+  EXPECT_GE(shell.deliveryDeadline, quitCalled + std::chrono::seconds(2));
+  EXPECT_LE(shell.deliveryDeadline, std::chrono::steady_clock::now() + std::chrono::seconds(2));
   EXPECT_EQ(shell.calls.back(), "unhook");
   EXPECT_EQ(shell.count("unhook"), 1);
 }
@@ -65,6 +79,7 @@ TEST(PluginLifecycle, AFailedBindReadsNoRulesUnhooksLastAndThenDoesNothing) {
   EXPECT_TRUE(shell.inOrder("hook", "bind"));
   EXPECT_EQ(shell.count("load"), 0);
   EXPECT_EQ(shell.count("pipeline on"), 0);
+  EXPECT_EQ(shell.count("start delivery"), 0);
   EXPECT_EQ(shell.calls.back(), "unhook");
   shell.calls.clear();
   plugin.config();  // nothing to edit, nothing opens
@@ -80,6 +95,7 @@ TEST(PluginLifecycle, AFailedLoadReleasesTheLibraryBeforeUnhookingAndNeverSaves)
   EXPECT_TRUE(shell.inOrder("bind", "release"));
   EXPECT_EQ(shell.calls.back(), "unhook");
   EXPECT_EQ(shell.count("pipeline on"), 0);
+  EXPECT_EQ(shell.count("start delivery"), 0);
   shell.calls.clear();
   plugin.config();
   plugin.quit();

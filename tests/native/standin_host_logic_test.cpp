@@ -76,7 +76,8 @@ TEST(StandinPlaylist, TitleNumbersFromOneAndMarksPause) {
 TEST(StandinScript, OptionsAndStepsInOrder) {
   auto parsed = parseCommandLine({"--playlist", "l.m3u", "--interval", "300", "--log", "h.log",
                                   "play", "play:2", "pause", "refresh", "repeat", "config",
-                                  "config:gen_x.dll", "wait:1500", "bench:10", "bench-tracks:200", "exit",
+                                  "config:gen_x.dll", "wait:1500", "bench:10", "bench-tracks:200",
+                                  "bench-latency:30", "exit",
                                   "--exit-after", "9", "--init-failure", "unload", "--wide-requests", "no",
                                   "--window", "unicode"});
   ASSERT_EQ(parsed.error, "");
@@ -93,13 +94,15 @@ TEST(StandinScript, OptionsAndStepsInOrder) {
   EXPECT_EQ(kinds, (std::vector<StepKind>{StepKind::PlayAll, StepKind::PlayIndex, StepKind::Pause,
                                           StepKind::Refresh, StepKind::Repeat, StepKind::Config,
                                           StepKind::Config, StepKind::Wait, StepKind::Bench,
-                                          StepKind::BenchTracks, StepKind::Exit}));
+                                          StepKind::BenchTracks, StepKind::BenchLatency,
+                                          StepKind::Exit}));
   EXPECT_EQ(o.steps[1].number, 2u);
   EXPECT_EQ(o.steps[5].name, "");
   EXPECT_EQ(o.steps[6].name, "gen_x.dll");
   EXPECT_EQ(o.steps[7].number, 1500u);
   EXPECT_EQ(o.steps[8].number, 10u);
   EXPECT_EQ(o.steps[9].number, 200u);
+  EXPECT_EQ(o.steps[10].number, 30u);
   EXPECT_EQ(o.steps[1].text, "play:2");
 }
 
@@ -122,7 +125,7 @@ TEST(StandinScript, BadCommandLinesAreRefused) {
   const std::vector<std::vector<std::string>> bad = {
       {"jump"},           {"play:"},          {"play:x"},        {"play:-1"},
       {"pause:1"},        {"exit:now"},       {"wait"},          {"wait:1.5"},
-      {"bench:0"},        {"bench-tracks:0"}, {"bench-tracks"}, {"config:"},        {"--interval"},    {"--interval", "fast"},
+      {"bench:0"},        {"bench-tracks:0"}, {"bench-tracks"}, {"bench-latency:0"}, {"config:"},        {"--interval"},    {"--interval", "fast"},
       {"--exit-after", "0"}, {"--bench-retitles", "0"}, {"--init-failure", "ignore"},
       {"--volume", "3"},  {"wait:1234567890"}, {"--wide-requests", "maybe"}, {"--window", "wide"}};
   for (const auto& args : bad) {

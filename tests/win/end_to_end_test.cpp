@@ -46,7 +46,11 @@ TEST_F(EndToEnd, EveryNewTrackReachesTheEncoderThroughTheRulesAndTemplates) {
                    audio("notag.mp3"), audio("info.wav")});
 
   // Pause, refresh and repeat retitle the host without changing the track.
-  EXPECT_EQ(player.runHost("play:0 pause pause refresh repeat play:1 play:2 refresh play:3 play:4 exit"), 0);
+  // Each track plays long enough for its text to reach the encoder: a newer
+  // one would replace a text that has not started.
+  EXPECT_EQ(player.runHost("play:0 pause pause refresh repeat wait:300 play:1 wait:300 play:2 refresh "
+                           "wait:300 play:3 wait:300 play:4 exit"),
+            0);
 
   const std::vector<std::string> expected = {
       "<b>V2 Title</b> (Rock)",
@@ -74,7 +78,7 @@ TEST_F(EndToEnd, AFileWhoseTagsFailIsSkippedUntilAnotherFileComes) {
   writeFileBytes(player.ruleFile, "");
   writeFileBytes(player.plugins + "\\default.html", "#TITLE");
   player.playlist({audio("empty.mp3"), audio("v23.mp3"), player.folder + "\\missing.mp3"});
-  EXPECT_EQ(player.runHost("play:0 repeat refresh play:1 play:0 play:2 repeat play:1 exit"), 0);
+  EXPECT_EQ(player.runHost("play:0 repeat refresh play:1 wait:300 play:0 play:2 repeat play:1 exit"), 0);
   EXPECT_EQ(encoder.texts(), (std::vector<std::string>{"V2 Title", "V2 Title"}));
 }
 
@@ -176,6 +180,58 @@ TEST_F(EndToEnd, ConfigShowsTheRulesAndQuitWritesWhatTheDialogConfirmed) {
   EXPECT_EQ(readFileBytes(player.ruleFile), "ARTIST\tA\ta.html\r\nGENRE\tG\tg.html\r\n");
   // The track before and after the dialog both arrived.
   EXPECT_EQ(encoder.texts(), (std::vector<std::string>{"V2 Title", "V1 Title"}));
+}
+
+// Quit with an encoder of its own: slow or hung, where the fixture's answers
+// at once.
+struct QuitRun {
+  explicit QuitRun(const std::string& name, const std::string& encoderOptions)
+      : encoder("quit-" + name, encoderOptions), player("quit-" + name) {
+    writeFileBytes(player.ruleFile, rules);
+    writeFileBytes(player.plugins + "\\default.html", "#TITLE");
+    player.playlist({audio("v23.mp3"), audio("v1.mp3")});
+  }
+  long quitMilliseconds() const {
+    return player.when("quit gen_tavrik.dll returned") - player.when("quit gen_tavrik.dll called");
+  }
+  // Quit ended the plug-in cleanly: it was unloaded, the host has its window
+  // procedure back, and the rules were saved and the library released after
+  // the delivery thread had ended.
+  void expectCleanEnd() const {
+    Lines host = player.hostLog();
+    EXPECT_TRUE(contains(host, "unloaded gen_tavrik.dll still-mapped=no"));
+    EXPECT_TRUE(contains(host, "wndproc restored: yes"));
+    EXPECT_EQ(player.libraryEvents(), (Lines{"attach", "detach unload"}));
+    EXPECT_EQ(readFileBytes(player.ruleFile), rules);
+  }
+  const std::string rules = "ARTIST\tNobody\tx.html\r\n";
+  StandinEncoder encoder;
+  PlayerFolder player;
+};
+
+TEST(EndToEndQuit, ATrackChangeRightBeforeQuitStillReachesTheEncoder) {
+  // Each message answered 50 ms late: quit comes while the first track's
+  // delivery runs and the second's waits.
+  QuitRun run("slow", "--slow 50");
+  ASSERT_TRUE(run.encoder.waitUntilReady());
+  EXPECT_EQ(run.player.runHost("play:0 play:1 exit"), 0);
+  Lines messages = run.encoder.messages();
+  const Lines last = wholeDelivery("V1 Title");
+  ASSERT_GE(messages.size(), last.size());
+  EXPECT_EQ(Lines(messages.end() - last.size(), messages.end()), last);
+  EXPECT_LT(run.quitMilliseconds(), 2500);
+  run.expectCleanEnd();
+}
+
+TEST(EndToEndQuit, AHungEncoderHoldsQuitUpTwoSecondsAtMostAndTheModuleUnloads) {
+  QuitRun run("hung", "--hang 30");
+  ASSERT_TRUE(run.encoder.waitUntilReady());
+  EXPECT_EQ(run.player.runHost("play:0 play:1 exit"), 0);
+  EXPECT_GE(run.quitMilliseconds(), 0);
+  EXPECT_LT(run.quitMilliseconds(), 3000);
+  run.expectCleanEnd();
+  // The encoder stopped answering at the first click.
+  EXPECT_EQ(run.encoder.messages(), Lines{"c1 0201 1 10001"});
 }
 
 }  // namespace
