@@ -31,6 +31,10 @@ class MemoryFiles : public FileSystem {
   }
   std::unique_ptr<InputFile> openExclusiveWide(const std::u16string&) override { return nullptr; }
   bool replaceContent(const std::string&, std::string_view) override { return false; }
+  ReplaceOutcome replaceContentWide(const std::u16string&, std::string_view) override {
+    return ReplaceOutcome::Failed;
+  }
+  bool exists(const std::string&) override { return false; }
 
  private:
   struct Reader : InputFile {
@@ -57,6 +61,10 @@ class DiskFiles : public FileSystem {
   }
   std::unique_ptr<InputFile> openExclusiveWide(const std::u16string&) override { return nullptr; }
   bool replaceContent(const std::string&, std::string_view) override { return false; }
+  ReplaceOutcome replaceContentWide(const std::u16string&, std::string_view) override {
+    return ReplaceOutcome::Failed;
+  }
+  bool exists(const std::string&) override { return false; }
 
  private:
   struct Reader : InputFile {

@@ -39,4 +39,16 @@ inline constexpr char kColumnConditionValue[] = "\x8f\xf0\x8c\x8f\x92l";
 // Rule list column 2 header. "ベースHTMLファイル"
 inline constexpr char kColumnTemplatePath[] = "\x83x\x81[\x83XHTML\x83t\x83@\x83" "C\x83\x8b";
 
+// The settings file cannot be read, or is garbled, at init. "ini ファイルを読み込めませんでした。キャプションファイルは書き出しません。"
+inline constexpr char kSettingsFileUnreadableMessage[] = "ini \x83t\x83@\x83" "C\x83\x8b\x82\xf0\x93\xc7\x82\xdd\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd\x81" "B\x83L\x83\x83\x83v\x83V\x83\x87\x83\x93\x83t\x83@\x83" "C\x83\x8b\x82\xcd\x8f\x91\x82\xab\x8fo\x82\xb5\x82\xdc\x82\xb9\x82\xf1\x81" "B";
+
+// The settings file cannot be written at quit. "ini ファイルのオープンに失敗しました。"
+inline constexpr char kSettingsFileWriteFailedMessage[] = "ini \x83t\x83@\x83" "C\x83\x8b\x82\xcc\x83I\x81[\x83v\x83\x93\x82\xc9\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81" "B";
+
+// Filter of the caption file chooser. "テキストファイル(*.txt)|*.txt|HTMLファイル(*.html)|*.html|すべてのファイル(*.*)|*.*||"
+inline constexpr char kCaptionFileFilter[] = "\x83" "e\x83L\x83X\x83g\x83t\x83@\x83" "C\x83\x8b(*.txt)|*.txt|HTML\x83t\x83@\x83" "C\x83\x8b(*.html)|*.html|\x82\xb7\x82\xd7\x82\xc4\x82\xcc\x83t\x83@\x83" "C\x83\x8b(*.*)|*.*||";
+
+// Filter of the idle template chooser. "テンプレート(*.html;*.txt)|*.html;*.txt|すべてのファイル(*.*)|*.*||"
+inline constexpr char kIdleTemplateFilter[] = "\x83" "e\x83\x93\x83v\x83\x8c\x81[\x83g(*.html;*.txt)|*.html;*.txt|\x82\xb7\x82\xd7\x82\xc4\x82\xcc\x83t\x83@\x83" "C\x83\x8b(*.*)|*.*||";
+
 }  // namespace tavrik::texts

@@ -20,6 +20,16 @@ class InputFile {
   virtual std::size_t sizeHint() { return 0; }
 };
 
+// How a replace of a file that other programs read went.
+enum class ReplaceOutcome {
+  Replaced,
+  // Another program has the file open and does not let it be replaced (a
+  // reader that opened it without FILE_SHARE_DELETE): worth another try soon.
+  HeldElsewhere,
+  // Anything else: no such folder, a read-only file, a full disk...
+  Failed,
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -33,6 +43,16 @@ class FileSystem {
   // puts it in the place of `path`. On any failure `path` is left exactly as
   // it was, the temporary file is gone, and the answer is false.
   virtual bool replaceContent(const std::string& path, std::string_view bytes) = 0;
+  // The same for a file other programs read while we write it, named in
+  // UTF-16 (at most 259 units): `path` itself is never opened, so a reader is
+  // never shut out, and it is replaced in one rename, so a reader finds the
+  // old content or the whole new one, never a missing, empty or partial file.
+  // On any outcome but Replaced `path` is left as it was and the temporary
+  // file is gone.
+  virtual ReplaceOutcome replaceContentWide(const std::u16string& path, std::string_view bytes) = 0;
+  // Whether anything (a file, a folder) has that name: a file that does not
+  // open may be missing, or there and unreadable.
+  virtual bool exists(const std::string& path) = 0;
 };
 
 // Reads an opened file to its end.

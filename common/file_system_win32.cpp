@@ -40,9 +40,7 @@ bool writeAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
-bool writeFlushed(const std::string& path, std::string_view bytes) {
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+bool writeFlushed(UniqueFile file, std::string_view bytes) {
   if (!file) return false;
   if (!writeAll(file.get(), bytes) || !FlushFileBuffers(file.get())) return false;
   return CloseHandle(file.release()) != 0;
@@ -57,6 +55,21 @@ bool replaceable(const std::string& path, bool& exists) {
   if (exists) return true;
   DWORD error = GetLastError();
   return error == ERROR_FILE_NOT_FOUND;
+}
+
+const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+// A rename refused with "access denied" or a sharing violation onto a plain
+// file we may write: another program holds it open. A folder or a read-only
+// file in its place refuses the same way, but for good.
+bool heldElsewhere(const std::u16string& path, DWORD renameError) {
+  if (renameError != ERROR_ACCESS_DENIED && renameError != ERROR_SHARING_VIOLATION &&
+      renameError != ERROR_LOCK_VIOLATION) {
+    return false;
+  }
+  DWORD attributes = GetFileAttributesW(asWide(path));
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
 }
 
 }  // namespace
@@ -84,7 +97,9 @@ bool Win32FileSystem::replaceContent(const std::string& path, std::string_view b
   if (path.empty() || !fitsWindowsPath(temporary)) return false;
   bool exists = false;
   if (!replaceable(path, exists)) return false;
-  if (!writeFlushed(temporary, bytes)) {
+  if (!writeFlushed(UniqueFile(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr)),
+                    bytes)) {
     DeleteFileA(temporary.c_str());
     return false;
   }
@@ -96,6 +111,29 @@ bool Win32FileSystem::replaceContent(const std::string& path, std::string_view b
                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   if (!replaced) DeleteFileA(temporary.c_str());
   return replaced;
+}
+
+ReplaceOutcome Win32FileSystem::replaceContentWide(const std::u16string& path, std::string_view bytes) {
+  std::u16string temporary = path + u".tmp";
+  if (path.empty() || temporary.size() >= kMaxPathBytes) return ReplaceOutcome::Failed;
+  if (!writeFlushed(UniqueFile(CreateFileW(asWide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr)),
+                    bytes)) {
+    DeleteFileW(asWide(temporary));
+    return ReplaceOutcome::Failed;
+  }
+  // One rename, never ReplaceFile: Wine's takes the old file away before the
+  // new one is in place, and a reader would find no file in between.
+  if (MoveFileExW(asWide(temporary), asWide(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return ReplaceOutcome::Replaced;
+  }
+  DWORD error = GetLastError();
+  DeleteFileW(asWide(temporary));
+  return heldElsewhere(path, error) ? ReplaceOutcome::HeldElsewhere : ReplaceOutcome::Failed;
+}
+
+bool Win32FileSystem::exists(const std::string& path) {
+  return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 }  // namespace tavrik

@@ -11,6 +11,8 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<InputFile> openExclusive(const std::string& path) override;
   std::unique_ptr<InputFile> openExclusiveWide(const std::u16string& path) override;
   bool replaceContent(const std::string& path, std::string_view bytes) override;
+  ReplaceOutcome replaceContentWide(const std::u16string& path, std::string_view bytes) override;
+  bool exists(const std::string& path) override;
 };
 
 // The name of the temporary file written beside `path` before it replaces it.

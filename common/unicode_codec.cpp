@@ -105,6 +105,16 @@ std::u16string withoutUnpairedSurrogates(std::u16string_view text) {
   return out;
 }
 
+std::string encodeUtf16Le(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (char16_t unit : text) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8);
+  }
+  return out;
+}
+
 std::string encodeUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());

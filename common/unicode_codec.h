@@ -32,6 +32,9 @@ std::u16string withoutUnpairedSurrogates(std::u16string_view text);
 // UTF-8 bytes of `text`; an unpaired surrogate is written as U+FFFD.
 std::string encodeUtf8(std::u16string_view text);
 
+// Little-endian bytes of `text`'s code units, as they are.
+std::string encodeUtf16Le(std::u16string_view text);
+
 // A copy of a NUL-terminated wide text that another component owns, read up
 // to its terminator but never past `limit` units: a text without a
 // terminator that near is cut at `limit`.

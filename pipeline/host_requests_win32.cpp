@@ -18,4 +18,8 @@ const char* Win32HostRequests::playlistFile(std::intptr_t index) {
       SendMessageA(host_, WM_USER, static_cast<WPARAM>(index), IPC_GETPLAYLISTFILE));
 }
 
+std::intptr_t Win32HostRequests::playbackStatus() {
+  return static_cast<std::intptr_t>(SendMessageA(host_, WM_USER, 0, IPC_ISPLAYING));
+}
+
 }  // namespace tavrik

@@ -8,6 +8,7 @@
 
 namespace tavrik {
 
+inline constexpr LPARAM IPC_ISPLAYING = 104;
 inline constexpr LPARAM IPC_GETLISTPOS = 125;
 inline constexpr LPARAM IPC_GETPLAYLISTFILE = 211;
 inline constexpr LPARAM IPC_GETPLAYLISTFILEW = 214;
@@ -18,6 +19,7 @@ class Win32HostRequests final : public HostRequests {
   std::intptr_t currentListPosition() override;
   const char16_t* playlistFileWide(std::intptr_t index) override;
   const char* playlistFile(std::intptr_t index) override;
+  std::intptr_t playbackStatus() override;
 
  private:
   HWND host_;

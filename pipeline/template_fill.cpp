@@ -24,6 +24,12 @@ std::u16string literal(const char* ascii) {
   return widenAscii(ascii);
 }
 
+template <typename String>
+String withoutLineBreaks(String text) {
+  for (const char* removed : kRemoved) text = replaceAll(text, literal<String>(removed), String());
+  return text;
+}
+
 // `tags` in the order of the placeholders.
 template <typename String>
 String fill(const String& content, const std::array<const String*, 5>& tags) {
@@ -33,11 +39,13 @@ String fill(const String& content, const std::array<const String*, 5>& tags) {
   for (std::size_t i = 1; i < tags.size(); ++i) {
     text = replaceAll(text, literal<String>(kPlaceholders[i]), escapeMarkup(*tags[i]));
   }
-  for (const char* removed : kRemoved) text = replaceAll(text, literal<String>(removed), String());
-  return text;
+  return withoutLineBreaks(std::move(text));
 }
 
 }  // namespace
+
+std::string oneLine(std::string_view text) { return withoutLineBreaks(std::string(text)); }
+std::u16string oneLine(std::u16string_view text) { return withoutLineBreaks(std::u16string(text)); }
 
 ScriptText fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage) {
   const std::array<const AnsiOrWide*, 5> inOrder = {&tags.artist, &tags.title, &tags.album,

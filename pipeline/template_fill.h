@@ -16,4 +16,8 @@ namespace tavrik {
 // them is Unicode, the ANSI ones read through the code page.
 ScriptText fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage);
 
+// `text` with every CR, LF and TAB removed, in that order.
+std::string oneLine(std::string_view text);
+std::u16string oneLine(std::u16string_view text);
+
 }  // namespace tavrik

@@ -40,13 +40,19 @@ std::string defaultTemplatePath(ModuleServices& services) {
   return hostFilePath(services, IDS_DEFAULT_TEMPLATE).value_or(std::string());
 }
 
-ScriptText TemplateRenderer::renderScriptText(const TrackTags& tags) const {
-  AnsiOrWide path = selectTemplate(tags, rules_, defaultTemplatePath_, codePage_);
-  auto file = path.isWide() ? files_.openExclusiveWide(path.wide()) : files_.openExclusive(path.ansi());
-  if (!file) return {};
+std::optional<AnsiOrWide> readTemplateFile(FileSystem& files, const AnsiOrWide& path) {
+  auto file = path.isWide() ? files.openExclusiveWide(path.wide()) : files.openExclusive(path.ansi());
+  if (!file) return std::nullopt;
   std::string bytes;
   readChunks(*file, kTemplateChunkBytes, false, bytes);
-  return fillTemplate(decodeTemplate(std::move(bytes), kTemplateChunkBytes), tags, codePage_);
+  return decodeTemplate(std::move(bytes), kTemplateChunkBytes);
+}
+
+ScriptText TemplateRenderer::renderScriptText(const TrackTags& tags) const {
+  std::optional<AnsiOrWide> content =
+      readTemplateFile(files_, selectTemplate(tags, rules_, defaultTemplatePath_, codePage_));
+  if (!content) return {};
+  return fillTemplate(*content, tags, codePage_);
 }
 
 }  // namespace tavrik

@@ -2,6 +2,7 @@
 // the rules, read it, and fill it (template_fill.h).
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "common/code_page.h"
@@ -22,6 +23,10 @@ AnsiOrWide selectTemplate(const TrackTags& tags, const RuleList& rules,
 // Where the host keeps "Plugins\default.html"; empty when that path is too
 // long, which then opens as no file at all.
 std::string defaultTemplatePath(ModuleServices& services);
+
+// A template file's text, decoded by its byte-order mark (template_decoding.h);
+// nothing when the file does not open.
+std::optional<AnsiOrWide> readTemplateFile(FileSystem& files, const AnsiOrWide& path);
 
 // Everything rendering reads: the rules as they are at each track, the
 // template files, and the template used when no rule matches.

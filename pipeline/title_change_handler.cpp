@@ -37,13 +37,20 @@ AnsiOrWide TitleChangeHandler::currentFilePath() {
 
 void TitleChangeHandler::handleOnce() {
   AnsiOrWide path = currentFilePath();
-  if (path == lastFilePath_) return;
+  if (path != lastFilePath_) handleNewPath(path);
+  // Stop and pause retitle the host on the same file: only its state tells.
+  if (caption_ && caption_->wantsPlaybackStatus()) caption_->playbackStatus(host_.playbackStatus());
+}
+
+void TitleChangeHandler::handleNewPath(const AnsiOrWide& path) {
   // Replaced before the tags are read: a file whose tags fail is not retried
   // on every retitling.
   lastFilePath_ = path;
   std::optional<TrackTags> tags = tags_.readTrackTags(path);
   if (!tags) return;
-  delivery_.deliverToEncoder(renderer_.renderScriptText(*tags));
+  ScriptText text = renderer_.renderScriptText(*tags);
+  delivery_.deliverToEncoder(text);
+  if (caption_) caption_->trackText(text);
 }
 
 }  // namespace tavrik

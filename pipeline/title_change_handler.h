@@ -10,9 +10,11 @@ namespace tavrik {
 
 class TitleChangeHandler {
  public:
+  // `caption`, when given, is told each text handed to the encoder and, while
+  // it wants it, the player's state at every retitling.
   TitleChangeHandler(HostRequests& host, TagSource& tags, const TemplateRenderer& renderer,
-                     ScriptDelivery& delivery)
-      : host_(host), tags_(tags), renderer_(renderer), delivery_(delivery) {}
+                     ScriptDelivery& delivery, CaptionFeed* caption = nullptr)
+      : host_(host), tags_(tags), renderer_(renderer), delivery_(delivery), caption_(caption) {}
 
   // Runs for every WM_SETTEXT to the host's window. A retitling that arrives
   // while the handling runs (whatever on the way lets the host's messages
@@ -25,6 +27,7 @@ class TitleChangeHandler {
 
  private:
   void handleOnce();
+  void handleNewPath(const AnsiOrWide& path);
   // The host's path of its current entry: in UTF-16 when the host answers
   // IPC_GETPLAYLISTFILEW, else in ANSI bytes as older hosts give it.
   AnsiOrWide currentFilePath();
@@ -33,6 +36,7 @@ class TitleChangeHandler {
   TagSource& tags_;
   const TemplateRenderer& renderer_;
   ScriptDelivery& delivery_;
+  CaptionFeed* caption_;
   AnsiOrWide lastFilePath_;
   bool running_ = false;
   bool retitledMeanwhile_ = false;

@@ -27,6 +27,8 @@ class HostRequests {
   virtual const char16_t* playlistFileWide(std::intptr_t index) = 0;
   // IPC_GETPLAYLISTFILE: the host's own ANSI text for that entry's path, or null.
   virtual const char* playlistFile(std::intptr_t index) = 0;
+  // IPC_ISPLAYING: 1 playing, 3 paused, 0 stopped.
+  virtual std::intptr_t playbackStatus() = 0;
 };
 
 // Where the tags come from: the tag library, bound or not.
@@ -46,6 +48,19 @@ class ScriptDelivery {
  public:
   virtual ~ScriptDelivery() = default;
   virtual void deliverToEncoder(const ScriptText& text) = 0;
+};
+
+// What the caption file is told on the host's thread: each track's text as
+// it is handed to the encoder, and, only while it wants it, the player's
+// state at every retitling.
+class CaptionFeed {
+ public:
+  virtual ~CaptionFeed() = default;
+  virtual void trackText(const ScriptText& text) = 0;
+  // False while no caption file is configured: the host is then not asked.
+  virtual bool wantsPlaybackStatus() = 0;
+  // The host's answer to IPC_ISPLAYING.
+  virtual void playbackStatus(std::intptr_t answer) = 0;
 };
 
 }  // namespace tavrik

@@ -12,6 +12,7 @@ int PluginLifecycle::init() {
     operations_.unhook();
     return -1;
   }
+  operations_.loadCaptionSettings();
   operations_.startDelivery();
   running_ = true;
   operations_.enablePipeline(true);
@@ -31,10 +32,12 @@ void PluginLifecycle::quit() {
   running_ = false;
   // No new text, then the last track change's text still reaches the
   // encoder, within limits; only with the thread gone are the rules saved
-  // and the library released, and no code of ours runs after quit.
+  // and the library released, and no code of ours runs after quit. The
+  // caption file's last text is written by the thread before it ends.
   operations_.enablePipeline(false);
   operations_.finishDelivery(std::chrono::steady_clock::now() + kDeliveryTimeAtQuit);
   operations_.saveRules();
+  operations_.saveCaptionSettings();
   operations_.releaseTagLibrary();
   // Last: the hook goes before the module may be unloaded.
   operations_.unhook();

@@ -1,6 +1,6 @@
 // The order of init, config and quit, over the operations the shell puts
 // together: the hook on the host's window, the tag library, the rule file,
-// the delivery thread and the settings dialog.
+// the caption file's settings, the delivery thread and the settings dialog.
 #pragma once
 
 #include <chrono>
@@ -23,6 +23,9 @@ class ShellOperations {
   virtual void releaseTagLibrary() = 0;
   virtual bool loadRules() = 0;
   virtual void saveRules() = 0;
+  // Never fails init: the encoder does not depend on the caption file.
+  virtual void loadCaptionSettings() = 0;
+  virtual void saveCaptionSettings() = 0;
   // Lets the hook run the track pipeline, or makes it a pure pass-through.
   virtual void enablePipeline(bool enabled) = 0;
   // The thread that delivers the texts to the encoder.
@@ -37,9 +40,9 @@ class PluginLifecycle {
  public:
   explicit PluginLifecycle(ShellOperations& operations) : operations_(operations) {}
 
-  // Hook, then tag library, then rules, then the delivery thread: 0 when all
-  // succeeded, else -1 after the failing step showed its message, with no
-  // thread started.
+  // Hook, then tag library, then rules, then the caption file's settings,
+  // then the delivery thread: 0 when the first three succeeded, else -1
+  // after the failing step showed its message, with no thread started.
   int init();
   void config();
   void quit();

@@ -9,12 +9,15 @@ Win32Shell::Win32Shell(HWND host)
     : host_(host),
       services_(host),
       store_(files_, services_, codePage_),
+      captionStore_(files_, services_, codePage_),
       tags_(loader_, services_, codePage_, host),
       renderer_(rules_, files_, codePage_, defaultTemplatePath(services_)),
       encoder_(windows_),
-      delivery_(encoder_),
+      caption_([this] { delivery_.wake(); }),
+      captionWriter_(caption_, files_, codePage_),
+      delivery_(encoder_, &captionWriter_),
       requests_(host),
-      handler_(requests_, tags_, renderer_, delivery_) {}
+      handler_(requests_, tags_, renderer_, delivery_, &caption_) {}
 
 void Win32Shell::installHook() { installHostWindowHook(host_); }
 
@@ -27,6 +30,16 @@ void Win32Shell::releaseTagLibrary() { tags_.releaseTagLibrary(); }
 bool Win32Shell::loadRules() { return store_.loadRules(rules_); }
 
 void Win32Shell::saveRules() { store_.saveRules(rules_); }
+
+void Win32Shell::loadCaptionSettings() { applyCaptionSettings(captionStore_.load()); }
+
+void Win32Shell::saveCaptionSettings() { captionStore_.save(caption_.settings()); }
+
+void Win32Shell::applyCaptionSettings(const CaptionSettings& settings) {
+  caption_.setSettings(settings);
+  // No request the host did not get before, while no file is configured.
+  if (caption_.wantsPlaybackStatus()) caption_.playbackStatus(requests_.playbackStatus());
+}
 
 void Win32Shell::enablePipeline(bool enabled) { setTitleChangeHandler(enabled ? &handler_ : nullptr); }
 
@@ -41,10 +54,11 @@ void Win32Shell::finishDelivery(std::chrono::steady_clock::time_point deadline) 
 }
 
 void Win32Shell::runSettingsDialog() {
-  // Built from this module's resources, with no owner; the answer does not
-  // matter, since OK has already replaced the rules.
-  CRuleListDlg dialog(rules_);
-  dialog.DoModal();
+  // Built from this module's resources, with no owner. OK has replaced the
+  // rules and the caption settings; after Cancel both are as they were.
+  CaptionSettings settings = caption_.settings();
+  CRuleListDlg dialog(rules_, &settings);
+  if (dialog.DoModal() == IDOK && settings != caption_.settings()) applyCaptionSettings(settings);
 }
 
 }  // namespace tavrik

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include "caption/caption_settings_store.h"
+#include "caption/caption_state.h"
+#include "caption/caption_writer.h"
 #include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
 #include "common/module_services_win32.h"
@@ -31,23 +34,33 @@ class Win32Shell final : public ShellOperations {
   void releaseTagLibrary() override;
   bool loadRules() override;
   void saveRules() override;
+  void loadCaptionSettings() override;
+  void saveCaptionSettings() override;
   void enablePipeline(bool enabled) override;
   void startDelivery() override;
   void finishDelivery(std::chrono::steady_clock::time_point deadline) override;
   void runSettingsDialog() override;
 
  private:
+  // New settings for the caption file, and the player's state at once when
+  // a file is configured: a stopped player shows the idle caption.
+  void applyCaptionSettings(const CaptionSettings& settings);
+
   HWND host_;
   Win32CodePage codePage_;
   Win32FileSystem files_;
   Win32ModuleServices services_;
   RuleList rules_;
   RuleStore store_;
+  CaptionSettingsStore captionStore_;
   Win32TagLibraryLoader loader_;
   TagReader tags_;
   TemplateRenderer renderer_;
   Win32WindowOps windows_;
   EncoderLink encoder_;
+  // Declared before the thread, which writes through them until it ends.
+  CaptionState caption_;
+  CaptionWriter captionWriter_;
   DeliveryThread delivery_;
   Win32HostRequests requests_;
   TitleChangeHandler handler_;

@@ -10,6 +10,7 @@
 #define IDS_UNKNOWN_GENRE 5
 #define IDS_RULE_FILE 6
 #define IDS_DEFAULT_TEMPLATE 7
+#define IDS_SETTINGS_FILE 8
 
 // Dialogs.
 #define IDD_RULE_LIST 4000
@@ -25,6 +26,17 @@
 #define IDC_CONDITION_VALUE 4004
 #define IDC_TEMPLATE_PATH 4005
 #define IDC_BROWSE 4006
+
+// The caption file's settings: the button in the rule list dialog, its own
+// dialog and that dialog's controls.
+#define IDC_CAPTION_SETTINGS 4100
+#define IDD_CAPTION 4101
+#define IDC_CAPTION_FILE 4102
+#define IDC_CAPTION_FILE_BROWSE 4103
+#define IDC_IDLE_TEMPLATE 4104
+#define IDC_IDLE_TEMPLATE_BROWSE 4105
+#define IDC_PAUSED_TRACK 4106
+#define IDC_PAUSED_IDLE 4107
 
 // Resource type of a dialog's initial control data, named like its dialog:
 // entries of control id, message and data, sent to the controls when the

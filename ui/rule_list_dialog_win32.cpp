@@ -1,17 +1,20 @@
 #include "ui/rule_list_dialog_win32.h"
 
 #include "resources/resource_ids.h"
+#include "ui/caption_dialog_win32.h"
 #include "ui/condition_dialog_win32.h"
 #include "ui/list_view_rows_win32.h"
 
 namespace tavrik {
 
-CRuleListDlg::CRuleListDlg(RuleList& rules, HWND parent) : Dialog(IDD_RULE_LIST, parent), rules_(rules) {}
+CRuleListDlg::CRuleListDlg(RuleList& rules, CaptionSettings* caption, HWND parent)
+    : Dialog(IDD_RULE_LIST, parent), rules_(rules), caption_(caption) {}
 
 const Dialog::MessageMap& CRuleListDlg::messageMap() const {
   static const MessageMap map = {
       onClicked(IDC_DELETE, &CRuleListDlg::OnDelete),
       onClicked(IDC_ADD, &CRuleListDlg::OnAdd),
+      onClicked(IDC_CAPTION_SETTINGS, &CRuleListDlg::OnCaption),
   };
   return map;
 }
@@ -22,6 +25,8 @@ BOOL CRuleListDlg::OnInitDialog() {
   setUpRuleColumns(list);
   ListViewRows rows(list, codePage_);
   fillRows(rows, rules_);
+  if (caption_) editedCaption_ = *caption_;
+  EnableWindow(GetDlgItem(IDC_CAPTION_SETTINGS), caption_ != nullptr);
   return TRUE;
 }
 
@@ -39,9 +44,16 @@ void CRuleListDlg::OnAdd() {
   appendRow(rows, TemplateRule{condition.m_conditionType, condition.m_conditionValue, condition.m_templatePath});
 }
 
+void CRuleListDlg::OnCaption() {
+  if (!caption_) return;
+  CCaptionDlg dialog(editedCaption_, window());
+  if (dialog.DoModal() == IDOK) editedCaption_ = dialog.m_settings;
+}
+
 void CRuleListDlg::OnOK() {
   ListViewRows rows(GetDlgItem(IDC_RULE_LIST), codePage_);
   commitRows(rows, rules_);
+  if (caption_) *caption_ = editedCaption_;
   Dialog::OnOK();
 }
 

@@ -1,7 +1,8 @@
-// The settings dialog: the rules as a table; Add, Delete, and OK to replace
-// the rules with the table.
+// The settings dialog: the rules as a table; Add, Delete, the caption file's
+// settings, and OK to replace the rules with the table.
 #pragma once
 
+#include "caption/caption_settings.h"
 #include "common/code_page_win32.h"
 #include "rules/rule_list.h"
 #include "ui/dialog_win32.h"
@@ -10,8 +11,9 @@ namespace tavrik {
 
 class CRuleListDlg : public Dialog {
  public:
-  // `rules` is read when the dialog opens and replaced only by OK.
-  explicit CRuleListDlg(RuleList& rules, HWND parent = nullptr);
+  // `rules` is read when the dialog opens and replaced only by OK; so are
+  // `caption`'s settings, edited in their own dialog, when given.
+  explicit CRuleListDlg(RuleList& rules, CaptionSettings* caption = nullptr, HWND parent = nullptr);
 
  protected:
   BOOL OnInitDialog() override;
@@ -20,9 +22,12 @@ class CRuleListDlg : public Dialog {
 
   void OnDelete();
   void OnAdd();
+  void OnCaption();
 
  private:
   RuleList& rules_;
+  CaptionSettings* caption_;
+  CaptionSettings editedCaption_;
   Win32CodePage codePage_;
 };
 

@@ -28,6 +28,7 @@ using GetGeneralPurposePlugin = GeneralPurposePlugin*(__cdecl*)();
 inline constexpr const char kPluginExport[] = "winampGetGeneralPurposePlugin";
 
 // Window requests: WM_USER with the request number in lParam.
+inline constexpr LPARAM kIpcIsPlaying = 104;  // 1 playing, 3 paused, 0 stopped
 inline constexpr LPARAM kIpcGetListPos = 125;
 inline constexpr LPARAM kIpcGetPlaylistFile = 211;
 // Newer players: the entry's title and path as UTF-16.

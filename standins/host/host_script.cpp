@@ -37,8 +37,9 @@ bool parseStep(const std::string& text, Step& step) {
     const char* word;
     StepKind kind;
   };
-  static const Plain plain[] = {{"pause", StepKind::Pause},   {"refresh", StepKind::Refresh},
-                                {"repeat", StepKind::Repeat}, {"exit", StepKind::Exit}};
+  static const Plain plain[] = {{"pause", StepKind::Pause},   {"stop", StepKind::Stop},
+                                {"refresh", StepKind::Refresh}, {"repeat", StepKind::Repeat},
+                                {"exit", StepKind::Exit}};
   for (const auto& p : plain) {
     if (word == p.word) {
       if (hasArgument) return false;

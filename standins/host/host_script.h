@@ -9,7 +9,7 @@
 namespace standin {
 
 enum class StepKind {
-  PlayAll, PlayIndex, Pause, Refresh, Repeat, Config, Wait, Bench, BenchTracks, BenchLatency, Exit
+  PlayAll, PlayIndex, Pause, Stop, Refresh, Repeat, Config, Wait, Bench, BenchTracks, BenchLatency, Exit
 };
 
 struct Step {

@@ -90,6 +90,10 @@ void Player::loadPluginsAndStartScript() {
 }
 
 LRESULT Player::answerRequest(WPARAM wParam, LPARAM lParam) {
+  if (lParam == kIpcIsPlaying) {
+    ++isPlayingRequests_;
+    return playback_ == Playback::Playing ? 1 : playback_ == Playback::Paused ? 3 : 0;
+  }
   if (lParam == kIpcGetListPos) {
     ++listPosRequests_;
     return static_cast<LRESULT>(current_);
@@ -136,26 +140,36 @@ void Player::playEntry(unsigned long index) {
     return;
   }
   current_ = index;
-  paused_ = false;
+  playback_ = Playback::Playing;
   log_.line("track " + std::to_string(current_) + " " + entries_[current_]);
   retitle();
 }
 
 void Player::togglePause() {
-  paused_ = !paused_;
+  // As the player's own button: a stopped player has nothing to pause.
+  if (playback_ == Playback::Stopped) {
+    log_.line("error nothing to pause, the player is stopped");
+    return;
+  }
+  playback_ = playback_ == Playback::Paused ? Playback::Playing : Playback::Paused;
+  retitle();
+}
+
+void Player::stop() {
+  playback_ = Playback::Stopped;
   retitle();
 }
 
 void Player::refresh() { retitle(); }
 
 void Player::repeat() {
-  paused_ = false;
+  playback_ = Playback::Playing;
   if (current_ < entries_.size())
     log_.line("repeat " + std::to_string(current_) + " " + entries_[current_]);
   retitle();
 }
 
-std::string Player::title() const { return titleFor(entries_, current_, paused_, isLeadByte); }
+std::string Player::title() const { return titleFor(entries_, current_, playback_, isLeadByte); }
 
 void Player::retitle() {
   std::string text = title();
@@ -165,14 +179,16 @@ void Player::retitle() {
     return;
   }
   // The Unicode window is titled in UTF-16, and says what it then shows.
-  SetWindowTextW(window_, toWide(CP_UTF8, titleFor(utf8Entries_, current_, paused_, noLeadByte)).c_str());
+  SetWindowTextW(window_, toWide(CP_UTF8, titleFor(utf8Entries_, current_, playback_, noLeadByte)).c_str());
   std::wstring shown(static_cast<std::size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
   shown.resize(static_cast<std::size_t>(GetWindowTextW(window_, shown.data(), static_cast<int>(shown.size()))));
   log_.line("shown " + std::to_string(current_) + " " + fromWide(CP_UTF8, shown));
 }
 
 void Player::benchRetitles(unsigned long count) {
-  // Once untimed, so that a plug-in has seen this track before the timing.
+  // The current entry plays; once untimed, so that a plug-in has seen this
+  // track before the timing.
+  playback_ = Playback::Playing;
   retitle();
   log_.line(standin::benchRetitles(window_, title(), count));
 }
@@ -197,7 +213,7 @@ void Player::benchLatency(unsigned long count, unsigned long intervalMs) {
 std::function<std::string()> Player::nextTrackTitle() {
   return [this] {
     current_ = (current_ + 1) % entries_.size();
-    paused_ = false;
+    playback_ = Playback::Playing;
     return title();
   };
 }

@@ -34,6 +34,7 @@ class Player {
   std::size_t entryCount() const { return entries_.size(); }
   void playEntry(unsigned long index);
   void togglePause();
+  void stop();
   void refresh();
   void repeat();
   bool configure(const std::string& fileName) { return plugins_.configure(fileName); }
@@ -75,14 +76,14 @@ class Player {
   std::vector<std::string> utf8Entries_;
   std::vector<std::wstring> wideTitles_;  // as request 213 answers them
   std::size_t current_ = 0;
-  bool paused_ = false;
+  Playback playback_ = Playback::Stopped;
   // A step may run a modal loop (a plug-in's dialog) that dispatches this
   // window's messages: no other step and no shutdown may run inside it.
   bool busy_ = false;
   bool closeRequested_ = false;
   bool leaving_ = false;
   int exitCode_ = 0;
-  unsigned long listPosRequests_ = 0, playlistFileRequests_ = 0, otherRequests_ = 0;
+  unsigned long listPosRequests_ = 0, playlistFileRequests_ = 0, isPlayingRequests_ = 0, otherRequests_ = 0;
   unsigned long widePlaylistFileRequests_ = 0, widePlaylistTitleRequests_ = 0;
 };
 

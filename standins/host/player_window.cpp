@@ -128,7 +128,8 @@ int Player::finish() {
     }
     log_.line("wndproc reset by host: the procedure's module is gone");
   }
-  log_.line("requests listpos=" + std::to_string(listPosRequests_) +
+  log_.line("requests isplaying=" + std::to_string(isPlayingRequests_) +
+            " listpos=" + std::to_string(listPosRequests_) +
             " playlistfile=" + std::to_string(playlistFileRequests_) +
             " playlistfilew=" + std::to_string(widePlaylistFileRequests_) +
             " playlisttitlew=" + std::to_string(widePlaylistTitleRequests_) +

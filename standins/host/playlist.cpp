@@ -79,12 +79,13 @@ std::string withoutUtf8Mark(const std::string& bytes) {
   return bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? bytes.substr(3) : bytes;
 }
 
-std::string titleFor(const std::vector<std::string>& entries, std::size_t index, bool paused,
+std::string titleFor(const std::vector<std::string>& entries, std::size_t index, Playback playback,
                      LeadByteTest isLeadByte) {
   if (index >= entries.size()) return "Winamp";
   std::string title =
       std::to_string(index + 1) + ". " + stemOf(entries[index], isLeadByte) + " - Winamp";
-  if (paused) title += " [Paused]";
+  if (playback == Playback::Paused) title += " [Paused]";
+  if (playback == Playback::Stopped) title += " [Stopped]";
   return title;
 }
 

@@ -32,9 +32,12 @@ bool isUtf8Playlist(const std::string& path);
 // The text after a UTF-8 byte-order mark, or the whole text.
 std::string withoutUtf8Mark(const std::string& bytes);
 
+enum class Playback { Playing, Paused, Stopped };
+
 // What the player shows in its title bar: "2. name - Winamp", with
-// " [Paused]" while paused, and "Winamp" when there is no such entry.
-std::string titleFor(const std::vector<std::string>& entries, std::size_t index, bool paused,
+// " [Paused]" while paused and " [Stopped]" while stopped, and "Winamp" when
+// there is no such entry.
+std::string titleFor(const std::vector<std::string>& entries, std::size_t index, Playback playback,
                      LeadByteTest isLeadByte);
 
 }  // namespace standin

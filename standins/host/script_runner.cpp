@@ -33,6 +33,9 @@ void ScriptRunner::run(const Step& step, Player& player, unsigned long& delayMs)
     case StepKind::Pause:
       player.togglePause();
       break;
+    case StepKind::Stop:
+      player.stop();
+      break;
     case StepKind::Refresh:
       player.refresh();
       break;

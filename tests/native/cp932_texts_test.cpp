@@ -34,6 +34,13 @@ TEST(CodePage932Texts, AreTheShiftJisBytesOfTheirJapaneseTexts) {
   EXPECT_EQ(texts::kColumnConditionType, toCodePage932("条件型"));
   EXPECT_EQ(texts::kColumnConditionValue, toCodePage932("条件値"));
   EXPECT_EQ(texts::kColumnTemplatePath, toCodePage932("ベースHTMLファイル"));
+  EXPECT_EQ(texts::kSettingsFileUnreadableMessage,
+            toCodePage932("ini ファイルを読み込めませんでした。キャプションファイルは書き出しません。"));
+  EXPECT_EQ(texts::kSettingsFileWriteFailedMessage, toCodePage932("ini ファイルのオープンに失敗しました。"));
+  EXPECT_EQ(texts::kCaptionFileFilter,
+            toCodePage932("テキストファイル(*.txt)|*.txt|HTMLファイル(*.html)|*.html|すべてのファイル(*.*)|*.*||"));
+  EXPECT_EQ(texts::kIdleTemplateFilter,
+            toCodePage932("テンプレート(*.html;*.txt)|*.html;*.txt|すべてのファイル(*.*)|*.*||"));
   EXPECT_STREQ(texts::kErrorTitle, "ERROR: gen_tavrik.dll");
 }
 

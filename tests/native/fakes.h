@@ -117,6 +117,23 @@ class FakeFileSystem : public FileSystem {
     return true;
   }
 
+  // Wide writes: each answers the next of `wideOutcomes` (Replaced once
+  // they run out) and is recorded whatever it answered.
+  std::vector<ReplaceOutcome> wideOutcomes;
+  std::vector<std::pair<std::u16string, std::string>> wideWrites;
+  ReplaceOutcome replaceContentWide(const std::u16string& path, std::string_view bytes) override {
+    wideWrites.emplace_back(path, std::string(bytes));
+    ReplaceOutcome outcome = ReplaceOutcome::Replaced;
+    if (!wideOutcomes.empty()) {
+      outcome = wideOutcomes.front();
+      wideOutcomes.erase(wideOutcomes.begin());
+    }
+    if (outcome == ReplaceOutcome::Replaced) wideFiles[path] = std::string(bytes);
+    return outcome;
+  }
+
+  bool exists(const std::string& path) override { return files.count(path) != 0; }
+
  private:
   class File : public InputFile {
    public:
@@ -143,7 +160,7 @@ class FakeModuleServices : public ModuleServices {
   std::map<unsigned, std::string> strings = {
       {1, "Unknown Title"},   {2, "Unknown Artist"}, {3, "Unknown Album"},
       {4, "Unknown Comment"}, {5, "Unknown Genre"},  {6, "Plugins\\gen_tavrik.cfg"},
-      {7, "Plugins\\default.html"}};
+      {7, "Plugins\\default.html"}, {8, "Plugins\\gen_tavrik.ini"}};
   std::vector<std::string> errors;
 
   std::string moduleString(unsigned id) override { return strings.count(id) ? strings[id] : ""; }
@@ -153,6 +170,7 @@ class FakeModuleServices : public ModuleServices {
 };
 
 inline const std::string kRuleFilePath = "C:\\Program Files\\Winamp\\Plugins\\gen_tavrik.cfg";
+inline const std::string kSettingsFilePath = "C:\\Program Files\\Winamp\\Plugins\\gen_tavrik.ini";
 inline const std::string kDefaultTemplatePath = "C:\\Program Files\\Winamp\\Plugins\\default.html";
 
 }  // namespace tavrik::testing

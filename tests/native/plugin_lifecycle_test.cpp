@@ -31,6 +31,8 @@ struct RecordingShell : ShellOperations {
     return loadSucceeds;
   }
   void saveRules() override { calls.push_back("save"); }
+  void loadCaptionSettings() override { calls.push_back("load caption"); }
+  void saveCaptionSettings() override { calls.push_back("save caption"); }
   void enablePipeline(bool enabled) override { calls.push_back(enabled ? "pipeline on" : "pipeline off"); }
   void startDelivery() override { calls.push_back("start delivery"); }
   void finishDelivery(std::chrono::steady_clock::time_point deadline) override {

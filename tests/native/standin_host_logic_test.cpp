@@ -61,21 +61,22 @@ TEST(StandinPlaylist, AnM3u8ListIsUtf8) {
   EXPECT_EQ(withoutUtf8Mark("a.mp3"), "a.mp3");
   // UTF-8 has no trail byte that is a backslash: its titles need no lead bytes.
   std::vector<std::string> entries = parseM3u(withoutUtf8Mark("\xEF\xBB\xBF\xED\x95\x9C.mp3\r\n"), "Z:\\l");
-  EXPECT_EQ(titleFor(entries, 0, false, noLead), "1. \xED\x95\x9C - Winamp");
+  EXPECT_EQ(titleFor(entries, 0, Playback::Playing, noLead), "1. \xED\x95\x9C - Winamp");
 }
 
 TEST(StandinPlaylist, TitleNumbersFromOneAndMarksPause) {
   std::vector<std::string> entries = {"Z:\\a\\First Song.mp3", "Z:\\a\\" + kHyo + ".mp3"};
-  EXPECT_EQ(titleFor(entries, 0, false, cp932Lead), "1. First Song - Winamp");
-  EXPECT_EQ(titleFor(entries, 1, false, cp932Lead), "2. " + kHyo + " - Winamp");
-  EXPECT_EQ(titleFor(entries, 1, true, cp932Lead), "2. " + kHyo + " - Winamp [Paused]");
-  EXPECT_EQ(titleFor(entries, 2, false, cp932Lead), "Winamp");
-  EXPECT_EQ(titleFor({}, 0, true, cp932Lead), "Winamp");
+  EXPECT_EQ(titleFor(entries, 0, Playback::Playing, cp932Lead), "1. First Song - Winamp");
+  EXPECT_EQ(titleFor(entries, 1, Playback::Playing, cp932Lead), "2. " + kHyo + " - Winamp");
+  EXPECT_EQ(titleFor(entries, 1, Playback::Paused, cp932Lead), "2. " + kHyo + " - Winamp [Paused]");
+  EXPECT_EQ(titleFor(entries, 1, Playback::Stopped, cp932Lead), "2. " + kHyo + " - Winamp [Stopped]");
+  EXPECT_EQ(titleFor(entries, 2, Playback::Playing, cp932Lead), "Winamp");
+  EXPECT_EQ(titleFor({}, 0, Playback::Paused, cp932Lead), "Winamp");
 }
 
 TEST(StandinScript, OptionsAndStepsInOrder) {
   auto parsed = parseCommandLine({"--playlist", "l.m3u", "--interval", "300", "--log", "h.log",
-                                  "play", "play:2", "pause", "refresh", "repeat", "config",
+                                  "play", "play:2", "pause", "stop", "refresh", "repeat", "config",
                                   "config:gen_x.dll", "wait:1500", "bench:10", "bench-tracks:200",
                                   "bench-latency:30", "exit",
                                   "--exit-after", "9", "--init-failure", "unload", "--wide-requests", "no",
@@ -92,17 +93,17 @@ TEST(StandinScript, OptionsAndStepsInOrder) {
   std::vector<StepKind> kinds;
   for (const auto& s : o.steps) kinds.push_back(s.kind);
   EXPECT_EQ(kinds, (std::vector<StepKind>{StepKind::PlayAll, StepKind::PlayIndex, StepKind::Pause,
-                                          StepKind::Refresh, StepKind::Repeat, StepKind::Config,
+                                          StepKind::Stop, StepKind::Refresh, StepKind::Repeat, StepKind::Config,
                                           StepKind::Config, StepKind::Wait, StepKind::Bench,
                                           StepKind::BenchTracks, StepKind::BenchLatency,
                                           StepKind::Exit}));
   EXPECT_EQ(o.steps[1].number, 2u);
-  EXPECT_EQ(o.steps[5].name, "");
-  EXPECT_EQ(o.steps[6].name, "gen_x.dll");
-  EXPECT_EQ(o.steps[7].number, 1500u);
-  EXPECT_EQ(o.steps[8].number, 10u);
-  EXPECT_EQ(o.steps[9].number, 200u);
-  EXPECT_EQ(o.steps[10].number, 30u);
+  EXPECT_EQ(o.steps[6].name, "");
+  EXPECT_EQ(o.steps[7].name, "gen_x.dll");
+  EXPECT_EQ(o.steps[8].number, 1500u);
+  EXPECT_EQ(o.steps[9].number, 10u);
+  EXPECT_EQ(o.steps[10].number, 200u);
+  EXPECT_EQ(o.steps[11].number, 30u);
   EXPECT_EQ(o.steps[1].text, "play:2");
 }
 

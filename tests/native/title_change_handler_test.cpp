@@ -46,6 +46,11 @@ struct FakeHost : HostRequests {
     return index >= 0 && index < static_cast<std::intptr_t>(playlist.size()) ? playlist[index]
                                                                              : nullptr;
   }
+  std::intptr_t status = 1;
+  std::intptr_t playbackStatus() override {
+    journal.calls.push_back("isplaying");
+    return status;
+  }
 };
 
 struct FakeTags : TagSource {

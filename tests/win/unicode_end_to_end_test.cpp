@@ -169,7 +169,7 @@ TEST(OlderPlayersAndLibraries, DeliverTheSameBytesAsEver) {
     EXPECT_EQ(testing::readFileBytes(player.ruleFile), rules);
     if (std::string(p.name) == "both-older") {
       // Each retitle asked for the wide path first (an "other" request here).
-      EXPECT_TRUE(contains(player.hostLog(), "requests listpos=3 playlistfile=3 playlistfilew=0 playlisttitlew=0 other=3"));
+      EXPECT_TRUE(contains(player.hostLog(), "requests isplaying=0 listpos=3 playlistfile=3 playlistfilew=0 playlisttitlew=0 other=3"));
     }
   }
 }

@@ -1,0 +1,53 @@
+// Writes the caption file on the delivery thread: the same one-line text the
+// encoder receives, or the idle template's, as UTF-8 without a byte-order
+// mark, each time through a whole new file put in the old one's place, and
+// only when the text (or the file's path) changed.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "caption/caption_state.h"
+#include "common/code_page.h"
+#include "common/file_system.h"
+#include "pipeline/delivery_thread.h"
+
+namespace tavrik {
+
+class CaptionWriter final : public SideWork {
+ public:
+  // While a reader holds the file, it is tried again this often for this
+  // long; after that the newest text stays pending and is tried once every
+  // kPendingRetry, and at once whenever the wish changes.
+  static constexpr std::chrono::milliseconds kHeldRetry{25};
+  static constexpr std::chrono::milliseconds kHeldRetryFor{1000};
+  static constexpr std::chrono::milliseconds kPendingRetry{1000};
+
+  CaptionWriter(const CaptionState& state, FileSystem& files, CodePage& codePage)
+      : state_(state), files_(files), codePage_(codePage) {}
+
+  // At once after a change of the wish; at the retry time while a write is
+  // held up; else never. A failure of another kind waits for the next change.
+  std::optional<Clock::time_point> dueAt() override;
+  void perform(Clock::time_point now) override;
+
+ private:
+  // The file's bytes for `wish`; nothing while there is nothing to show yet.
+  std::optional<std::string> contentFor(const CaptionWish& wish);
+
+  struct Written {
+    std::u16string path;
+    std::string bytes;
+  };
+
+  const CaptionState& state_;
+  FileSystem& files_;
+  CodePage& codePage_;
+  unsigned long seenRevision_ = 0;
+  std::optional<Written> written_;
+  std::optional<Clock::time_point> heldSince_;
+  std::optional<Clock::time_point> retryAt_;
+};
+
+}  // namespace tavrik
