@@ -59,8 +59,8 @@ std::basic_string<Char> withSettings(std::basic_string<Char> text, const Caption
   ProfileText<Char> profile(std::move(text));
   profile.setValue(kSection, kFileKey, asText(settings.file));
   profile.setValue(kSection, kIdleTemplateKey, asText(settings.idleTemplate));
-  const char* whenPaused = settings.idleWhenPaused ? "idle" : "track";
-  profile.setValue(kSection, kWhenPausedKey, std::basic_string<Char>(whenPaused, whenPaused + 5));
+  std::string_view whenPaused = settings.idleWhenPaused ? "idle" : "track";
+  profile.setValue(kSection, kWhenPausedKey, std::basic_string<Char>(whenPaused.begin(), whenPaused.end()));
   return profile.text();
 }
 

@@ -34,6 +34,7 @@ CaptionSettings CaptionState::settings() const {
 
 void CaptionState::trackText(const ScriptText& text) {
   update([&] {
+    if (track_ == text) return false;
     track_ = text;
     return true;
   });

@@ -27,8 +27,8 @@ class CaptionWriter final : public SideWork {
   CaptionWriter(const CaptionState& state, FileSystem& files, CodePage& codePage)
       : state_(state), files_(files), codePage_(codePage) {}
 
-  // At once after a change of the wish; at the retry time while a write is
-  // held up; else never. A failure of another kind waits for the next change.
+  // At once (the earliest time there is) after a change of the wish; at the
+  // retry time while a write is held up; else never. A failure of another kind waits for the next change.
   std::optional<Clock::time_point> dueAt() override;
   void perform(Clock::time_point now) override;
 

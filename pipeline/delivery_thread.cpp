@@ -50,7 +50,7 @@ void DeliveryThread::finish(Clock::time_point deadline) {
     changed_.wait_until(lock, deadline, [this] { return !running_; });
     // What has not started by now is dropped; the running work is awaited.
     waiting_.reset();
-    finishBy_ = Clock::time_point::min();
+    past_ = true;
     ++events_;
     changed_.notify_all();
   }
@@ -63,7 +63,7 @@ bool DeliveryThread::waitForWork(std::unique_lock<std::mutex>& lock) {
     const unsigned long seen = events_;
     // Asked with the lock held: a wake() after this answer counts as news.
     std::optional<Clock::time_point> due = side_ ? side_->dueAt() : std::nullopt;
-    if (!open_ && (!due || *due > finishBy_)) return false;
+    if (!open_ && (past_ || !due || *due > finishBy_)) return false;
     if (due && *due <= Clock::now()) return true;
     auto news = [&] { return events_ != seen; };
     if (due) {

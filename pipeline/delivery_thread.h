@@ -71,6 +71,7 @@ class DeliveryThread final : public ScriptDelivery {
   bool running_ = false;  // the thread has not ended its loop yet
   unsigned long events_ = 0;  // counts every hand-over, wake and finish
   Clock::time_point finishBy_ = Clock::time_point::max();
+  bool past_ = false;  // finish()'s deadline has passed: no side work starts
   std::thread thread_;
 };
 

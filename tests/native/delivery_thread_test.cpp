@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -130,6 +131,89 @@ TEST(DeliveryThread, AFailedDeliveryEndsOnlyItsOwnText) {
   delivery.deliverToEncoder("good");
   delivery.finish(Clock::now() + 5s);
   EXPECT_EQ(job.delivered(), (std::vector<std::string>{"bad", "good"}));
+}
+
+// Side work that is due at the times the test sets, and records each run.
+class TimedSideWork : public SideWork {
+ public:
+  std::optional<Clock::time_point> dueAt() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return due_;
+  }
+  void perform(Clock::time_point) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    runs_.push_back(Clock::now());
+    threads_.push_back(std::this_thread::get_id());
+    due_ = next_;
+    next_.reset();
+    changed_.notify_all();
+  }
+  // Due at `due`, and after that run once more at `next` (or never).
+  void dueAt(Clock::time_point due, std::optional<Clock::time_point> next = std::nullopt) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    due_ = due;
+    next_ = next;
+  }
+  bool waitForRuns(std::size_t count) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, 5s, [&] { return runs_.size() >= count; });
+  }
+  std::vector<Clock::time_point> runs() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return runs_;
+  }
+  std::vector<std::thread::id> threads() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return threads_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::optional<Clock::time_point> due_, next_;
+  std::vector<Clock::time_point> runs_;
+  std::vector<std::thread::id> threads_;
+};
+
+TEST(DeliveryThread, SideWorkRunsOnTheThreadWhenDueAndAfterTheWaitingText) {
+  HeldJob job;
+  TimedSideWork side;
+  DeliveryThread delivery(job, &side);
+  delivery.start();
+  delivery.deliverToEncoder("text");
+  ASSERT_TRUE(job.waitUntilStarted(1));
+  // Due now, but the encoder's text comes first: the side work waits for it.
+  const Clock::time_point retry = Clock::now() + 150ms;
+  side.dueAt(Clock::time_point::min(), retry);
+  delivery.wake();
+  std::this_thread::sleep_for(50ms);
+  EXPECT_TRUE(side.runs().empty());
+  job.release(1);
+  ASSERT_TRUE(side.waitForRuns(2));
+  EXPECT_GE(side.runs()[1], retry) << "the retry came at the time it asked for";
+  for (std::thread::id id : side.threads()) EXPECT_NE(id, std::this_thread::get_id());
+  delivery.finish(Clock::now() + 5s);
+}
+
+TEST(DeliveryThread, FinishRunsSideWorkDueBeforeTheDeadlineAndNoneAfter) {
+  HeldJob job;
+  TimedSideWork side;
+  DeliveryThread delivery(job, &side);
+  delivery.start();
+  const Clock::time_point start = Clock::now();
+  side.dueAt(start + 100ms, start + 10s);
+  delivery.finish(start + 1s);
+  const Clock::duration took = Clock::now() - start;
+  EXPECT_EQ(side.runs().size(), 1u);
+  EXPECT_GE(took, 100ms);
+  EXPECT_LT(took, 900ms) << "nothing more was due before the deadline";
+
+  TimedSideWork late;
+  DeliveryThread again(job, &late);
+  again.start();
+  late.dueAt(Clock::now() + 300ms);
+  again.finish(Clock::now() + 100ms);
+  EXPECT_TRUE(late.runs().empty());
 }
 
 TEST(AnswerTimeLimit, TheUsualWaitShortenedToTheDeadlineAndNoneAfterIt) {

@@ -56,7 +56,8 @@ TEST(PluginLifecycle, ARunHooksBeforeBindingSavesBeforeReleasingAndUnhooksLast) 
   EXPECT_EQ(plugin.init(), 0);
   EXPECT_TRUE(shell.inOrder("hook", "bind"));
   EXPECT_TRUE(shell.inOrder("bind", "load"));
-  EXPECT_TRUE(shell.inOrder("load", "start delivery"));
+  EXPECT_TRUE(shell.inOrder("load", "load caption"));
+  EXPECT_TRUE(shell.inOrder("load caption", "start delivery"));
   EXPECT_TRUE(shell.inOrder("start delivery", "pipeline on")) << "no text before the thread runs";
   plugin.config();
   plugin.config();
@@ -66,7 +67,8 @@ TEST(PluginLifecycle, ARunHooksBeforeBindingSavesBeforeReleasingAndUnhooksLast) 
   plugin.quit();
   EXPECT_TRUE(shell.inOrder("pipeline off", "finish delivery")) << "no new text while it finishes";
   EXPECT_TRUE(shell.inOrder("finish delivery", "save"));
-  EXPECT_TRUE(shell.inOrder("save", "release"));
+  EXPECT_TRUE(shell.inOrder("save", "save caption"));
+  EXPECT_TRUE(shell.inOrder("save caption", "release"));
   EXPECT_GE(shell.deliveryDeadline, quitCalled + std::chrono::seconds(2));
   EXPECT_LE(shell.deliveryDeadline, std::chrono::steady_clock::now() + std::chrono::seconds(2));
   EXPECT_EQ(shell.calls.back(), "unhook");
@@ -80,6 +82,7 @@ TEST(PluginLifecycle, AFailedBindReadsNoRulesUnhooksLastAndThenDoesNothing) {
   EXPECT_EQ(plugin.init(), -1);
   EXPECT_TRUE(shell.inOrder("hook", "bind"));
   EXPECT_EQ(shell.count("load"), 0);
+  EXPECT_EQ(shell.count("load caption"), 0);
   EXPECT_EQ(shell.count("pipeline on"), 0);
   EXPECT_EQ(shell.count("start delivery"), 0);
   EXPECT_EQ(shell.calls.back(), "unhook");
@@ -95,6 +98,7 @@ TEST(PluginLifecycle, AFailedLoadReleasesTheLibraryBeforeUnhookingAndNeverSaves)
   PluginLifecycle plugin(shell);
   EXPECT_EQ(plugin.init(), -1);
   EXPECT_TRUE(shell.inOrder("bind", "release"));
+  EXPECT_EQ(shell.count("load caption"), 0);
   EXPECT_EQ(shell.calls.back(), "unhook");
   EXPECT_EQ(shell.count("pipeline on"), 0);
   EXPECT_EQ(shell.count("start delivery"), 0);

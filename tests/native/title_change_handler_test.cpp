@@ -77,6 +77,17 @@ struct FakeDelivery : ScriptDelivery {
   }
 };
 
+struct FakeCaption : CaptionFeed {
+  Journal& journal;
+  bool wanted = false;
+  explicit FakeCaption(Journal& j) : journal(j) {}
+  void trackText(const ScriptText& text) override { journal.calls.push_back("caption " + describe(text)); }
+  bool wantsPlaybackStatus() override { return wanted; }
+  void playbackStatus(std::intptr_t answer) override {
+    journal.calls.push_back("status " + std::to_string(answer));
+  }
+};
+
 class TitleChangeTest : public ::testing::Test {
  protected:
   TitleChangeTest() {
@@ -120,6 +131,31 @@ TEST_F(TitleChangeTest, ANewFileRunsRequestsTagsRenderingAndDeliveryInOrder) {
                                                      "delivered <p>title of C:\\b.mp3</p>"}));
   EXPECT_EQ(host.askedIndex, 1);
   EXPECT_EQ(handler.lastFilePath(), "C:\\b.mp3");
+}
+
+TEST_F(TitleChangeTest, TheCaptionGetsEachDeliveredTextAndOnlyWhenItWantsItThePlayersState) {
+  FakeCaption caption(journal);
+  TitleChangeHandler withCaption{host, tags, renderer, delivery, &caption};
+  host.position = 0;
+  withCaption.onTitleChange();
+  // No caption file: not one request more than without the caption.
+  EXPECT_EQ(journal.calls, (std::vector<std::string>{"listpos", "filew", "file", "tags C:\\a.mp3",
+                                                     "deliver <p>title of C:\\a.mp3</p>",
+                                                     "delivered <p>title of C:\\a.mp3</p>",
+                                                     "caption <p>title of C:\\a.mp3</p>"}));
+  caption.wanted = true;
+  host.status = 3;
+  journal.calls.clear();
+  withCaption.onTitleChange();  // paused: the same file, so only the state is news
+  host.position = 1;
+  host.status = 1;
+  withCaption.onTitleChange();
+  EXPECT_EQ(journal.calls, (std::vector<std::string>{"listpos", "filew", "file", "isplaying", "status 3",
+                                                     "listpos", "filew", "file", "tags C:\\b.mp3",
+                                                     "deliver <p>title of C:\\b.mp3</p>",
+                                                     "delivered <p>title of C:\\b.mp3</p>",
+                                                     "caption <p>title of C:\\b.mp3</p>", "isplaying",
+                                                     "status 1"}));
 }
 
 TEST_F(TitleChangeTest, TheSameFileAgainCostsTwoRequestsAndNothingElse) {

@@ -1,0 +1,162 @@
+// The settings file as Windows' profile functions read it, and as it is
+// written back: other lines kept byte for byte, ANSI while the code page
+// holds the paths, UTF-16LE with its mark when not; garbled files refused;
+// and the store's messages and its save only when something changed.
+#include <gtest/gtest.h>
+
+#include "caption/caption_settings_file.h"
+#include "caption/caption_settings_store.h"
+#include "caption/profile_text.h"
+#include "common/cp932_texts.h"
+#include "common/unicode_codec.h"
+#include "fakes.h"
+
+namespace tavrik {
+namespace {
+
+using testing::FakeCodePage;
+using testing::kSettingsFilePath;
+
+std::string utf16File(std::u16string_view text) { return std::string(kUtf16LeMark) + encodeUtf16Le(text); }
+
+TEST(ProfileText, ReadsAsTheProfileFunctionsDo) {
+  ProfileText<char> profile(
+      "; a comment=not a key\r\n[other]\r\nfile=elsewhere.txt\r\n"
+      "  [Caption]  \r\n  FILE =  C:\\now playing.txt  \r\nidle_template=\"  padded  \"\r\n"
+      "when_paused='idle'\nkey without value\n[caption]\nfile=the second section is not read\n");
+  EXPECT_EQ(profile.value("caption", "file"), "C:\\now playing.txt");
+  EXPECT_EQ(profile.value("caption", "idle_template"), "  padded  ");
+  EXPECT_EQ(profile.value("caption", "when_paused"), "idle");
+  EXPECT_EQ(profile.value("caption", "key without value"), std::nullopt);
+  EXPECT_EQ(profile.value("other", "file"), "elsewhere.txt");
+  EXPECT_EQ(profile.value("none", "file"), std::nullopt);
+  EXPECT_EQ(ProfileText<char>("[caption]\nfile=\"\n").value("caption", "file"), "\"");
+}
+
+TEST(ProfileText, SetsAValueInPlaceAfterTheSectionOrInANewOne) {
+  ProfileText<char> profile("[caption]\nFile = old\n\n[other]\nx=1");
+  profile.setValue("caption", "file", "new");
+  profile.setValue("caption", "when_paused", "idle");
+  profile.setValue("third", "k", " blanks ");
+  profile.setValue("other", "y", "'quoted'");
+  EXPECT_EQ(profile.text(),
+            "[caption]\nfile=new\nwhen_paused=idle\r\n\n[other]\nx=1\r\ny=\"'quoted'\"\r\n"
+            "[third]\r\nk=\" blanks \"\r\n");
+  EXPECT_EQ(profile.value("third", "k"), " blanks ");
+  EXPECT_EQ(profile.value("other", "y"), "'quoted'");
+  EXPECT_EQ(profile.value("other", "x"), "1");
+}
+
+TEST(CaptionSettingsFile, ReadsAnsiAndUtf16WithDefaults) {
+  FakeCodePage codePage;
+  // "C:\テスト\表示.txt" in code page 932.
+  auto ansi = parseCaptionSettingsFile("[caption]\r\nfile=C:\\\x83\x65\x83\x58\x83\x67\\\x95\x5c\x8e\xa6.txt\r\n",
+                                       codePage);
+  EXPECT_FALSE(ansi.garbled);
+  EXPECT_EQ(ansi.settings.file, AnsiOrWide("C:\\\x83\x65\x83\x58\x83\x67\\\x95\x5c\x8e\xa6.txt"));
+  EXPECT_EQ(ansi.settings.idleTemplate, AnsiOrWide());
+  EXPECT_FALSE(ansi.settings.idleWhenPaused);
+
+  // Paths the code page holds come as its bytes, others stay UTF-16.
+  auto wide = parseCaptionSettingsFile(
+      utf16File(u"[caption]\r\nfile=C:\\\uD55C\uAD6D\\now.txt\r\nidle_template=C:\\\u30C6.html\r\n"
+                u"when_paused=IDLE\r\n"),
+      codePage);
+  EXPECT_FALSE(wide.garbled);
+  EXPECT_EQ(wide.settings.file, AnsiOrWide(u"C:\\\uD55C\uAD6D\\now.txt"));
+  EXPECT_EQ(wide.settings.idleTemplate, AnsiOrWide("C:\\\x83\x65.html"));
+  EXPECT_TRUE(wide.settings.idleWhenPaused);
+
+  EXPECT_FALSE(parseCaptionSettingsFile("", codePage).settings.on());
+  EXPECT_FALSE(parseCaptionSettingsFile("[caption]\nwhen_paused=track\n", codePage).garbled);
+}
+
+TEST(CaptionSettingsFile, RefusesWhatItCannotReadAsMeant) {
+  FakeCodePage codePage;
+  const std::string garbled[] = {
+      std::string("[caption]\r\nfile=C:\\a.txt\0\r\n", 27),  // NUL bytes without the mark
+      utf16File(u"[caption]\r\nfile=C:\\a.txt").substr(0, 9),  // an odd number of UTF-16 bytes
+      utf16File(std::u16string(u"[caption]\nfile=a\0b", 18)),
+      "\xEF\xBB\xBF[caption]\r\nfile=C:\\a.txt\r\n",  // UTF-8, which the profile functions do not read
+      "[caption]\r\nfile=C:\\a.txt\r\nwhen_paused=sometimes\r\n",
+  };
+  for (const std::string& bytes : garbled) {
+    auto file = parseCaptionSettingsFile(bytes, codePage);
+    EXPECT_TRUE(file.garbled) << ::testing::PrintToString(bytes);
+    EXPECT_FALSE(file.settings.on());
+  }
+}
+
+TEST(CaptionSettingsFile, WritesBackTheOtherLinesAndTurnsToUtf16OnlyWhenAPathNeedsIt) {
+  FakeCodePage codePage;
+  const std::string kept = "; mine\n[other]\nx=\x83\x65\n";
+  auto original = parseCaptionSettingsFile(kept + "[caption]\nfile=a.txt\n", codePage);
+  CaptionSettings settings{"C:\\\x83\x65.txt", "", true};
+  std::string ansi = formatCaptionSettingsFile(settings, original, codePage);
+  EXPECT_EQ(ansi, kept + "[caption]\nfile=C:\\\x83\x65.txt\nidle_template=\r\nwhen_paused=idle\r\n");
+  EXPECT_EQ(parseCaptionSettingsFile(ansi, codePage).settings, settings);
+
+  settings.file = u"C:\\\uD55C.txt";
+  std::string wide = formatCaptionSettingsFile(settings, original, codePage);
+  EXPECT_EQ(wide, utf16File(u"; mine\n[other]\nx=\u30C6\n[caption]\nfile=C:\\\uD55C.txt\nidle_template=\r\n"
+                            u"when_paused=idle\r\n"));
+  EXPECT_EQ(parseCaptionSettingsFile(wide, codePage).settings, settings);
+
+  // A UTF-16 file stays UTF-16; a garbled one is not kept.
+  settings = CaptionSettings{"b.txt", "", false};
+  EXPECT_EQ(formatCaptionSettingsFile(settings, parseCaptionSettingsFile(wide, codePage), codePage)
+                .substr(0, 2),
+            std::string(kUtf16LeMark));
+  auto garbled = parseCaptionSettingsFile(std::string("x\0y", 3), codePage);
+  EXPECT_EQ(formatCaptionSettingsFile(settings, garbled, codePage),
+            "[caption]\r\nfile=b.txt\r\nidle_template=\r\nwhen_paused=track\r\n");
+}
+
+class CaptionSettingsStoreTest : public ::testing::Test {
+ protected:
+  testing::FakeFileSystem files;
+  testing::FakeModuleServices services;
+  FakeCodePage codePage;
+  CaptionSettingsStore store{files, services, codePage};
+};
+
+TEST_F(CaptionSettingsStoreTest, AMissingFileIsOffSilentlyAndStaysMissingUntilSomethingIsSet) {
+  EXPECT_FALSE(store.load().on());
+  store.save(CaptionSettings{});
+  EXPECT_TRUE(services.errors.empty());
+  EXPECT_EQ(files.files.count(kSettingsFilePath), 0u);
+  store.save(CaptionSettings{"C:\\now.txt", "", false});
+  EXPECT_EQ(files.files[kSettingsFilePath], "[caption]\r\nfile=C:\\now.txt\r\nidle_template=\r\nwhen_paused=track\r\n");
+}
+
+TEST_F(CaptionSettingsStoreTest, AGarbledOrUnreadableFileIsOffWithOneMessageAndKeptUnlessTheUserSetsNew) {
+  const std::string garbled("[caption]\r\nfile=C:\\now.txt\r\n\0\0", 29);
+  files.files[kSettingsFilePath] = garbled;
+  EXPECT_FALSE(store.load().on());
+  EXPECT_EQ(services.errors, std::vector<std::string>{texts::kSettingsFileUnreadableMessage});
+  store.save(CaptionSettings{});
+  EXPECT_EQ(files.files[kSettingsFilePath], garbled);
+
+  files.heldOpenElsewhere.insert(kSettingsFilePath);
+  EXPECT_FALSE(store.load().on());
+  EXPECT_EQ(services.errors.size(), 2u);
+  files.heldOpenElsewhere.clear();
+  store.save(CaptionSettings{"C:\\new.txt", "", false});
+  EXPECT_EQ(files.files[kSettingsFilePath], "[caption]\r\nfile=C:\\new.txt\r\nidle_template=\r\nwhen_paused=track\r\n");
+}
+
+TEST_F(CaptionSettingsStoreTest, SavesOnlyChangesAndSaysOnceWhenItCannot) {
+  const std::string mine = "[caption]\nfile = C:\\now.txt\nwhen_paused = idle\n";
+  files.files[kSettingsFilePath] = mine;
+  CaptionSettings loaded = store.load();
+  EXPECT_EQ(loaded, (CaptionSettings{"C:\\now.txt", "", true}));
+  store.save(loaded);
+  EXPECT_EQ(files.files[kSettingsFilePath], mine) << "unchanged settings are not written";
+  files.failWrites = true;
+  store.save(CaptionSettings{});
+  EXPECT_EQ(services.errors, std::vector<std::string>{texts::kSettingsFileWriteFailedMessage});
+  EXPECT_EQ(files.files[kSettingsFilePath], mine);
+}
+
+}  // namespace
+}  // namespace tavrik
