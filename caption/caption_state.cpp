@@ -10,9 +10,10 @@ void CaptionState::update(const std::function<bool()>& change) {
     std::lock_guard<std::mutex> lock(mutex_);
     bool wasOn = settings_.on();
     if (!change()) return;
-    ++revision_;
     // Turning the file off is news to the writer too: it stops retrying.
+    // While there is no file, the writer never hears of anything.
     tell = wasOn || settings_.on();
+    if (tell) ++revision_;
   }
   // Outside the lock: the writer's thread asks for the wish under its own
   // lock, so waking it while holding ours could deadlock.

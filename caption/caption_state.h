@@ -18,7 +18,7 @@ struct CaptionWish {
   CaptionSettings settings;
   bool idle = false;                // the idle template's text, not the track's
   std::optional<ScriptText> track;  // nothing before the first track's text
-  unsigned long revision = 0;       // grows with every change
+  unsigned long revision = 0;       // grows with every change while a file is configured
 };
 
 class CaptionState final : public CaptionFeed {
@@ -43,8 +43,8 @@ class CaptionState final : public CaptionFeed {
 
  private:
   enum class Playback { Playing, Paused, Stopped };
-  // Applies `change` under the lock; when it answers true, counts a new
-  // revision and tells of it.
+  // Applies `change` under the lock; when it answers true and a file is
+  // (or was) configured, counts a new revision and tells of it.
   void update(const std::function<bool()>& change);
 
   mutable std::mutex mutex_;

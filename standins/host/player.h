@@ -12,6 +12,7 @@
 
 #include "host_log.h"
 #include "host_script.h"
+#include "playlist.h"
 #include "plugin_host.h"
 #include "script_runner.h"
 

@@ -15,19 +15,19 @@ namespace {
 
 const char* const kStrings[] = {"Unknown Title",   "Unknown Artist", "Unknown Album",
                                 "Unknown Comment", "Unknown Genre",  "Plugins\\gen_tavrik.cfg",
-                                "Plugins\\default.html"};
+                                "Plugins\\default.html", "Plugins\\gen_tavrik.ini"};
 
 TEST(ModuleStrings, ComeFromThisModulesOwnResources) {
   Win32ModuleServices services(nullptr);
-  for (unsigned id = 1; id <= 7; ++id) EXPECT_EQ(services.moduleString(id), kStrings[id - 1]);
-  EXPECT_EQ(services.moduleString(8), "");
+  for (unsigned id = 1; id <= 8; ++id) EXPECT_EQ(services.moduleString(id), kStrings[id - 1]);
+  EXPECT_EQ(services.moduleString(9), "");
 }
 
 TEST(ModuleStrings, ThePluginDllCarriesTheSameStringTable) {
   UniqueModule dll(LoadLibraryExA(testing::buildPath("gen_tavrik.dll").c_str(), nullptr,
                                   LOAD_LIBRARY_AS_DATAFILE));
   ASSERT_TRUE(dll);
-  for (unsigned id = 1; id <= 7; ++id) {
+  for (unsigned id = 1; id <= 8; ++id) {
     char text[256] = {};
     LoadStringA(dll.get(), id, text, sizeof text);
     EXPECT_STREQ(text, kStrings[id - 1]);

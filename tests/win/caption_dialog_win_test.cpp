@@ -1,0 +1,128 @@
+// The caption file's settings dialog, built from this program's resources
+// and operated from a second thread: opened from the rule list dialog, whose
+// OK keeps and whose Cancel forgets what it changed, and its two choosers.
+#include <gtest/gtest.h>
+
+#include "common/code_page_win32.h"
+#include "dialog_user.h"
+#include "resources/resource_ids.h"
+#include "ui/caption_dialog_win32.h"
+#include "ui/rule_list_dialog_win32.h"
+#include "win_test_support.h"
+
+namespace tavrik {
+namespace {
+
+using namespace testing;
+
+HWND waitForRuleListDialog() { return waitForDialogWith(IDC_RULE_LIST, "rule list dialog"); }
+HWND waitForCaptionDialog() { return waitForDialogWith(IDC_CAPTION_FILE, "caption dialog"); }
+
+std::u16string wideTextOf(HWND window) {
+  std::u16string text(4096, u'\0');
+  text.resize(SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+  return text;
+}
+
+// "C:\配信\表示.txt" in code page 932, and a Hangul folder for the template.
+const CaptionSettings kShown{"C:\\\x94\x7a\x90\x4d\\\x95\x5c\x8e\xa6.txt", u"C:\\\uC74C\uC545\\idle.html", false};
+
+TEST(CaptionDialog, TheRuleListsOkKeepsItsChangesAndCancelForgetsThem) {
+  RuleList rules;
+  rules.append({"ARTIST", "Band", "C:\\band.html"});
+  for (int ruleListButton : {IDCANCEL, IDOK}) {
+    SCOPED_TRACE(ruleListButton);
+    CaptionSettings settings = kShown;
+    std::string shownFile;
+    std::u16string shownTemplate;
+    LRESULT trackChecked = 0;
+    auto outcome = runModal([&] { return CRuleListDlg(rules, &settings).DoModal(); },
+                            [&] {
+                              HWND list = waitForRuleListDialog();
+                              clickAndGo(list, IDC_CAPTION_SETTINGS);
+                              HWND d = waitForCaptionDialog();
+                              shownFile = textOf(control(d, IDC_CAPTION_FILE));
+                              shownTemplate = wideTextOf(control(d, IDC_IDLE_TEMPLATE));
+                              trackChecked = send(control(d, IDC_PAUSED_TRACK), BM_GETCHECK);
+                              SendMessageW(control(d, IDC_CAPTION_FILE), WM_SETTEXT, 0,
+                                           reinterpret_cast<LPARAM>(L"D:\\\uCEA1\uC158.txt"));
+                              type(d, IDC_IDLE_TEMPLATE, "");
+                              click(d, IDC_PAUSED_IDLE);
+                              clickAndGo(d, IDOK);
+                              waitUntilGone(d, "caption dialog");
+                              clickAndGo(list, ruleListButton);
+                            });
+    ASSERT_EQ(outcome.failure, "");
+    EXPECT_EQ(shownFile, kShown.file.ansi());
+    EXPECT_EQ(shownTemplate, kShown.idleTemplate.wide());
+    EXPECT_EQ(trackChecked, BST_CHECKED);
+    if (ruleListButton == IDCANCEL) {
+      EXPECT_EQ(settings, kShown);
+    } else {
+      EXPECT_EQ(settings, (CaptionSettings{u"D:\\\uCEA1\uC158.txt", "", true}));
+    }
+    EXPECT_EQ(rules.count(), 1u);
+  }
+}
+
+TEST(CaptionDialog, TheCaptionFileIsChosenToSaveAndGetsTxtTheTemplateToOpen) {
+  const std::string folder = freshFolder("caption-dialog-browse");
+  const std::string idle = folder + "\\idle.html";
+  writeFileBytes(idle, "idle");
+  CCaptionDlg dialog(CaptionSettings{"typed.txt", "", true});
+  std::string afterCancel, afterSave, afterOpen;
+  HWND saveOwner = nullptr, captionWindow = nullptr;
+  auto outcome = runModal([&] { return dialog.DoModal(); },
+                          [&] {
+                            HWND d = waitForCaptionDialog();
+                            captionWindow = d;
+                            clickAndGo(d, IDC_CAPTION_FILE_BROWSE);
+                            HWND chooser = waitForFileChooser();
+                            PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+                            waitUntilGone(chooser, "file chooser");
+                            afterCancel = textOf(control(d, IDC_CAPTION_FILE));
+
+                            clickAndGo(d, IDC_CAPTION_FILE_BROWSE);
+                            chooser = waitForFileChooser();
+                            saveOwner = GetWindow(chooser, GW_OWNER);
+                            HWND name = GetDlgItem(chooser, 0x47C) ? GetDlgItem(chooser, 0x47C)
+                                                                   : GetDlgItem(chooser, 0x480);
+                            type(chooser, GetDlgCtrlID(name), folder + "\\now playing");
+                            PostMessageA(chooser, WM_COMMAND, IDOK, 0);
+                            waitUntilGone(chooser, "file chooser");
+                            afterSave = textOf(control(d, IDC_CAPTION_FILE));
+
+                            clickAndGo(d, IDC_IDLE_TEMPLATE_BROWSE);
+                            chooser = waitForFileChooser();
+                            name = GetDlgItem(chooser, 0x47C) ? GetDlgItem(chooser, 0x47C)
+                                                              : GetDlgItem(chooser, 0x480);
+                            type(chooser, GetDlgCtrlID(name), idle);
+                            PostMessageA(chooser, WM_COMMAND, IDOK, 0);
+                            waitUntilGone(chooser, "file chooser");
+                            afterOpen = textOf(control(d, IDC_IDLE_TEMPLATE));
+                            clickAndGo(d, IDOK);
+                          });
+  ASSERT_EQ(outcome.failure, "");
+  EXPECT_EQ(outcome.answer, IDOK);
+  EXPECT_EQ(afterCancel, "typed.txt");
+  EXPECT_EQ(saveOwner, captionWindow);
+  EXPECT_EQ(afterSave, folder + "\\now playing.txt");
+  EXPECT_EQ(afterOpen, idle);
+  EXPECT_EQ(dialog.m_settings, (CaptionSettings{folder + "\\now playing.txt", idle, true}));
+}
+
+TEST(CaptionDialog, ARuleListWithoutCaptionSettingsHasTheButtonDisabled) {
+  RuleList rules;
+  BOOL enabled = TRUE;
+  auto outcome = runModal([&] { return CRuleListDlg(rules).DoModal(); },
+                          [&] {
+                            HWND list = waitForRuleListDialog();
+                            enabled = IsWindowEnabled(control(list, IDC_CAPTION_SETTINGS));
+                            clickAndGo(list, IDCANCEL);
+                          });
+  ASSERT_EQ(outcome.failure, "");
+  EXPECT_FALSE(enabled);
+}
+
+}  // namespace
+}  // namespace tavrik
