@@ -1,4 +1,4 @@
-// dialog_preview rule-list|condition RECT_FILE
+// dialog_preview rule-list|condition|caption RECT_FILE
 // Opens one settings dialog, filled with example texts, for a screenshot:
 // once it is painted, writes its screen rectangle ("x y width height") to
 // RECT_FILE, and closes it when that file is deleted (or after a minute).
@@ -11,6 +11,7 @@
 
 #include "dialog_user.h"
 #include "resources/resource_ids.h"
+#include "ui/caption_dialog_win32.h"
 #include "ui/condition_dialog_win32.h"
 #include "ui/rule_list_dialog_win32.h"
 
@@ -59,7 +60,7 @@ std::thread actOnDialog(Act act) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: dialog_preview rule-list|condition RECT_FILE\n");
+    std::fprintf(stderr, "usage: dialog_preview rule-list|condition|caption RECT_FILE\n");
     return 2;
   }
   std::string which = argv[1], rectFile = argv[2];
@@ -75,7 +76,8 @@ int main(int argc, char** argv) {
       HWND d = waitForDialogWith(IDC_RULE_LIST, "rule list dialog");
       showWhenPainted(d, rectFile);
     });
-    CRuleListDlg(rules).DoModal();
+    CaptionSettings caption;
+    CRuleListDlg(rules, &caption).DoModal();
     user.join();
   } else if (which == "condition") {
     std::thread user = actOnDialog([&] {
@@ -88,6 +90,13 @@ int main(int argc, char** argv) {
       showWhenPainted(d, rectFile);
     });
     CConditionDlg().DoModal();
+    user.join();
+  } else if (which == "caption") {
+    std::thread user = actOnDialog([&] {
+      showWhenPainted(waitForDialogWith(IDC_CAPTION_FILE, "caption dialog"), rectFile);
+    });
+    CCaptionDlg(CaptionSettings{"C:\\OBS\\now-playing.txt", "C:\\Program Files\\Winamp\\html\\idle.html", false})
+        .DoModal();
     user.join();
   } else {
     std::fprintf(stderr, "unknown dialog: %s\n", which.c_str());
