@@ -41,8 +41,9 @@ class PluginLifecycle {
   explicit PluginLifecycle(ShellOperations& operations) : operations_(operations) {}
 
   // Hook, then tag library, then rules, then the caption file's settings,
-  // then the delivery thread: 0 when the first three succeeded, else -1
-  // after the failing step showed its message, with no thread started.
+  // then the delivery thread: 0 when the library was bound and the rules
+  // loaded, else -1 after the failing step showed its message, with no
+  // thread started.
   int init();
   void config();
   void quit();

@@ -264,10 +264,15 @@ TEST(CaptionEndToEnd, AGarbledSettingsFileIsReportedOnceAtInitAndLeftAlone) {
 struct CaptionDialogUser {
   DWORD process;
   std::string cp932(const std::u16string& text) { return *Win32CodePage().toAnsiExactly(text); }
-  HWND ruleList() { return testing::waitForWindow(process, "#32770", 20000, "gen_tavrik setting"); }
-  HWND captionDialog() {
-    return testing::waitForWindow(process, "#32770", 20000,
-                                  cp932(u"gen_tavrik \u30AD\u30E3\u30D7\u30B7\u30E7\u30F3\u30D5\u30A1\u30A4\u30EB"));
+  // The rule list dialog, and the caption dialog opened by its button; the
+  // second is null when either did not come.
+  std::pair<HWND, HWND> open() {
+    HWND ruleList = testing::waitForWindow(process, "#32770", 20000, "gen_tavrik setting");
+    if (!ruleList) return {nullptr, nullptr};
+    PostMessageA(GetDlgItem(ruleList, IDC_CAPTION_SETTINGS), BM_CLICK, 0, 0);
+    const std::string title =
+        cp932(u"gen_tavrik \u30AD\u30E3\u30D7\u30B7\u30E7\u30F3\u30D5\u30A1\u30A4\u30EB");
+    return {ruleList, testing::waitForWindow(process, "#32770", 20000, title)};
   }
   static std::u16string text(HWND dialog, int id) {
     std::u16string text(4096, u'\0');
@@ -298,10 +303,7 @@ TEST(CaptionEndToEnd, TheSettingsDialogWritesTheSettingsFileAndShowsItAgain) {
   bool shownIdle = false;
   run.player.whileRunning = [&] {
     CaptionDialogUser user{run.player.hostProcessId};
-    HWND ruleList = user.ruleList();
-    if (!ruleList) return;
-    PostMessageA(GetDlgItem(ruleList, IDC_CAPTION_SETTINGS), BM_CLICK, 0, 0);
-    HWND dialog = user.captionDialog();
+    auto [ruleList, dialog] = user.open();
     if (!dialog) return;
     shownFile = user.text(dialog, IDC_CAPTION_FILE);
     user.type(dialog, IDC_CAPTION_FILE, caption);
@@ -325,10 +327,7 @@ TEST(CaptionEndToEnd, TheSettingsDialogWritesTheSettingsFileAndShowsItAgain) {
   // The next run reads it back; Cancel leaves the file as it is.
   run.player.whileRunning = [&] {
     CaptionDialogUser user{run.player.hostProcessId};
-    HWND ruleList = user.ruleList();
-    if (!ruleList) return;
-    PostMessageA(GetDlgItem(ruleList, IDC_CAPTION_SETTINGS), BM_CLICK, 0, 0);
-    HWND dialog = user.captionDialog();
+    auto [ruleList, dialog] = user.open();
     if (!dialog) return;
     shownFile = user.text(dialog, IDC_CAPTION_FILE);
     shownIdle = SendMessageA(GetDlgItem(dialog, IDC_PAUSED_IDLE), BM_GETCHECK, 0, 0) == BST_CHECKED;
