@@ -106,7 +106,11 @@ TEST_P(UnicodeEndToEnd, EveryCharacterReachesTheEncoderThroughTemplatesInEachEnc
   player.utf8Playlist({utf8Audio("beyonce.mp3"), utf8Audio("sigur_ros.mp3"), utf8Audio(kHangulFile),
                        utf8Audio("emoji.mp3"), utf8Audio("v23.mp3")});
 
-  EXPECT_EQ(player.runHost("play:0 pause pause play:1 play:2 refresh play:3 play:4 exit"), 0);
+  // Each track plays long enough for its text to reach the encoder: a newer
+  // one would replace a text that has not started.
+  EXPECT_EQ(player.runHost("play:0 pause pause wait:300 play:1 wait:300 play:2 refresh wait:300 play:3 wait:300 "
+                           "play:4 exit"),
+            0);
 
   EXPECT_EQ(encoder.wideTexts(), GetParam().texts);
   Lines all;
@@ -158,7 +162,7 @@ TEST(OlderPlayersAndLibraries, DeliverTheSameBytesAsEver) {
     writeFileBytes(player.plugins + "\\default.html", "<p>#ARTIST - #TITLE</p>\r\n\t<i>#ALBUM</i>\r\n");
     writeFileBytes(player.folder + "\\singer.html", "\x95\x5c: #TITLE");
     player.playlist({audio("markup.mp3"), audio("v24_japanese.mp3"), audio("info.wav")});
-    EXPECT_EQ(player.runHost("play:0 play:1 play:2 exit", p.hostOptions), 0);
+    EXPECT_EQ(player.runHost("play:0 wait:300 play:1 wait:300 play:2 exit", p.hostOptions), 0);
 
     const std::vector<std::string> expected = {
         "<p>Tom &amp; Jerry - Rock &amp; Roll &lt;Live&gt; &quot;x&quot;</p><i>Bob's &lt;Best&gt;</i>",
@@ -169,7 +173,8 @@ TEST(OlderPlayersAndLibraries, DeliverTheSameBytesAsEver) {
     EXPECT_EQ(testing::readFileBytes(player.ruleFile), rules);
     if (std::string(p.name) == "both-older") {
       // Each retitle asked for the wide path first (an "other" request here).
-      EXPECT_TRUE(contains(player.hostLog(), "requests isplaying=0 listpos=3 playlistfile=3 playlistfilew=0 playlisttitlew=0 other=3"));
+      EXPECT_TRUE(contains(player.hostLog(),
+                           "requests isplaying=0 listpos=3 playlistfile=3 playlistfilew=0 playlisttitlew=0 other=3"));
     }
   }
 }
