@@ -26,9 +26,11 @@ class FileSystem {
   // Opens for reading without sharing: a file another program holds open, a
   // missing file or a path that does not fit 260 bytes gives nullptr.
   virtual std::unique_ptr<InputFile> openExclusive(const std::string& path) = 0;
-  // Writes `bytes` to a temporary file beside `path`, flushes it and only then
-  // puts it in the place of `path`. On any failure `path` is left exactly as
-  // it was, the temporary file is gone, and the answer is false.
+  // Writes `bytes` to a new temporary file beside `path`, flushes it and only
+  // then puts it in the place of `path`. On any failure `path` is left exactly
+  // as it was and the answer is false; a temporary file left behind (by a
+  // killed process, say) is removed by the next save. A path that does not fit
+  // 260 bytes is never touched.
   virtual bool replaceContent(const std::string& path, std::string_view bytes) = 0;
 };
 
