@@ -21,23 +21,18 @@ class NewFile {
   virtual bool close() = 0;
 };
 
-enum class TargetState {
-  missing,      // nothing by that name: the save creates it
-  replaceable,  // a file we may write over
-  refused,      // read-only, held open by another program, a folder, ...
-};
-
 class FileOperations {
  public:
   virtual ~FileOperations() = default;
-  virtual TargetState probe(const std::string& path) = 0;
+  // Whether `path` may be replaced: true when it is missing or a file we may
+  // write, false when it is read-only, held open elsewhere, a folder, ...
+  virtual bool replaceable(const std::string& path) = 0;
   // Creates `path` only when no file of that name exists; an existing file is
   // never opened. Null, with `nameTaken` telling why, when it is not created.
   virtual std::unique_ptr<NewFile> createNew(const std::string& path, bool& nameTaken) = 0;
-  // Puts `replacement` in the place of `target` in one step; `targetExists`
-  // tells whether there is an old file to replace.
-  virtual bool replace(const std::string& target, const std::string& replacement,
-                       bool targetExists) = 0;
+  // Puts `replacement` in the place of `target`, old file or none, in one
+  // step that either happens whole or not at all.
+  virtual bool replace(const std::string& target, const std::string& replacement) = 0;
   // Deletes a file; false when it is not there or cannot be deleted.
   virtual bool remove(const std::string& path) = 0;
 };

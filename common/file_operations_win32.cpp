@@ -28,11 +28,10 @@ class Win32NewFile final : public NewFile {
 
 // The old file must be ours to replace: a read-only file or one that another
 // program holds open is refused here, before anything is written.
-TargetState Win32FileOperations::probe(const std::string& path) {
+bool Win32FileOperations::replaceable(const std::string& path) {
   UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file) return TargetState::replaceable;
-  return GetLastError() == ERROR_FILE_NOT_FOUND ? TargetState::missing : TargetState::refused;
+  return file || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 std::unique_ptr<NewFile> Win32FileOperations::createNew(const std::string& path, bool& nameTaken) {
@@ -47,14 +46,11 @@ std::unique_ptr<NewFile> Win32FileOperations::createNew(const std::string& path,
   return nullptr;
 }
 
-bool Win32FileOperations::replace(const std::string& target, const std::string& replacement,
-                                  bool targetExists) {
-  // ReplaceFile keeps the old file's attributes and security; a file that is
-  // not there yet is simply moved into place.
-  if (targetExists) {
-    return ReplaceFileA(target.c_str(), replacement.c_str(), nullptr,
-                        REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
-  }
+// One rename, which the file system does whole or not at all. ReplaceFile
+// would keep the old file's attributes and security, but it takes several
+// steps (Wine's renames the old file away, deletes it and only then moves the
+// new one in): a process killed between them leaves no file at all.
+bool Win32FileOperations::replace(const std::string& target, const std::string& replacement) {
   return MoveFileExA(replacement.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }

@@ -1,5 +1,5 @@
 // The save's file calls through the Win32 API: files created with CREATE_NEW
-// and share mode 0, replaced by ReplaceFile or a write-through move.
+// and share mode 0, put in place by one write-through rename.
 #pragma once
 
 #include "common/file_operations.h"
@@ -8,9 +8,9 @@ namespace tavrik {
 
 class Win32FileOperations final : public FileOperations {
  public:
-  TargetState probe(const std::string& path) override;
+  bool replaceable(const std::string& path) override;
   std::unique_ptr<NewFile> createNew(const std::string& path, bool& nameTaken) override;
-  bool replace(const std::string& target, const std::string& replacement, bool targetExists) override;
+  bool replace(const std::string& target, const std::string& replacement) override;
   bool remove(const std::string& path) override;
 };
 

@@ -43,9 +43,7 @@ bool replaceFileContent(FileOperations& files, const std::string& path, std::str
                         const LeadBytePredicate& isLeadByte) {
   std::size_t folder = folderLength(path, isLeadByte);
   if (folder == path.size() || !fitsWindowsPath(path)) return false;
-  TargetState target = files.probe(path);
-  if (target == TargetState::refused) return false;
-  const bool exists = target == TargetState::replaceable;
+  if (!files.replaceable(path)) return false;
 
   std::string_view fileName = std::string_view(path).substr(folder);
   std::vector<std::string> temporaries;
@@ -72,14 +70,7 @@ bool replaceFileContent(FileOperations& files, const std::string& path, std::str
 
   bool complete = writeAll(*file, bytes) && file->flush() && file->close();
   file.reset();  // closes what a failure left open
-  if (complete) {
-    if (files.replace(path, temporary, exists)) return true;
-    // A replace that failed half-way may already have taken the old file
-    // away: the new content then holds the only copy and is moved in.
-    if (exists && files.probe(path) == TargetState::missing) {
-      return files.replace(path, temporary, false);
-    }
-  }
+  if (complete && files.replace(path, temporary)) return true;
   files.remove(temporary);
   return false;
 }

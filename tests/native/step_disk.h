@@ -22,15 +22,11 @@ class StepDisk : public FileOperations {
   std::set<std::string> locked;  // held open elsewhere: not opened, replaced or deleted
   int failAt = -1;               // the step that fails
   int killAt = -1;               // the step that never happens, nor any after it
-  bool failedReplaceLosesTarget = false;  // as ReplaceFile may, half-way
   std::size_t writeLimit = 7;    // bytes one write takes at most
   int steps = 0;
   std::set<std::string> touched;  // every path a call named
 
-  TargetState probe(const std::string& path) override {
-    if (!step(path) || locked.count(path)) return TargetState::refused;
-    return files.count(path) ? TargetState::replaceable : TargetState::missing;
-  }
+  bool replaceable(const std::string& path) override { return step(path) && !locked.count(path); }
 
   std::unique_ptr<NewFile> createNew(const std::string& path, bool& nameTaken) override {
     bool ok = step(path) && fitsWindowsPath(path);
@@ -40,14 +36,8 @@ class StepDisk : public FileOperations {
     return std::make_unique<File>(*this, path);
   }
 
-  bool replace(const std::string& target, const std::string& replacement, bool targetExists) override {
-    if (!step(target)) {
-      if (failedReplaceLosesTarget && targetExists) files.erase(target);
-      return false;
-    }
-    if (locked.count(target) || !files.count(replacement) || targetExists != files.count(target)) {
-      return false;
-    }
+  bool replace(const std::string& target, const std::string& replacement) override {
+    if (!step(target) || locked.count(target) || !files.count(replacement)) return false;
     files[target] = files[replacement];
     files.erase(replacement);
     return true;
