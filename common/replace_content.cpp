@@ -48,9 +48,10 @@ bool replaceFileContent(FileOperations& files, const std::string& path, std::str
   std::string_view fileName = std::string_view(path).substr(folder);
   std::vector<std::string> temporaries;
   for (unsigned i = 0; i < kTemporaryNames; ++i) {
-    std::string name = temporaryName(fileName, i, isLeadByte);
-    // "a~1" names itself among its temporary names.
-    if (name != fileName) temporaries.push_back(path.substr(0, folder) + name);
+    std::string name = path.substr(0, folder) + temporaryName(fileName, i, isLeadByte);
+    // "a~1" names itself among its temporary names; a one-byte name at the
+    // very limit has none that fits.
+    if (name != path && fitsWindowsPath(name)) temporaries.push_back(std::move(name));
   }
   // A save that was killed or lost its power left its temporary file behind.
   for (const std::string& leftover : temporaries) files.remove(leftover);

@@ -58,6 +58,14 @@ TEST(ReplaceContent, PathsUpTo259BytesAreSavedAndLongerOnesNeverTouched) {
     }
     for (const std::string& touched : disk.touched) EXPECT_LE(touched.size(), length);
   }
+  // A one-byte name at the very limit is the one file whose temporary names
+  // do not fit: its save fails and touches nothing longer.
+  StepDisk disk;
+  std::string path = "C:\\" + std::string(254, 'd') + "\\a";
+  disk.files[path] = kOld;
+  EXPECT_FALSE(save(disk, path, kNew));
+  EXPECT_EQ(disk.files, (std::map<std::string, std::string>{{path, kOld}}));
+  EXPECT_EQ(disk.touched, std::set<std::string>{path});
 }
 
 TEST(ReplaceContent, LeftoversGoButUsersFilesAndNamesTakenElsewhereStay) {
