@@ -1,12 +1,13 @@
 // Host-folder paths and the save's temporary names, in code page 932 (where
 // the second byte of a character may be a backslash). Input: the host's
-// executable path, NUL, the relative name.
+// executable path, NUL, the relative name, and optionally NUL and a byte: the
+// number of the save's file call that fails.
 //  - The join equals a plain one: the executable path cut into characters,
 //    its folder running to the last one-byte backslash, slash or colon,
 //    refused whenever a path does not fit 260 bytes with its NUL.
 //  - Saving to the joined path touches no path that does not fit and nothing
-//    outside the file's folder, and leaves exactly the new content and no
-//    other file behind.
+//    outside the file's folder, and leaves the old or the new content; the
+//    next save that does not fail leaves the new content and no other file.
 #include <optional>
 
 #include "common/host_folder.h"
@@ -43,7 +44,7 @@ std::optional<std::string> plainJoin(const std::string& executable, const std::s
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::vector<std::string> parts = fuzz::nulSeparated(fuzz::bytesOf(data, size), 2);
+  std::vector<std::string> parts = fuzz::nulSeparated(fuzz::bytesOf(data, size), 3);
   const std::string& executable = parts[0];
   const std::string& relative = parts[1];
 
@@ -57,7 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string folder = plainFolder(path, true);
   const std::string name = path.substr(folder.size());
   tavrik::testing::StepDisk disk;
+  disk.files[path] = "old";
+  disk.failAt = parts[2].empty() ? -1 : static_cast<unsigned char>(parts[2][0]);
   bool saved = tavrik::replaceFileContent(disk, path, "new\r\n", tavrik::isCodePage932LeadByte);
+  fuzz::expect(disk.files[path] == (saved ? "new\r\n" : "old"), "the old or the new content");
+  disk.failAt = -1;
+  saved = tavrik::replaceFileContent(disk, path, "next\r\n", tavrik::isCodePage932LeadByte);
   // Only a file of one byte at the very limit has no temporary name that fits.
   bool savable = !name.empty() && !(name.size() == 1 && path.size() == 259);
   fuzz::expect(saved == savable, "every path that fits can be saved");
@@ -66,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::expect(plainFolder(touched, true) == folder, "the temporary file is in the file's folder");
   }
   if (saved) {
-    fuzz::expect(disk.files.size() == 1 && disk.files[path] == "new\r\n",
+    fuzz::expect(disk.files.size() == 1 && disk.files[path] == "next\r\n",
                  "the new content and nothing else is left");
   }
   return 0;
