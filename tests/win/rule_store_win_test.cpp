@@ -119,9 +119,9 @@ TEST_F(RuleStoreWin, AFolderInThePlaceOfTheFileFailsBothWays) {
   EXPECT_EQ(services.errors.size(), 1u);
 }
 
-// A folder below `base` whose path is `length` bytes, made in parts of up to
-// 40 bytes; with `doubleByte` the parts are of "表" and "ソ", whose second
-// bytes are 0x5C, the backslash.
+// Makes the folder `path` and folders below it, in parts of up to 40 bytes,
+// down to a path of `length` bytes; with `doubleByte` the parts are of "表"
+// and "ソ", whose second bytes are 0x5C, the backslash.
 std::string folderOfLength(std::string path, std::size_t length, bool doubleByte) {
   CreateDirectoryA(path.c_str(), nullptr);
   while (path.size() < length) {
