@@ -26,6 +26,9 @@ class FileSystem {
   // Opens for reading without sharing: a file another program holds open, a
   // missing file or a path that does not fit 260 bytes gives nullptr.
   virtual std::unique_ptr<InputFile> openExclusive(const std::string& path) = 0;
+  // The same for a path in UTF-16 (at most 259 units), for names the ANSI
+  // code page cannot hold.
+  virtual std::unique_ptr<InputFile> openExclusiveWide(const std::u16string& path) = 0;
   // Writes `bytes` to a new temporary file beside `path`, flushes it and only
   // then puts it in the place of `path`. On any failure `path` is left exactly
   // as it was and the answer is false; a temporary file left behind (by a

@@ -42,6 +42,14 @@ std::unique_ptr<InputFile> Win32FileSystem::openExclusive(const std::string& pat
   return std::make_unique<Win32InputFile>(std::move(file));
 }
 
+std::unique_ptr<InputFile> Win32FileSystem::openExclusiveWide(const std::u16string& path) {
+  if (path.empty() || path.size() >= kMaxPathBytes) return nullptr;
+  UniqueFile file(CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return nullptr;
+  return std::make_unique<Win32InputFile>(std::move(file));
+}
+
 bool Win32FileSystem::replaceContent(const std::string& path, std::string_view bytes) {
   Win32FileOperations operations;
   return replaceFileContent(operations, path, bytes, isAnsiLeadByte);

@@ -9,6 +9,7 @@ namespace tavrik {
 class Win32FileSystem final : public FileSystem {
  public:
   std::unique_ptr<InputFile> openExclusive(const std::string& path) override;
+  std::unique_ptr<InputFile> openExclusiveWide(const std::u16string& path) override;
   bool replaceContent(const std::string& path, std::string_view bytes) override;
 };
 

@@ -13,6 +13,7 @@
 
 namespace fuzz {
 
+
 inline void expect(bool holds, const char* property) {
   if (holds) return;
   std::fprintf(stderr, "property does not hold: %s\n", property);

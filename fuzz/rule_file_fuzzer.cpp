@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "fuzz_check.h"
+#include "latin1_code_page.h"
 #include "rules/rule_file.h"
 
 namespace {
@@ -43,10 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::expect(rest.size() <= input.size() && input.substr(input.size() - rest.size()) == rest,
                "the unread rest is the file's tail");
 
-  std::string saved = tavrik::formatRuleFile(loaded.rules, rest);
+  fuzz::Latin1CodePage codePage;
+  std::string saved = tavrik::formatRuleFile(loaded.rules, rest, loaded.encoding, codePage);
   tavrik::ParsedRuleFile reloaded = tavrik::parseRuleFile(saved);
   fuzz::expect(sameRules(reloaded.rules, loaded.rules), "a saved file loads the same rules");
   fuzz::expect(reloaded.unreadRest == rest, "a saved file keeps the same unread rest");
+  fuzz::expect(reloaded.encoding == loaded.encoding, "a saved file keeps its encoding");
 
   if (inSavedForm(input.substr(0, input.size() - rest.size()))) {
     fuzz::expect(saved == input, "a file in the saved form saves as itself");

@@ -26,15 +26,15 @@ constexpr Level kDockPath[] = {
 }  // namespace
 
 std::optional<EncoderLink::Controls> EncoderLink::findPanelControls() {
-  WindowOps::Window window = windows_.findTopLevel("MS Windows Media Encoder");
+  WindowHandle window = windows_.findTopLevel("MS Windows Media Encoder");
   if (!window) return std::nullopt;
   for (const Level& level : kDockPath) {
     window = windows_.findChild(window, nullptr, level.className, level.name);
     if (!window) return std::nullopt;
   }
   Controls controls{};
-  WindowOps::Window previous = nullptr;
-  for (WindowOps::Window& control : controls) {
+  WindowHandle previous = nullptr;
+  for (WindowHandle& control : controls) {
     control = windows_.findChild(window, previous, nullptr, nullptr);
     if (!control) return std::nullopt;
     previous = control;
@@ -42,12 +42,19 @@ std::optional<EncoderLink::Controls> EncoderLink::findPanelControls() {
   return controls;
 }
 
-bool EncoderLink::click(WindowOps::Window control) {
+bool EncoderLink::click(WindowHandle control) {
   return windows_.send(control, kLeftButtonDown, kLeftButtonHeld, kClickPoint) &&
          windows_.send(control, kLeftButtonUp, 0, kClickPoint);
 }
 
-void EncoderLink::deliverToEncoder(const std::string& text) {
+bool EncoderLink::setText(WindowHandle control, const ScriptText& text) {
+  if (text.isWide()) {
+    return windows_.sendWide(control, kSetText, 0, reinterpret_cast<std::intptr_t>(text.wide().c_str()));
+  }
+  return windows_.send(control, kSetText, 0, reinterpret_cast<std::intptr_t>(text.ansi().c_str()));
+}
+
+void EncoderLink::deliverToEncoder(const ScriptText& text) {
   std::optional<Controls> controls = findPanelControls();
   // A panel with fewer than six controls is not the one we know: clicking
   // whatever is there could press some other button of the encoder.
@@ -57,7 +64,7 @@ void EncoderLink::deliverToEncoder(const std::string& text) {
   // cost the host another time-out. The next track starts afresh with a
   // click on c1.
   if (!click(c[0])) return;
-  if (!windows_.send(c[4], kSetText, 0, reinterpret_cast<std::intptr_t>(text.c_str()))) return;
+  if (!setText(c[4], text)) return;
   click(c[5]);
 }
 

@@ -5,9 +5,8 @@
 
 #include <array>
 #include <optional>
-#include <string>
 
-#include "pipeline/title_change_handler.h"
+#include "pipeline/title_change_ports.h"
 #include "pipeline/window_ops.h"
 
 namespace tavrik {
@@ -18,12 +17,14 @@ class EncoderLink final : public ScriptDelivery {
 
   // Sends nothing when any window on the way to the panel's sixth control is
   // missing, and nothing more for this text once a message goes unanswered.
-  void deliverToEncoder(const std::string& text) override;
+  // ANSI bytes go as an ANSI WM_SETTEXT, UTF-16 as a Unicode one.
+  void deliverToEncoder(const ScriptText& text) override;
 
  private:
-  using Controls = std::array<WindowOps::Window, 6>;
+  using Controls = std::array<WindowHandle, 6>;
   std::optional<Controls> findPanelControls();
-  bool click(WindowOps::Window control);
+  bool click(WindowHandle control);
+  bool setText(WindowHandle control, const ScriptText& text);
 
   WindowOps& windows_;
 };

@@ -3,15 +3,15 @@
 namespace tavrik {
 
 namespace {
-constexpr LPARAM kIpcGetListPos = 125;
-constexpr LPARAM kIpcGetPlaylistFile = 211;
 
-TitleChangeHandler* activeHandler = nullptr;
-}  // namespace
-
+// The host window's procedure as it was before the hook; null while no hook
+// is installed.
 WNDPROC previousWndProc = nullptr;
-
-void setTitleChangeHandler(TitleChangeHandler* handler) { activeHandler = handler; }
+// Whether the hook went in with the wide functions. A Unicode window hooked
+// with the ANSI ones would have every title pass through the ANSI code page
+// on its way to the host's own procedure, and lose what the page cannot hold.
+bool hookedWide = false;
+TitleChangeHandler* activeHandler = nullptr;
 
 LRESULT CALLBACK HostWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETTEXT && activeHandler) {
@@ -21,30 +21,50 @@ LRESULT CALLBACK HostWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM
     } catch (...) {
     }
   }
+  if (hookedWide) {
+    if (!previousWndProc) return DefWindowProcW(window, message, wParam, lParam);
+    return CallWindowProcW(previousWndProc, window, message, wParam, lParam);
+  }
   if (!previousWndProc) return DefWindowProcA(window, message, wParam, lParam);
   return CallWindowProcA(previousWndProc, window, message, wParam, lParam);
 }
 
+void pinThisModule() {
+  HMODULE pinned = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                     reinterpret_cast<LPCSTR>(&HostWindowHook), &pinned);
+}
+
+}  // namespace
+
 void installHostWindowHook(HWND host) {
-  previousWndProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HostWindowHook)));
+  hookedWide = IsWindowUnicode(host) != FALSE;
+  auto hook = reinterpret_cast<LONG_PTR>(&HostWindowHook);
+  previousWndProc = reinterpret_cast<WNDPROC>(hookedWide ? SetWindowLongPtrW(host, GWLP_WNDPROC, hook)
+                                                         : SetWindowLongPtrA(host, GWLP_WNDPROC, hook));
 }
 
-bool removeHostWindowHook(HWND host) {
-  auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(host, GWLP_WNDPROC));
-  if (current != &HostWindowHook) return false;
-  SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousWndProc));
+void setTitleChangeHandler(TitleChangeHandler* handler) { activeHandler = handler; }
+
+bool releaseHostWindow(HWND host) {
+  activeHandler = nullptr;
+  if (!previousWndProc) return true;
+  // Read and written with the kind the hook went in with: the other kind
+  // could answer a translating stand-in for our procedure instead of it.
+  auto current = reinterpret_cast<WNDPROC>(hookedWide ? GetWindowLongPtrW(host, GWLP_WNDPROC)
+                                                      : GetWindowLongPtrA(host, GWLP_WNDPROC));
+  if (current != &HostWindowHook) {
+    pinThisModule();
+    return false;
+  }
+  auto previous = reinterpret_cast<LONG_PTR>(previousWndProc);
+  if (hookedWide) {
+    SetWindowLongPtrW(host, GWLP_WNDPROC, previous);
+  } else {
+    SetWindowLongPtrA(host, GWLP_WNDPROC, previous);
+  }
+  previousWndProc = nullptr;
   return true;
-}
-
-std::intptr_t Win32HostRequests::currentListPosition() {
-  return static_cast<std::intptr_t>(SendMessageA(host_, WM_USER, 0, kIpcGetListPos));
-}
-
-const char* Win32HostRequests::playlistFile(std::intptr_t index) {
-  // The answer is the host's own text; the handler copies it at once.
-  return reinterpret_cast<const char*>(
-      SendMessageA(host_, WM_USER, static_cast<WPARAM>(index), kIpcGetPlaylistFile));
 }
 
 }  // namespace tavrik

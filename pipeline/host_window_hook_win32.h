@@ -1,5 +1,6 @@
-// The hook in front of the host's main window procedure, and the host's two
-// playlist requests.
+// The hook in front of the host's main window procedure: the title-change
+// handling runs on WM_SETTEXT, then every message goes on, unchanged, to the
+// procedure that was there before, and its answer comes back unchanged.
 #pragma once
 
 #include <windows.h>
@@ -8,32 +9,20 @@
 
 namespace tavrik {
 
-// The host window's procedure as it was before the hook.
-extern WNDPROC previousWndProc;
+// Puts the hook in front of `host`'s procedure, with the wide window
+// functions when `host` is a Unicode window and the ANSI ones otherwise, so
+// that every message reaches the host's procedure as it was sent. Until a
+// handler is set it passes every message straight on.
+void installHostWindowHook(HWND host);
 
 // The handling the hook runs on WM_SETTEXT; null runs none.
 void setTitleChangeHandler(TitleChangeHandler* handler);
 
-// Runs the title-change handling for WM_SETTEXT, then passes every message,
-// unchanged, to previousWndProc and answers what it answered.
-LRESULT CALLBACK HostWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Puts HostWindowHook in front of `host`'s procedure, keeping the former one.
-void installHostWindowHook(HWND host);
-
-// Gives `host` its former procedure back, but only while the hook is still
-// the window's procedure: when another module subclassed after us, restoring
-// would cut it off, and the answer is false.
-bool removeHostWindowHook(HWND host);
-
-class Win32HostRequests final : public HostRequests {
- public:
-  explicit Win32HostRequests(HWND host) : host_(host) {}
-  std::intptr_t currentListPosition() override;
-  const char* playlistFile(std::intptr_t index) override;
-
- private:
-  HWND host_;
-};
+// Stops the handling and gives `host` its former procedure back. When another
+// module subclassed the window after us, restoring would cut it off: the hook
+// then stays as a pass-through and this module is pinned, so that the window
+// never calls into unloaded code; the answer is false. Without a hook in
+// place it only stops the handling.
+bool releaseHostWindow(HWND host);
 
 }  // namespace tavrik

@@ -1,31 +1,24 @@
 // The tag library as the tag reader sees it: a loader that finds the library
-// by name, and the loaded library whose five entries are resolved by name and
-// then called. The Win32 adapter is LoadLibraryA/GetProcAddress/FreeLibrary;
-// tests use a hand-written fake.
+// by name and resolves its five entries (and the two wide ones of newer
+// libraries), and the loaded library whose entries are then called. The Win32 adapter is LoadLibraryA/GetProcAddress/
+// FreeLibrary; tests use a hand-written fake.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
-namespace tavrik {
+#include "pipeline/title_change_ports.h"
 
-// The five entries, in the order they are resolved.
-enum class TagEntry { GetVer, Load, GetType, GetValue, Mp3GetTagType };
-inline constexpr int kTagEntryCount = 5;
+namespace tavrik {
 
 class LoadedTagLibrary {
  public:
   // Releases the library.
   virtual ~LoadedTagLibrary() = default;
-  // Looks `name` up in the library and keeps it as `entry`; false when the
-  // library has no such entry.
-  virtual bool resolve(TagEntry entry, const char* name) = 0;
-
-  // The entries themselves, called only once all five resolved.
   // mp3infp_GetVer: 0x227 stands for 2.27.
   virtual std::uint32_t getVer() = 0;
   // mp3infp_Load: 0 when the file's tags were loaded.
-  virtual std::uint32_t load(std::uintptr_t window, const char* path) = 0;
+  virtual std::uint32_t load(WindowHandle window, const char* path) = 0;
   // mp3infp_GetType: 1 is MP3.
   virtual std::uint32_t getType() = 0;
   // mp3infp_GetValue: when true, `value` points at a text the library owns
@@ -33,14 +26,33 @@ class LoadedTagLibrary {
   virtual bool getValue(const char* key, const char** value) = 0;
   // mp3infp_mp3_GetTagType: bits 0x02 ID3v2, 0x04 RIFF MP3, 0x01 ID3v1.
   virtual std::uint32_t mp3GetTagType() = 0;
+
+  // Whether the library exports both mp3infp_LoadW and mp3infp_GetValueW
+  // (2.54 on). Libraries without them are as good as ever: the two calls
+  // below are then never made.
+  virtual bool hasWideEntries() = 0;
+  // mp3infp_LoadW: 0 when the file's tags were loaded.
+  virtual std::uint32_t loadWide(WindowHandle window, const char16_t* path) = 0;
+  // mp3infp_GetValueW: when true, `value` points at a UTF-16 text the
+  // library owns until its next call.
+  virtual bool getValueWide(const char16_t* key, const char16_t** value) = 0;
+};
+
+// What loading the library came to.
+struct TagLibraryLoad {
+  // Null when the library could not be loaded or lacks an entry.
+  std::unique_ptr<LoadedTagLibrary> library;
+  // The library was found but lacks one of the five entries; it has been
+  // released again, so no entry is ever called through a null pointer.
+  bool lacksEntry = false;
 };
 
 class TagLibraryLoader {
  public:
   virtual ~TagLibraryLoader() = default;
-  // Loads the library by `name` as the system searches for it; null when it
-  // cannot be loaded.
-  virtual std::unique_ptr<LoadedTagLibrary> loadLibrary(const char* name) = 0;
+  // Loads the library by `name` as the system searches for it and resolves
+  // all five entries.
+  virtual TagLibraryLoad loadLibrary(const char* name) = 0;
 };
 
 }  // namespace tavrik

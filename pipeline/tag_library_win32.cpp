@@ -9,66 +9,90 @@ namespace {
 
 // The library's entries use the standard calling convention (the callee
 // removes the arguments); a mismatch corrupts the 32-bit host's stack.
-using GetVerEntry = DWORD(WINAPI*)();
-using LoadEntry = DWORD(WINAPI*)(HWND, LPCSTR);
-using GetTypeEntry = DWORD(WINAPI*)();
-using GetValueEntry = BOOL(WINAPI*)(LPCSTR, char**);
-using Mp3GetTagTypeEntry = DWORD(WINAPI*)();
+struct Entries {
+  DWORD(WINAPI* getVer)() = nullptr;
+  DWORD(WINAPI* load)(HWND, LPCSTR) = nullptr;
+  DWORD(WINAPI* getType)() = nullptr;
+  BOOL(WINAPI* getValue)(LPCSTR, char**) = nullptr;
+  DWORD(WINAPI* mp3GetTagType)() = nullptr;
+  // Only in newer libraries; null in older ones.
+  DWORD(WINAPI* loadWide)(HWND, LPCWSTR) = nullptr;
+  BOOL(WINAPI* getValueWide)(LPCWSTR, wchar_t**) = nullptr;
+};
 
 // GetProcAddress answers a generic function pointer; going through void(*)()
 // says the cast to the entry's real type is intended.
 template <typename Entry>
-Entry entryAs(FARPROC address) {
-  return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(address));
+bool resolve(HMODULE module, const char* name, Entry& entry) {
+  FARPROC address = GetProcAddress(module, name);
+  entry = reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(address));
+  return address != nullptr;
+}
+
+// The five entries: each name beside the typed pointer it fills, in the
+// order they are resolved.
+bool resolveAll(HMODULE module, Entries& entries) {
+  return resolve(module, "mp3infp_GetVer", entries.getVer) &&
+         resolve(module, "mp3infp_Load", entries.load) &&
+         resolve(module, "mp3infp_GetType", entries.getType) &&
+         resolve(module, "mp3infp_GetValue", entries.getValue) &&
+         resolve(module, "mp3infp_mp3_GetTagType", entries.mp3GetTagType);
+}
+
+// The wide pair is used only whole: a library with one of them alone is
+// treated as one without either.
+void resolveWidePair(HMODULE module, Entries& entries) {
+  if (!resolve(module, "mp3infp_LoadW", entries.loadWide) ||
+      !resolve(module, "mp3infp_GetValueW", entries.getValueWide)) {
+    entries.loadWide = nullptr;
+    entries.getValueWide = nullptr;
+  }
 }
 
 class Win32LoadedTagLibrary final : public LoadedTagLibrary {
  public:
-  explicit Win32LoadedTagLibrary(UniqueModule module) : module_(std::move(module)) {}
+  Win32LoadedTagLibrary(UniqueModule module, const Entries& entries)
+      : module_(std::move(module)), entries_(entries) {}
 
-  bool resolve(TagEntry entry, const char* name) override {
-    FARPROC address = GetProcAddress(module_.get(), name);
-    if (!address) return false;
-    switch (entry) {
-      case TagEntry::GetVer: getVer_ = entryAs<GetVerEntry>(address); break;
-      case TagEntry::Load: load_ = entryAs<LoadEntry>(address); break;
-      case TagEntry::GetType: getType_ = entryAs<GetTypeEntry>(address); break;
-      case TagEntry::GetValue: getValue_ = entryAs<GetValueEntry>(address); break;
-      case TagEntry::Mp3GetTagType: mp3GetTagType_ = entryAs<Mp3GetTagTypeEntry>(address); break;
-    }
-    return true;
+  std::uint32_t getVer() override { return entries_.getVer(); }
+  std::uint32_t load(WindowHandle window, const char* path) override {
+    return entries_.load(static_cast<HWND>(window), path);
   }
-
-  // Each entry is checked once more before it is called: an unresolved one
-  // answers as a library that has nothing.
-  std::uint32_t getVer() override { return getVer_ ? getVer_() : 0; }
-  std::uint32_t load(std::uintptr_t window, const char* path) override {
-    return load_ ? load_(reinterpret_cast<HWND>(window), path) : 1;
-  }
-  std::uint32_t getType() override { return getType_ ? getType_() : 0; }
+  std::uint32_t getType() override { return entries_.getType(); }
   bool getValue(const char* key, const char** value) override {
     char* text = nullptr;
-    if (!getValue_ || !getValue_(key, &text)) return false;
+    if (!entries_.getValue(key, &text)) return false;
     *value = text;
     return true;
   }
-  std::uint32_t mp3GetTagType() override { return mp3GetTagType_ ? mp3GetTagType_() : 0; }
+  std::uint32_t mp3GetTagType() override { return entries_.mp3GetTagType(); }
+  bool hasWideEntries() override { return entries_.loadWide && entries_.getValueWide; }
+  std::uint32_t loadWide(WindowHandle window, const char16_t* path) override {
+    if (!hasWideEntries()) return ERROR_PROC_NOT_FOUND;
+    return entries_.loadWide(static_cast<HWND>(window), reinterpret_cast<LPCWSTR>(path));
+  }
+  bool getValueWide(const char16_t* key, const char16_t** value) override {
+    if (!hasWideEntries()) return false;
+    wchar_t* text = nullptr;
+    if (!entries_.getValueWide(reinterpret_cast<LPCWSTR>(key), &text)) return false;
+    *value = reinterpret_cast<const char16_t*>(text);
+    return true;
+  }
 
  private:
   UniqueModule module_;
-  GetVerEntry getVer_ = nullptr;
-  LoadEntry load_ = nullptr;
-  GetTypeEntry getType_ = nullptr;
-  GetValueEntry getValue_ = nullptr;
-  Mp3GetTagTypeEntry mp3GetTagType_ = nullptr;
+  Entries entries_;
 };
 
 }  // namespace
 
-std::unique_ptr<LoadedTagLibrary> Win32TagLibraryLoader::loadLibrary(const char* name) {
+TagLibraryLoad Win32TagLibraryLoader::loadLibrary(const char* name) {
   UniqueModule module(LoadLibraryA(name));
-  if (!module) return nullptr;
-  return std::make_unique<Win32LoadedTagLibrary>(std::move(module));
+  if (!module) return {};
+  Entries entries;
+  if (!resolveAll(module.get(), entries)) return {nullptr, true};
+  resolveWidePair(module.get(), entries);
+  return {std::make_unique<Win32LoadedTagLibrary>(std::move(module), entries), false};
 }
 
 }  // namespace tavrik

@@ -1,7 +1,7 @@
 // mp3infp.dll through LoadLibraryA, GetProcAddress and FreeLibrary.
 //
 //   Win32TagLibraryLoader loader;
-//   TagReader reader(loader, services, reinterpret_cast<std::uintptr_t>(hostWindow));
+//   TagReader reader(loader, services, hostWindow);
 #pragma once
 
 #include "pipeline/tag_library.h"
@@ -10,7 +10,7 @@ namespace tavrik {
 
 class Win32TagLibraryLoader final : public TagLibraryLoader {
  public:
-  std::unique_ptr<LoadedTagLibrary> loadLibrary(const char* name) override;
+  TagLibraryLoad loadLibrary(const char* name) override;
 };
 
 }  // namespace tavrik

@@ -1,9 +1,9 @@
 #include "pipeline/tag_reader.h"
 
 #include <array>
-#include <utility>
 
 #include "common/cp932_texts.h"
+#include "common/unicode_codec.h"
 #include "resources/resource_ids.h"
 
 namespace tavrik {
@@ -21,6 +21,10 @@ constexpr TagKeys kRiffMp3Keys = {"INAM_rmp", "IART_rmp", "IPRD_rmp", "ICMT_rmp"
 constexpr TagKeys kId3v1Keys = {"INAM_v1", "IART_v1", "IPRD_v1", "ICMT_v1", "IGNR_v1"};
 constexpr TagKeys kOtherFileKeys = {"INAM", "IART", "IPRD", "ICMT", "IGNR"};
 
+// No tag text comes near this; a wide value without its terminator that far
+// is cut there rather than read on.
+constexpr std::size_t kLongestWideValue = 1u << 20;
+
 constexpr std::array<unsigned, 5> kDefaultTextIds = {IDS_UNKNOWN_TITLE, IDS_UNKNOWN_ARTIST,
                                                      IDS_UNKNOWN_ALBUM, IDS_UNKNOWN_COMMENT,
                                                      IDS_UNKNOWN_GENRE};
@@ -35,50 +39,53 @@ const TagKeys* keysForLoadedFile(LoadedTagLibrary& library) {
   return nullptr;
 }
 
-constexpr std::array<std::pair<TagEntry, const char*>, kTagEntryCount> kEntryNames = {{
-    {TagEntry::GetVer, "mp3infp_GetVer"},
-    {TagEntry::Load, "mp3infp_Load"},
-    {TagEntry::GetType, "mp3infp_GetType"},
-    {TagEntry::GetValue, "mp3infp_GetValue"},
-    {TagEntry::Mp3GetTagType, "mp3infp_mp3_GetTagType"},
-}};
-
 }  // namespace
 
 bool TagReader::bindTagLibrary() {
   releaseTagLibrary();
-  std::unique_ptr<LoadedTagLibrary> library = loader_.loadLibrary("mp3infp.dll");
-  if (!library) {
-    services_.showErrorMessage(texts::kTagLibraryMissingMessage);
+  TagLibraryLoad loaded = loader_.loadLibrary("mp3infp.dll");
+  if (!loaded.library) {
+    services_.showErrorMessage(loaded.lacksEntry ? texts::kTagLibraryEntryMissingMessage
+                                                 : texts::kTagLibraryMissingMessage);
     return false;
   }
-  // Every entry is checked here, so none is ever called through a null
-  // pointer. A refused library is released at once: nothing would use it.
-  for (const auto& [entry, name] : kEntryNames) {
-    if (!library->resolve(entry, name)) {
-      services_.showErrorMessage(texts::kTagLibraryEntryMissingMessage);
-      return false;
-    }
-  }
-  if (library->getVer() < kOldestTagLibraryVersion) {
+  // A refused library is released at once: nothing would use it.
+  std::uint32_t version = loaded.library->getVer();
+  if (version < kOldestTagLibraryVersion) {
     services_.showErrorMessage(texts::kTagLibraryTooOldMessage);
     return false;
   }
-  library_ = std::move(library);
+  readsWide_ = version >= kFirstWideTagLibraryVersion && loaded.library->hasWideEntries();
+  library_ = std::move(loaded.library);
   return true;
 }
 
-std::optional<TrackTags> TagReader::readTrackTags(const std::string& path) {
-  if (!library_) return std::nullopt;
-  if (library_->load(hostWindow_, path.c_str()) != 0) return std::nullopt;
+bool TagReader::loadFile(const AnsiOrWide& path) {
+  if (readsWide_) return library_->loadWide(hostWindow_, wideOf(path, codePage_).c_str()) == 0;
+  // A path the code page cannot hold would name some other file, or none.
+  std::optional<std::string> ansiPath = exactAnsiOf(path, codePage_);
+  return ansiPath && library_->load(hostWindow_, ansiPath->c_str()) == 0;
+}
 
-  std::array<std::string, 5> fields;
+AnsiOrWide TagReader::valueOf(const char* key) {
+  // The library owns the text only until its next call: copy it now.
+  if (readsWide_) {
+    const char16_t* value = nullptr;
+    if (!library_->getValueWide(widenAscii(key).c_str(), &value)) return {};
+    return withoutUnpairedSurrogates(copyWideText(value, kLongestWideValue));
+  }
+  const char* value = nullptr;
+  if (library_->getValue(key, &value) && value) return std::string(value);
+  return {};
+}
+
+std::optional<TrackTags> TagReader::readTrackTags(const AnsiOrWide& path) {
+  if (!library_) return std::nullopt;
+  if (!loadFile(path)) return std::nullopt;
+
+  std::array<AnsiOrWide, 5> fields;
   if (const TagKeys* keys = keysForLoadedFile(*library_)) {
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-      const char* value = nullptr;
-      // The library owns the text only until its next call: copy it now.
-      if (library_->getValue((*keys)[i], &value) && value) fields[i] = value;
-    }
+    for (std::size_t i = 0; i < fields.size(); ++i) fields[i] = valueOf((*keys)[i]);
   }
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (fields[i].empty()) fields[i] = services_.moduleString(kDefaultTextIds[i]);

@@ -7,39 +7,51 @@
 #include <optional>
 #include <string>
 
+#include "common/code_page.h"
 #include "common/module_services.h"
 #include "pipeline/tag_library.h"
-#include "pipeline/title_change_handler.h"
+#include "pipeline/title_change_ports.h"
 
 namespace tavrik {
 
 inline constexpr std::uint32_t kOldestTagLibraryVersion = 0x227;
+// From this version on the library may also offer its wide entries.
+inline constexpr std::uint32_t kFirstWideTagLibraryVersion = 0x254;
 
 class TagReader final : public TagSource {
  public:
   // `hostWindow` is the host's main window, handed to the library with every
   // file it loads.
-  TagReader(TagLibraryLoader& loader, ModuleServices& services, std::uintptr_t hostWindow)
-      : loader_(loader), services_(services), hostWindow_(hostWindow) {}
+  TagReader(TagLibraryLoader& loader, ModuleServices& services, CodePage& codePage,
+            WindowHandle hostWindow)
+      : loader_(loader), services_(services), codePage_(codePage), hostWindow_(hostWindow) {}
 
   // Loads "mp3infp.dll", resolves its five entries and checks its version;
   // on failure the user has been told why and nothing stays loaded.
   bool bindTagLibrary();
   // The tags of `path`, with default texts for empty fields; nothing when
-  // the library is not bound or cannot load the file.
-  std::optional<TrackTags> readTrackTags(const std::string& path) override;
+  // the library is not bound or cannot load the file. A library of version
+  // 2.54 or later with both wide entries is asked in UTF-16, any other one
+  // in ANSI bytes, as ever.
+  std::optional<TrackTags> readTrackTags(const AnsiOrWide& path) override;
   // Frees the library; nothing happens when none is bound. The destructor
   // frees it too, but FreeLibrary must not run from DllMain: call this at
   // quit rather than leaving it to a global's destructor at unload.
   void releaseTagLibrary();
 
   bool isBound() const { return library_ != nullptr; }
+  bool readsWide() const { return library_ && readsWide_; }
 
  private:
+  bool loadFile(const AnsiOrWide& path);
+  AnsiOrWide valueOf(const char* key);
+
   TagLibraryLoader& loader_;
   ModuleServices& services_;
-  std::uintptr_t hostWindow_;
+  CodePage& codePage_;
+  WindowHandle hostWindow_;
   std::unique_ptr<LoadedTagLibrary> library_;
+  bool readsWide_ = false;
 };
 
 }  // namespace tavrik

@@ -2,18 +2,18 @@
 // result to one line.
 #pragma once
 
-#include <string>
-
+#include "common/code_page.h"
+#include "pipeline/title_change_ports.h"
 #include "pipeline/track_tags.h"
 
 namespace tavrik {
 
-// The five placeholders, replaced in this order, each pass working on the
-// previous pass's result; then every CR, LF and TAB removed.
-std::string fillTemplate(const std::string& content, const TrackTags& tags);
-
-// The same, pass by pass, exactly as defined: the reference that the fast
-// single scan of fillTemplate falls back to.
-std::string fillTemplateByPasses(const std::string& content, const TrackTags& tags);
+// Five replace-all passes, "#ARTIST", "#TITLE", "#ALBUM", "#COMMENT",
+// "#GENRE" in this order, each working on the previous pass's result (so a
+// placeholder that arrives inside an earlier tag is replaced too); then every
+// CR, LF and TAB removed, in that order. On ANSI bytes when the template and
+// all five tags are ANSI bytes, exactly as ever; on UTF-16 as soon as one of
+// them is Unicode, the ANSI ones read through the code page.
+ScriptText fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage);
 
 }  // namespace tavrik

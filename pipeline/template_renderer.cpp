@@ -1,8 +1,6 @@
 #include "pipeline/template_renderer.h"
 
-#include <cstring>
-
-#include "common/text.h"
+#include "pipeline/template_decoding.h"
 #include "pipeline/template_fill.h"
 #include "resources/resource_ids.h"
 
@@ -10,54 +8,45 @@ namespace tavrik {
 
 namespace {
 
+// Templates are read in chunks of this size; a chunk counts up to its first NUL.
+constexpr std::size_t kTemplateChunkBytes = 32000;
+
 // The tag field a condition type names, or nothing for any other text.
-const std::string* fieldNamedBy(const std::string& conditionType, const TrackTags& tags) {
-  if (conditionType == "TITLE") return &tags.title;
-  if (conditionType == "ARTIST") return &tags.artist;
-  if (conditionType == "ALBUM") return &tags.album;
-  if (conditionType == "COMMENT") return &tags.comment;
-  if (conditionType == "GENRE") return &tags.genre;
+const AnsiOrWide* fieldNamedBy(const AnsiOrWide& conditionType, const TrackTags& tags) {
+  if (equalsAscii(conditionType, "TITLE")) return &tags.title;
+  if (equalsAscii(conditionType, "ARTIST")) return &tags.artist;
+  if (equalsAscii(conditionType, "ALBUM")) return &tags.album;
+  if (equalsAscii(conditionType, "COMMENT")) return &tags.comment;
+  if (equalsAscii(conditionType, "GENRE")) return &tags.genre;
   return nullptr;
 }
 
 }  // namespace
 
-std::string escapeMarkup(const std::string& text) {
-  std::string escaped = replaceAll(text, "&", "&amp;");
-  escaped = replaceAll(escaped, "<", "&lt;");
-  escaped = replaceAll(escaped, ">", "&gt;");
-  return replaceAll(escaped, "\"", "&quot;");
-}
-
-std::string selectTemplate(const TrackTags& tags, const RuleList& rules,
-                           const std::string& defaultTemplatePath) {
-  const std::string* chosen = &defaultTemplatePath;
+AnsiOrWide selectTemplate(const TrackTags& tags, const RuleList& rules,
+                          const AnsiOrWide& defaultTemplatePath, CodePage& codePage) {
+  const AnsiOrWide* chosen = &defaultTemplatePath;
   for (const TemplateRule& rule : rules.rules()) {
-    const std::string* field = fieldNamedBy(rule.conditionType, tags);
+    const AnsiOrWide* field = fieldNamedBy(rule.conditionType, tags);
     // Tags are never empty, so an empty condition value never matches.
-    if (field && !rule.conditionValue.empty() && rule.conditionValue == *field) {
+    if (field && !rule.conditionValue.empty() && valueMatchesTag(rule.conditionValue, *field, codePage)) {
       chosen = &rule.templatePath;
     }
   }
   return *chosen;
 }
 
-bool readTemplate(FileSystem& files, const std::string& path, std::string& content) {
-  auto file = files.openExclusive(path);
-  if (!file) return false;
-  readChunks(*file, kTemplateChunkBytes, true, content);
-  return true;
-}
-
 std::string defaultTemplatePath(ModuleServices& services) {
   return hostFilePath(services, IDS_DEFAULT_TEMPLATE).value_or(std::string());
 }
 
-std::string renderScriptText(const TrackTags& tags, const RuleList& rules, FileSystem& files,
-                             const std::string& defaultTemplatePath) {
-  std::string content;
-  if (!readTemplate(files, selectTemplate(tags, rules, defaultTemplatePath), content)) return {};
-  return fillTemplate(content, tags);
+ScriptText TemplateRenderer::renderScriptText(const TrackTags& tags) const {
+  AnsiOrWide path = selectTemplate(tags, rules_, defaultTemplatePath_, codePage_);
+  auto file = path.isWide() ? files_.openExclusiveWide(path.wide()) : files_.openExclusive(path.ansi());
+  if (!file) return {};
+  std::string bytes;
+  readChunks(*file, kTemplateChunkBytes, false, bytes);
+  return fillTemplate(decodeTemplate(std::move(bytes), kTemplateChunkBytes), tags, codePage_);
 }
 
 }  // namespace tavrik

@@ -1,36 +1,46 @@
 // Turns a track's tags into the one-line script text: choose the template by
-// the rules, escape the tags for HTML, fill the placeholders, drop line breaks.
+// the rules, read it, and fill it (template_fill.h).
 #pragma once
 
-#include <cstddef>
 #include <string>
 
+#include "common/code_page.h"
 #include "common/file_system.h"
 #include "common/module_services.h"
+#include "pipeline/title_change_ports.h"
 #include "pipeline/track_tags.h"
 #include "rules/rule_list.h"
 
 namespace tavrik {
 
-// Templates are read in chunks of this size; a chunk counts up to its first NUL.
-inline constexpr std::size_t kTemplateChunkBytes = 32000;
-
-// "&", "<", ">" and the double quote become entities, "&" first.
-std::string escapeMarkup(const std::string& text);
-
 // The template path of the last rule that matches, else `defaultTemplatePath`.
-std::string selectTemplate(const TrackTags& tags, const RuleList& rules,
-                           const std::string& defaultTemplatePath);
-
-// The template's bytes with the NUL rule applied; nothing when it does not open.
-bool readTemplate(FileSystem& files, const std::string& path, std::string& content);
+// A rule matches when its type names a tag and its value is that tag's text
+// (valueMatchesTag in code_page.h).
+AnsiOrWide selectTemplate(const TrackTags& tags, const RuleList& rules,
+                          const AnsiOrWide& defaultTemplatePath, CodePage& codePage);
 
 // Where the host keeps "Plugins\default.html"; empty when that path is too
 // long, which then opens as no file at all.
 std::string defaultTemplatePath(ModuleServices& services);
 
-// The script text for the encoder; empty when the chosen template does not open.
-std::string renderScriptText(const TrackTags& tags, const RuleList& rules, FileSystem& files,
-                             const std::string& defaultTemplatePath);
+// Everything rendering reads: the rules as they are at each track, the
+// template files, and the template used when no rule matches.
+class TemplateRenderer {
+ public:
+  TemplateRenderer(const RuleList& rules, FileSystem& files, CodePage& codePage,
+                   std::string defaultTemplatePath)
+      : rules_(rules), files_(files), codePage_(codePage),
+        defaultTemplatePath_(std::move(defaultTemplatePath)) {}
+
+  // The script text for the encoder; the empty text when the chosen template
+  // does not open.
+  ScriptText renderScriptText(const TrackTags& tags) const;
+
+ private:
+  const RuleList& rules_;
+  FileSystem& files_;
+  CodePage& codePage_;
+  AnsiOrWide defaultTemplatePath_;
+};
 
 }  // namespace tavrik

@@ -1,8 +1,14 @@
 #include "pipeline/title_change_handler.h"
 
-#include "pipeline/template_renderer.h"
+#include "common/unicode_codec.h"
 
 namespace tavrik {
+
+namespace {
+// Windows paths hold at most 32767 units: an answer without its terminator
+// that far is cut there, and then names no file.
+constexpr std::size_t kLongestWidePath = 32768;
+}  // namespace
 
 void TitleChangeHandler::onTitleChange() {
   if (running_) {
@@ -20,17 +26,24 @@ void TitleChangeHandler::onTitleChange() {
   } while (retitledMeanwhile_);
 }
 
-void TitleChangeHandler::handleOnce() {
+AnsiOrWide TitleChangeHandler::currentFilePath() {
   std::intptr_t index = host_.currentListPosition();
+  // The path as the host has it, not cleaned up in any way: it must name the
+  // same file.
+  if (const char16_t* wide = host_.playlistFileWide(index)) return copyWideText(wide, kLongestWidePath);
   const char* answer = host_.playlistFile(index);
-  std::string path = answer ? answer : "";
+  return std::string(answer ? answer : "");
+}
+
+void TitleChangeHandler::handleOnce() {
+  AnsiOrWide path = currentFilePath();
   if (path == lastFilePath_) return;
   // Replaced before the tags are read: a file whose tags fail is not retried
   // on every retitling.
   lastFilePath_ = path;
   std::optional<TrackTags> tags = tags_.readTrackTags(path);
   if (!tags) return;
-  delivery_.deliverToEncoder(renderScriptText(*tags, rules_, files_, defaultTemplatePath_));
+  delivery_.deliverToEncoder(renderer_.renderScriptText(*tags));
 }
 
 }  // namespace tavrik

@@ -4,15 +4,15 @@ namespace tavrik {
 
 int PluginLifecycle::init() {
   operations_.installHook();
-  hooked_ = true;
-  // A failed step leaves the host as it found it: the hook is taken out and
-  // a library that was loaded is released, since the host may unload the
+  // A failed step leaves the host as it found it: a library that was loaded
+  // is released and the hook is taken out, since the host may unload the
   // module without calling quit.
   if (!operations_.bindTagLibrary() || !operations_.loadRules()) {
     operations_.releaseTagLibrary();
-    unhook();
+    operations_.unhook();
     return -1;
   }
+  operations_.startDelivery();
   running_ = true;
   operations_.enablePipeline(true);
   return 0;
@@ -25,20 +25,19 @@ void PluginLifecycle::config() {
 }
 
 void PluginLifecycle::quit() {
-  operations_.enablePipeline(false);
-  // The rule file is written only when it was read: after a failed init the
-  // user's file stays as it is.
-  if (running_) operations_.saveRules();
-  operations_.releaseTagLibrary();
+  // After a failed init everything was undone there, and the user's rule
+  // file is not written over with rules that never came from it.
+  if (!running_) return;
   running_ = false;
-  unhook();
-}
-
-void PluginLifecycle::unhook() {
-  if (!hooked_) return;
-  hooked_ = false;
+  // No new text, then the last track change's text still reaches the
+  // encoder, within limits; only with the thread gone are the rules saved
+  // and the library released, and no code of ours runs after quit.
   operations_.enablePipeline(false);
-  if (!operations_.removeHook()) operations_.pinModule();
+  operations_.finishDelivery(std::chrono::steady_clock::now() + kDeliveryTimeAtQuit);
+  operations_.saveRules();
+  operations_.releaseTagLibrary();
+  // Last: the hook goes before the module may be unloaded.
+  operations_.unhook();
 }
 
 }  // namespace tavrik

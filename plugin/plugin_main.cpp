@@ -2,6 +2,7 @@
 // init, config and quit callbacks. Nothing thrown may reach the host.
 #include <windows.h>
 
+#include "pipeline/host_window_hook_win32.h"
 #include "plugin/plugin_descriptor.h"
 #include "plugin/plugin_lifecycle.h"
 #include "plugin/plugin_shell_win32.h"
@@ -22,6 +23,13 @@ PluginDescriptor descriptor = {kPluginInterfaceVersion, "Tavrik plug-in (gen_tav
 Win32Shell* shell = nullptr;
 PluginLifecycle* lifecycle = nullptr;
 
+void endPlugin() {
+  delete lifecycle;
+  delete shell;
+  lifecycle = nullptr;
+  shell = nullptr;
+}
+
 int __cdecl init() {
   try {
     shell = new Win32Shell(descriptor.hwndParent);
@@ -29,12 +37,10 @@ int __cdecl init() {
     return lifecycle->init();
   } catch (...) {
     // Whatever failed, no hook may be left pointing into a module the host
-    // is about to unload.
+    // is about to unload, and nothing of ours stays loaded.
     try {
-      if (shell) {
-        shell->enablePipeline(false);
-        if (!shell->removeHook()) shell->pinModule();
-      }
+      releaseHostWindow(descriptor.hwndParent);
+      endPlugin();
     } catch (...) {
     }
     return -1;
@@ -52,10 +58,7 @@ void __cdecl quit() {
   try {
     if (!lifecycle) return;
     lifecycle->quit();
-    delete lifecycle;
-    delete shell;
-    lifecycle = nullptr;
-    shell = nullptr;
+    endPlugin();
   } catch (...) {
   }
 }

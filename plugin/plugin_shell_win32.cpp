@@ -1,7 +1,6 @@
 #include "plugin/plugin_shell_win32.h"
 
-#include <cstdint>
-
+#include "pipeline/host_window_hook_win32.h"
 #include "ui/rule_list_dialog_win32.h"
 
 namespace tavrik {
@@ -9,21 +8,17 @@ namespace tavrik {
 Win32Shell::Win32Shell(HWND host)
     : host_(host),
       services_(host),
-      store_(files_, services_),
-      tags_(loader_, services_, reinterpret_cast<std::uintptr_t>(host)),
+      store_(files_, services_, codePage_),
+      tags_(loader_, services_, codePage_, host),
+      renderer_(rules_, files_, codePage_, defaultTemplatePath(services_)),
       encoder_(windows_),
+      delivery_(encoder_),
       requests_(host),
-      handler_(requests_, tags_, encoder_, rules_, files_, defaultTemplatePath(services_)) {}
+      handler_(requests_, tags_, renderer_, delivery_) {}
 
 void Win32Shell::installHook() { installHostWindowHook(host_); }
 
-bool Win32Shell::removeHook() { return removeHostWindowHook(host_); }
-
-void Win32Shell::pinModule() {
-  HMODULE pinned = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                     reinterpret_cast<LPCSTR>(&HostWindowHook), &pinned);
-}
+void Win32Shell::unhook() { releaseHostWindow(host_); }
 
 bool Win32Shell::bindTagLibrary() { return tags_.bindTagLibrary(); }
 
@@ -34,6 +29,16 @@ bool Win32Shell::loadRules() { return store_.loadRules(rules_); }
 void Win32Shell::saveRules() { store_.saveRules(rules_); }
 
 void Win32Shell::enablePipeline(bool enabled) { setTitleChangeHandler(enabled ? &handler_ : nullptr); }
+
+void Win32Shell::startDelivery() { delivery_.start(); }
+
+void Win32Shell::finishDelivery(std::chrono::steady_clock::time_point deadline) {
+  // Messages sent from now on give up by the deadline; one already waiting
+  // for its answer gives up within its own second, sooner still. So joining
+  // the thread ends by the deadline.
+  windows_.endWaitsBy(deadline);
+  delivery_.finish(deadline);
+}
 
 void Win32Shell::runSettingsDialog() {
   // Built from this module's resources, with no owner; the answer does not

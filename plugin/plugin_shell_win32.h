@@ -4,10 +4,12 @@
 
 #include <windows.h>
 
+#include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
 #include "common/module_services_win32.h"
+#include "pipeline/delivery_thread.h"
 #include "pipeline/encoder_link.h"
-#include "pipeline/host_window_hook_win32.h"
+#include "pipeline/host_requests_win32.h"
 #include "pipeline/tag_library_win32.h"
 #include "pipeline/tag_reader.h"
 #include "pipeline/template_renderer.h"
@@ -24,25 +26,29 @@ class Win32Shell final : public ShellOperations {
   explicit Win32Shell(HWND host);
 
   void installHook() override;
-  bool removeHook() override;
-  void pinModule() override;
+  void unhook() override;
   bool bindTagLibrary() override;
   void releaseTagLibrary() override;
   bool loadRules() override;
   void saveRules() override;
   void enablePipeline(bool enabled) override;
+  void startDelivery() override;
+  void finishDelivery(std::chrono::steady_clock::time_point deadline) override;
   void runSettingsDialog() override;
 
  private:
   HWND host_;
+  Win32CodePage codePage_;
   Win32FileSystem files_;
   Win32ModuleServices services_;
   RuleList rules_;
   RuleStore store_;
   Win32TagLibraryLoader loader_;
   TagReader tags_;
+  TemplateRenderer renderer_;
   Win32WindowOps windows_;
   EncoderLink encoder_;
+  DeliveryThread delivery_;
   Win32HostRequests requests_;
   TitleChangeHandler handler_;
 };

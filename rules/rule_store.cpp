@@ -1,8 +1,8 @@
 #include "rules/rule_store.h"
 
 #include "common/cp932_texts.h"
+#include "common/unicode_codec.h"
 #include "resources/resource_ids.h"
-#include "rules/rule_file.h"
 
 namespace tavrik {
 
@@ -20,6 +20,7 @@ bool RuleStore::loadRules(RuleList& rules) {
     for (const TemplateRule& rule : parsed.rules.rules()) rules.append(rule);
   }
   unreadRest_ = std::move(parsed.unreadRest);
+  encoding_ = parsed.encoding;
   loaded_ = true;
   return true;
 }
@@ -27,9 +28,16 @@ bool RuleStore::loadRules(RuleList& rules) {
 void RuleStore::saveRules(const RuleList& rules) {
   if (!loaded_) return;
   auto path = hostFilePath(services_, IDS_RULE_FILE);
-  if (!path || !files_.replaceContent(*path, formatRuleFile(rules, unreadRest_))) {
+  if (!path || !files_.replaceContent(*path, fileBytesFor(rules))) {
     services_.showErrorMessage(texts::kRuleFileWriteFailedMessage);
   }
+}
+
+std::string RuleStore::fileBytesFor(const RuleList& rules) {
+  RuleFileEncoding encoding = encodingForSave(encoding_, rules, codePage_);
+  if (encoding == encoding_) return formatRuleFile(rules, unreadRest_, encoding, codePage_);
+  // The lines kept below the list move to UTF-8 with the rest of the file.
+  return formatRuleFile(rules, encodeUtf8(codePage_.toWide(unreadRest_)), encoding, codePage_);
 }
 
 }  // namespace tavrik

@@ -18,7 +18,9 @@ INT_PTR Dialog::DoModal() {
   // Templates come from the module holding this code, never from the host.
   HMODULE module = thisModule();
   if (!FindResourceA(module, MAKEINTRESOURCEA(templateId_), RT_DIALOG)) return -1;
-  INT_PTR result = DialogBoxParamA(module, MAKEINTRESOURCEA(templateId_), parent_, &Dialog::procedure,
+  // A Unicode dialog: its edits and lists hold any text the user types,
+  // where an ANSI one would keep only what the ANSI code page can.
+  INT_PTR result = DialogBoxParamW(module, MAKEINTRESOURCEW(templateId_), parent_, &Dialog::procedure,
                                    reinterpret_cast<LPARAM>(this));
   window_ = nullptr;
   return result;

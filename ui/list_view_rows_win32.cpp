@@ -6,37 +6,54 @@ namespace tavrik {
 
 int ListViewRows::count() { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
 
-void ListViewRows::insertRow(int index, const std::string& text) {
-  // Text only: no state, so the new row is neither selected nor focused.
-  LVITEMA item = {};
-  item.mask = LVIF_TEXT;
-  item.iItem = index;
-  item.pszText = const_cast<char*>(text.c_str());
-  SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-}
+namespace {
 
-void ListViewRows::setCell(int row, int column, const std::string& text) {
+// ANSI texts go in as ANSI bytes, as they always did; UTF-16 ones as such.
+void sendItem(HWND list, UINT ansiMessage, UINT wideMessage, int row, int column, const AnsiOrWide& text) {
+  // Text only: no state, so a new row is neither selected nor focused.
+  if (text.isWide()) {
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(text.wide().c_str()));
+    SendMessageW(list, wideMessage, 0, reinterpret_cast<LPARAM>(&item));
+    return;
+  }
   LVITEMA item = {};
   item.mask = LVIF_TEXT;
   item.iItem = row;
   item.iSubItem = column;
-  item.pszText = const_cast<char*>(text.c_str());
-  SendMessageA(list_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  item.pszText = const_cast<char*>(text.ansi().c_str());
+  SendMessageA(list, ansiMessage, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-std::string ListViewRows::cellText(int row, int column) {
+}  // namespace
+
+void ListViewRows::insertRow(int index, const AnsiOrWide& text) {
+  sendItem(list_, LVM_INSERTITEMA, LVM_INSERTITEMW, index, 0, text);
+}
+
+void ListViewRows::setCell(int row, int column, const AnsiOrWide& text) {
+  sendItem(list_, LVM_SETITEMA, LVM_SETITEMW, row, column, text);
+}
+
+AnsiOrWide ListViewRows::cellText(int row, int column) {
   // The control tells the copied length only, so the buffer grows until the
-  // text leaves room to spare. Two bytes, not one: a double-byte character
-  // that does not fit whole may be left out, so a cut text can end a byte short.
-  std::string buffer;
-  for (int capacity = 256; capacity < (1 << 30); capacity *= 2) {
-    buffer.assign(capacity, '\0');
-    LVITEMA item = {};
+  // text leaves room to spare. Two units, not one: a surrogate pair that
+  // does not fit whole may be left out, so a cut text can end a unit short.
+  std::u16string buffer;
+  for (int capacity = 256; capacity < (1 << 29); capacity *= 2) {
+    buffer.assign(capacity, u'\0');
+    LVITEMW item = {};
     item.iSubItem = column;
-    item.pszText = buffer.data();
+    item.pszText = reinterpret_cast<wchar_t*>(buffer.data());
     item.cchTextMax = capacity;
-    int length = static_cast<int>(SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
-    if (length < capacity - 2) return std::string(item.pszText, length);
+    int length = static_cast<int>(SendMessageW(list_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
+    if (length < capacity - 2) {
+      buffer.resize(length);
+      return narrowedWherePossible(std::move(buffer), codePage_);
+    }
   }
   return {};
 }

@@ -20,13 +20,13 @@ BOOL CRuleListDlg::OnInitDialog() {
   Dialog::OnInitDialog();
   HWND list = GetDlgItem(IDC_RULE_LIST);
   setUpRuleColumns(list);
-  ListViewRows rows(list);
+  ListViewRows rows(list, codePage_);
   fillRows(rows, rules_);
   return TRUE;
 }
 
 void CRuleListDlg::OnDelete() {
-  ListViewRows rows(GetDlgItem(IDC_RULE_LIST));
+  ListViewRows rows(GetDlgItem(IDC_RULE_LIST), codePage_);
   deleteLowestSelectedRow(rows);
 }
 
@@ -35,12 +35,12 @@ void CRuleListDlg::OnAdd() {
   // and Cancel here, cannot pull the table away under an open condition dialog.
   CConditionDlg condition(window());
   if (condition.DoModal() != IDOK) return;
-  ListViewRows rows(GetDlgItem(IDC_RULE_LIST));
+  ListViewRows rows(GetDlgItem(IDC_RULE_LIST), codePage_);
   appendRow(rows, TemplateRule{condition.m_conditionType, condition.m_conditionValue, condition.m_templatePath});
 }
 
 void CRuleListDlg::OnOK() {
-  ListViewRows rows(GetDlgItem(IDC_RULE_LIST));
+  ListViewRows rows(GetDlgItem(IDC_RULE_LIST), codePage_);
   commitRows(rows, rules_);
   Dialog::OnOK();
 }

@@ -2,6 +2,7 @@
 // the rules with the table.
 #pragma once
 
+#include "common/code_page_win32.h"
 #include "rules/rule_list.h"
 #include "ui/dialog_win32.h"
 
@@ -22,6 +23,7 @@ class CRuleListDlg : public Dialog {
 
  private:
   RuleList& rules_;
+  Win32CodePage codePage_;
 };
 
 }  // namespace tavrik

@@ -2,8 +2,7 @@
 // the dialog does with it: fill, append, delete, commit.
 #pragma once
 
-#include <string>
-
+#include "common/ansi_or_wide.h"
 #include "rules/rule_list.h"
 
 namespace tavrik {
@@ -16,10 +15,11 @@ class RuleRows {
   virtual int count() = 0;
   // A new row at `index` whose cell 0 is `text`; it is neither selected nor
   // focused.
-  virtual void insertRow(int index, const std::string& text) = 0;
-  virtual void setCell(int row, int column, const std::string& text) = 0;
-  // The whole text of a cell, however long.
-  virtual std::string cellText(int row, int column) = 0;
+  virtual void insertRow(int index, const AnsiOrWide& text) = 0;
+  virtual void setCell(int row, int column, const AnsiOrWide& text) = 0;
+  // The whole text of a cell, however long: ANSI bytes when the code page
+  // holds it, UTF-16 otherwise.
+  virtual AnsiOrWide cellText(int row, int column) = 0;
   // The lowest index of a selected row, or -1.
   virtual int lowestSelected() = 0;
   virtual void deleteRow(int index) = 0;

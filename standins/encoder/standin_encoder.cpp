@@ -21,6 +21,10 @@ struct Options {
   int hangSeconds = 0;
   int hangOn = 1;  // the logged message on which the UI thread stops answering
   int slowMs = 0;  // every logged message is answered this much later
+  // The controls are subclassed as Unicode windows, and a text is logged as
+  // the UTF-16 it arrived as.
+  bool wide = false;
+  bool stamp = false;  // a "done" line with the time after each logged message
 };
 
 Options options;
@@ -50,6 +54,17 @@ std::string hexBytes(const char* text) {
   return out;
 }
 
+// Each UTF-16 unit as four lowercase hex digits.
+std::string hexUnits(const wchar_t* text) {
+  std::string out;
+  for (; *text; ++text) {
+    char unit[8];
+    std::snprintf(unit, sizeof unit, "%04x", static_cast<unsigned>(*text));
+    out += unit;
+  }
+  return out;
+}
+
 struct Logged {
   WNDPROC previous;
   std::string label;
@@ -58,20 +73,38 @@ std::map<HWND, Logged> loggedWindows;
 int depth = 0;  // > 0 while a logged window handles a message
 int messagesLogged = 0;
 
-// Subclassed as an ANSI procedure: a WM_SETTEXT arrives as bytes in the ANSI
-// code page, as the plug-in sent them.
+std::string textField(LPARAM lParam) {
+  if (!lParam) return options.wide ? "wide:null" : "text:null";
+  if (options.wide) return "wide:" + hexUnits(reinterpret_cast<const wchar_t*>(lParam));
+  return "text:" + hexBytes(reinterpret_cast<const char*>(lParam));
+}
+
+// QueryPerformanceCounter in microseconds: the same clock in every process,
+// so benchmarks can set it against the sender's own readings.
+std::string performanceMicroseconds() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return std::to_string(
+      static_cast<long long>(static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart)));
+}
+
+// Subclassed as an ANSI procedure, a WM_SETTEXT arrives as bytes in the ANSI
+// code page, as the plug-in sent them; with --wide, as a Unicode procedure,
+// it arrives as UTF-16.
 LRESULT CALLBACK loggingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const Logged& logged = loggedWindows.at(window);
   // Only messages from other threads at the outermost level: what the
   // controls send themselves and each other while they handle one is theirs.
-  if (depth == 0 && InSendMessage()) {
+  const bool fromOutside = depth == 0 && InSendMessage();
+  if (fromOutside) {
     std::string line = logged.label;
     char head[16];
     std::snprintf(head, sizeof head, " %04x ", message);
     line += head;
     line += hex(static_cast<ULONG_PTR>(wParam)) + " ";
     if (message == WM_SETTEXT) {
-      line += lParam ? "text:" + hexBytes(reinterpret_cast<const char*>(lParam)) : "text:null";
+      line += textField(lParam);
     } else {
       line += hex(static_cast<ULONG_PTR>(lParam));
     }
@@ -85,8 +118,10 @@ LRESULT CALLBACK loggingProcedure(HWND window, UINT message, WPARAM wParam, LPAR
     if (options.slowMs > 0) Sleep(static_cast<DWORD>(options.slowMs));
   }
   ++depth;
-  LRESULT result = CallWindowProcA(logged.previous, window, message, wParam, lParam);
+  LRESULT result = options.wide ? CallWindowProcW(logged.previous, window, message, wParam, lParam)
+                                : CallWindowProcA(logged.previous, window, message, wParam, lParam);
   --depth;
+  if (fromOutside && options.stamp) writeLine("done " + performanceMicroseconds());
   return result;
 }
 
@@ -104,9 +139,14 @@ HWND makeChild(HWND parent, const wchar_t* className, const wchar_t* name, const
   SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (label) {
     // Known before the first message can reach the logging procedure.
-    loggedWindows[window] = {reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)),
-                             label};
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&loggingProcedure));
+    auto logging = reinterpret_cast<LONG_PTR>(&loggingProcedure);
+    if (options.wide) {
+      loggedWindows[window] = {reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)), label};
+      SetWindowLongPtrW(window, GWLP_WNDPROC, logging);
+    } else {
+      loggedWindows[window] = {reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)), label};
+      SetWindowLongPtrA(window, GWLP_WNDPROC, logging);
+    }
   }
   return window;
 }
@@ -138,9 +178,9 @@ void makeControls(HWND panel, int count, const std::string& prefix) {
 LRESULT CALLBACK panelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == 6 && scriptEdit &&
       lastScript) {
-    char text[4096] = {};
-    GetWindowTextA(scriptEdit, text, sizeof text);
-    SetWindowTextA(lastScript, text);
+    wchar_t text[4096] = {};
+    GetWindowTextW(scriptEdit, text, 4096);
+    SetWindowTextW(lastScript, text);
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
@@ -212,6 +252,10 @@ HWND buildEncoder() {
 bool parse(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) {
     std::wstring name = argv[i];
+    if (name == L"--wide") {
+      options.wide = true;
+      continue;
+    }
     if (i + 1 >= argc) return false;
     std::wstring value = argv[++i];
     int number = static_cast<int>(std::wcstol(value.c_str(), nullptr, 10));
@@ -229,6 +273,8 @@ bool parse(int argc, wchar_t** argv) {
       options.hangOn = number;
     } else if (name == L"--slow") {
       options.slowMs = number;
+    } else if (name == L"--stamp" && value == L"on") {
+      options.stamp = true;
     } else {
       return false;
     }

@@ -30,5 +30,8 @@ inline constexpr const char kPluginExport[] = "winampGetGeneralPurposePlugin";
 // Window requests: WM_USER with the request number in lParam.
 inline constexpr LPARAM kIpcGetListPos = 125;
 inline constexpr LPARAM kIpcGetPlaylistFile = 211;
+// Newer players: the entry's title and path as UTF-16.
+inline constexpr LPARAM kIpcGetPlaylistTitleW = 213;
+inline constexpr LPARAM kIpcGetPlaylistFileW = 214;
 
 }  // namespace standin

@@ -61,11 +61,15 @@ bool parseStep(const std::string& text, Step& step) {
     step.name = argument;
     return true;
   }
-  if (word == "wait" || word == "bench" || word == "bench-tracks") {
+  static const Plain counted[] = {{"wait", StepKind::Wait},
+                                  {"bench", StepKind::Bench},
+                                  {"bench-tracks", StepKind::BenchTracks},
+                                  {"bench-latency", StepKind::BenchLatency}};
+  for (const auto& c : counted) {
+    if (word != c.word) continue;
     if (!parseNumber(argument, number)) return false;
-    if (word != "wait" && number == 0) return false;
-    StepKind kind = word == "wait" ? StepKind::Wait : word == "bench" ? StepKind::Bench : StepKind::BenchTracks;
-    step = makeStep(kind, number, text);
+    if (c.kind != StepKind::Wait && number == 0) return false;
+    step = makeStep(c.kind, number, text);
     return true;
   }
   return false;
@@ -106,6 +110,12 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--init-failure") {
       good = value == "keep" || value == "unload";
       options.unloadOnInitFailure = value == "unload";
+    } else if (arg == "--wide-requests") {
+      good = value == "yes" || value == "no";
+      options.wideRequests = value == "yes";
+    } else if (arg == "--window") {
+      good = value == "ansi" || value == "unicode";
+      options.unicodeWindow = value == "unicode";
     } else {
       parsed.error = "unknown option " + arg;
       return parsed;

@@ -8,11 +8,13 @@
 
 namespace standin {
 
-enum class StepKind { PlayAll, PlayIndex, Pause, Refresh, Repeat, Config, Wait, Bench, BenchTracks, Exit };
+enum class StepKind {
+  PlayAll, PlayIndex, Pause, Refresh, Repeat, Config, Wait, Bench, BenchTracks, BenchLatency, Exit
+};
 
 struct Step {
   StepKind kind = StepKind::Exit;
-  unsigned long number = 0;  // play:N index, wait:MS milliseconds, bench:N and bench-tracks:N count
+  unsigned long number = 0;  // play:N index, wait:MS milliseconds, bench*:N count
   std::string name;          // config:NAME, the plug-in's file name (empty: all)
   std::string text;          // the step as written, for the log
 };
@@ -23,6 +25,12 @@ struct HostOptions {
   unsigned long intervalMs = 500;
   unsigned long exitAfterSeconds = 60;
   bool unloadOnInitFailure = false;
+  // An older player answers neither IPC_GETPLAYLISTFILEW (214) nor
+  // IPC_GETPLAYLISTTITLEW (213); a newer one answers both.
+  bool wideRequests = true;
+  // The main window a Unicode window, retitled in UTF-16, as newer players
+  // have it; else an ANSI window.
+  bool unicodeWindow = false;
   std::vector<Step> steps;
 };
 

@@ -1,4 +1,5 @@
-// Move-only owners for the stand-in player's handles: a copy would close twice.
+// Move-only owners for the stand-in player's handles: a copy would close
+// twice. A move into an owner closes what it held before.
 #pragma once
 
 #include <windows.h>
@@ -7,9 +8,11 @@
 
 namespace standin {
 
-template <typename Handle, Handle Invalid, BOOL(WINAPI* Close)(Handle)>
+template <typename Traits>
 class Owner {
  public:
+  using Handle = typename Traits::Handle;
+
   Owner() = default;
   explicit Owner(Handle handle) : handle_(handle) {}
   Owner(const Owner&) = delete;
@@ -22,41 +25,36 @@ class Owner {
   ~Owner() { reset(); }
 
   Handle get() const { return handle_; }
-  explicit operator bool() const { return handle_ != Invalid; }
-  Handle release() { return std::exchange(handle_, Invalid); }
-  void reset(Handle handle = Invalid) {
-    if (handle_ != Invalid) Close(handle_);
+  explicit operator bool() const { return handle_ != Traits::invalid(); }
+  Handle release() { return std::exchange(handle_, Traits::invalid()); }
+  void reset(Handle handle = Traits::invalid()) {
+    if (handle_ != Traits::invalid()) Traits::close(handle_);
     handle_ = handle;
   }
 
  private:
-  Handle handle_ = Invalid;
+  Handle handle_ = Traits::invalid();
 };
 
-using OwnedHandle = Owner<HANDLE, nullptr, CloseHandle>;
-using OwnedModule = Owner<HMODULE, nullptr, FreeLibrary>;
-
-// CreateFile answers INVALID_HANDLE_VALUE, which is not a constant expression.
-class OwnedFile {
- public:
-  OwnedFile() = default;
-  explicit OwnedFile(HANDLE handle) : handle_(handle) {}
-  OwnedFile(const OwnedFile&) = delete;
-  OwnedFile& operator=(const OwnedFile&) = delete;
-  OwnedFile(OwnedFile&& other) noexcept
-      : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-  OwnedFile& operator=(OwnedFile&& other) noexcept {
-    std::swap(handle_, other.handle_);
-    return *this;
-  }
-  ~OwnedFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  HANDLE get() const { return handle_; }
-  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+struct KernelHandle {
+  using Handle = HANDLE;
+  static Handle invalid() { return nullptr; }
+  static void close(Handle handle) { CloseHandle(handle); }
 };
+// CreateFile answers INVALID_HANDLE_VALUE on failure, not null.
+struct FileHandle {
+  using Handle = HANDLE;
+  static Handle invalid() { return INVALID_HANDLE_VALUE; }
+  static void close(Handle handle) { CloseHandle(handle); }
+};
+struct ModuleHandle {
+  using Handle = HMODULE;
+  static Handle invalid() { return nullptr; }
+  static void close(Handle handle) { FreeLibrary(handle); }
+};
+
+using OwnedHandle = Owner<KernelHandle>;
+using OwnedFile = Owner<FileHandle>;
+using OwnedModule = Owner<ModuleHandle>;
 
 }  // namespace standin

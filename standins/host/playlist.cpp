@@ -64,6 +64,21 @@ std::vector<std::string> parseM3u(const std::string& bytes, const std::string& f
   return entries;
 }
 
+bool isUtf8Playlist(const std::string& path) {
+  const std::string suffix = ".m3u8";
+  if (path.size() < suffix.size()) return false;
+  for (std::size_t i = 0; i < suffix.size(); ++i) {
+    char c = path[path.size() - suffix.size() + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != suffix[i]) return false;
+  }
+  return true;
+}
+
+std::string withoutUtf8Mark(const std::string& bytes) {
+  return bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? bytes.substr(3) : bytes;
+}
+
 std::string titleFor(const std::vector<std::string>& entries, std::size_t index, bool paused,
                      LeadByteTest isLeadByte) {
   if (index >= entries.size()) return "Winamp";

@@ -25,6 +25,13 @@ std::string resolveEntry(const std::string& folder, const std::string& entry);
 // Entries of an M3U text (CR LF or LF lines; empty and '#' lines skipped).
 std::vector<std::string> parseM3u(const std::string& bytes, const std::string& folder);
 
+// Whether a playlist file holds UTF-8 (an ".m3u8" file) rather than bytes in
+// the ANSI code page.
+bool isUtf8Playlist(const std::string& path);
+
+// The text after a UTF-8 byte-order mark, or the whole text.
+std::string withoutUtf8Mark(const std::string& bytes);
+
 // What the player shows in its title bar: "2. name - Winamp", with
 // " [Paused]" while paused, and "Winamp" when there is no such entry.
 std::string titleFor(const std::vector<std::string>& entries, std::size_t index, bool paused,

@@ -1,12 +1,80 @@
 #include "plugin_host.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <type_traits>
 
 #include "playlist.h"
+
+#if defined(__i386__)
+// On the 32-bit player every function of a plug-in is cdecl and takes no
+// argument, so it must return with the stack pointer where it was. One built
+// with another convention (a stdcall function that removes arguments it was
+// never given) returns with it elsewhere, and the player would go on with its
+// own frame misplaced. This routine calls `function`, stores what it
+// answered in EAX and answers how many bytes the call moved the stack
+// pointer; its own frame is restored from EBP whatever the call did.
+extern "C" long callMeasuringStack(void (*function)(), std::uintptr_t* answer) asm("standin_call_measuring_stack");
+asm(R"(
+  .text
+  .p2align 4
+  .globl standin_call_measuring_stack
+standin_call_measuring_stack:
+  pushl %ebp
+  movl %esp, %ebp
+  pushl %ebx
+  pushl %esi
+  pushl %edi
+  subl $16, %esp
+  andl $-16, %esp
+  call *8(%ebp)
+  leal -28(%ebp), %ecx
+  andl $-16, %ecx
+  movl %esp, %edx
+  subl %ecx, %edx
+  leal -12(%ebp), %esp
+  movl 12(%ebp), %ecx
+  movl %eax, (%ecx)
+  movl %edx, %eax
+  popl %edi
+  popl %esi
+  popl %ebx
+  popl %ebp
+  ret
+)");
+#endif
 
 namespace standin {
 
 namespace {
+
+constexpr int kExitStackFault = 5;
+
+// Calls one of a plug-in's functions (`what`: the export, init, config or
+// quit). On the 32-bit player a call that moved the stack pointer is logged
+// and ends the run: the plug-in's frames may be damaged, so nothing it does
+// after that is worth observing.
+template <typename Result>
+Result callPlugin(HostLog& log, const std::string& fileName, const char* what, Result(__cdecl* function)()) {
+#if defined(__i386__)
+  std::uintptr_t answer = 0;
+  long moved = callMeasuringStack(reinterpret_cast<void (*)()>(function), &answer);
+  if (moved != 0) {
+    log.line("stack-fault " + fileName + " " + what + ": the stack pointer came back " +
+             std::to_string(moved < 0 ? -moved : moved) + " bytes " + (moved > 0 ? "higher" : "lower"));
+    TerminateProcess(GetCurrentProcess(), kExitStackFault);
+  }
+  if constexpr (std::is_void_v<Result>)
+    return;
+  else if constexpr (std::is_pointer_v<Result>)
+    return reinterpret_cast<Result>(answer);
+  else
+    return static_cast<Result>(answer);
+#else
+  (void)log, (void)fileName, (void)what;
+  return function();
+#endif
+}
 
 bool isLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
 
@@ -76,7 +144,7 @@ void PluginHost::loadAll(const std::string& pluginFolder, HWND mainWindow,
       log_.line("skipped " + name + " no export " + kPluginExport);
       continue;
     }
-    plugin.descriptor = get();
+    plugin.descriptor = callPlugin(log_, name, kPluginExport, get);
     if (!plugin.descriptor) {
       log_.line("skipped " + name + " export answered null");
       continue;
@@ -89,7 +157,7 @@ void PluginHost::loadAll(const std::string& pluginFolder, HWND mainWindow,
     int answer = 0;
     if (plugin.descriptor->init) {
       log_.line("init " + name + " called");
-      answer = plugin.descriptor->init();
+      answer = callPlugin(log_, name, "init", plugin.descriptor->init);
     }
     log_.line("init " + name + " answer=" + std::to_string(answer));
     plugins_.push_back(std::move(plugin));
@@ -114,7 +182,7 @@ bool PluginHost::configure(const std::string& onlyFileName) {
       continue;
     }
     log_.line("config " + plugin.fileName + " called");
-    plugin.descriptor->config();
+    callPlugin(log_, plugin.fileName, "config", plugin.descriptor->config);
     log_.line("config " + plugin.fileName + " returned");
   }
   return any;
@@ -124,7 +192,7 @@ void PluginHost::quitAndUnloadAll() {
   for (auto it = plugins_.rbegin(); it != plugins_.rend(); ++it) {
     if (!it->descriptor->quit) continue;
     log_.line("quit " + it->fileName + " called");
-    it->descriptor->quit();
+    callPlugin(log_, it->fileName, "quit", it->descriptor->quit);
     log_.line("quit " + it->fileName + " returned");
   }
   while (!plugins_.empty()) {

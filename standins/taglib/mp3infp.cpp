@@ -1,13 +1,17 @@
 // A stand-in for the tag library mp3infp.dll: the five entries the plug-in
-// calls, with the library's names, arguments, results and calling
-// convention, reading real MP3 (ID3v2, ID3v1, RIFF MP3) and WAV (LIST/INFO)
-// tags. STANDIN_MP3INFP_VERSION (e.g. "0x226") makes it report another
-// version; STANDIN_MP3INFP_LOG names a file where it notes being loaded and
-// unloaded, so that a test can tell whether its user released it.
+// calls, and the two wide ones of version 2.54, with the library's names,
+// arguments, results and calling convention, reading real MP3 (ID3v2, ID3v1,
+// RIFF MP3) and WAV (LIST/INFO) tags. STANDIN_MP3INFP_VERSION (e.g. "0x226")
+// makes it report another version; STANDIN_MP3INFP_LOG names a file where it
+// notes being loaded and unloaded, so that a test can tell whether its user
+// released it. The 32-bit build also checks that each caller takes the
+// entries for stdcall.
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -52,79 +56,150 @@ std::string toAnsi(const std::u16string& text) {
   return out;
 }
 
+std::wstring fromAnsi(const std::string& text) {
+  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring out(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), length);
+  return out;
+}
+
 // What the last mp3infp_Load found; replaced by the next load.
 struct LoadedFile {
   DWORD type = 0;
   DWORD tagKinds = 0;
   std::map<std::string, std::string> values;  // ANSI texts by key
+  // The same as UTF-16: ID3v2 texts as the tag has them, ID3v1 and INFO
+  // texts (bytes in the ANSI code page) read through the code page.
+  std::map<std::string, std::wstring> wideValues;
 };
 LoadedFile loaded;
 // The text mp3infp_GetValue answered last; its pointer is good until the next call.
 std::string answer;
+std::wstring wideAnswer;
+
+// Reads the tags of an opened file into `loaded`; closes the file.
+DWORD loadOpened(HANDLE file) {
+  FileBytes bytes(file);
+  std::optional<standin::ParsedFile> parsed;
+  try {
+    parsed = standin::parseFile(bytes);
+  } catch (...) {
+  }
+  CloseHandle(file);
+  if (!parsed) return ERROR_BAD_FORMAT;
+  loaded.type = parsed->type;
+  loaded.tagKinds = parsed->tagKinds;
+  for (const auto& [key, text] : parsed->ansiValues) loaded.wideValues[key] = fromAnsi(text);
+  for (const auto& [key, text] : parsed->unicodeValues) {
+    loaded.wideValues[key] = std::wstring(text.begin(), text.end());
+  }
+  loaded.values = std::move(parsed->ansiValues);
+  for (const auto& [key, text] : parsed->unicodeValues) loaded.values[key] = toAnsi(text);
+  return 0;
+}
 
 // Appends one line to the file named by STANDIN_MP3INFP_LOG, if any.
-void noteLifecycle(const char* event) {
+void note(const std::string& event) {
   char path[MAX_PATH] = {};
   DWORD length = GetEnvironmentVariableA("STANDIN_MP3INFP_LOG", path, sizeof path);
   if (length == 0 || length >= sizeof path) return;
   HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
-  std::string line = std::string(event) + "\r\n";
+  std::string line = event + "\r\n";
   DWORD written = 0;
   WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   CloseHandle(file);
 }
 
+#if defined(__i386__)
+constexpr int kExitStackFault = 5;
+
+// A stdcall entry removes its N bytes of arguments itself (ret N); a caller
+// that takes it for cdecl removes them again, or goes on N bytes off its own
+// frame. That happens after the return, where no callee can measure it, but
+// the caller's code says it in advance: MinGW's GCC (the only compiler our
+// callers are built with) passes arguments through an area kept at the
+// bottom of the frame (stack probing makes it accumulate outgoing
+// arguments), and the first instruction after a call into a function that
+// removed N bytes is `sub esp, N`, which puts the area back. So the stack
+// pointer the caller goes on with is the one before the call, plus N, minus
+// what that instruction reserves; anything but zero is a fault. The run ends
+// at once: the caller would go on with a damaged frame.
+void checkCaller(const char* entry, const void* returnAddress, long argumentBytes) {
+  const auto* code = static_cast<const unsigned char*>(returnAddress);
+  long reserved = 0;
+  if (code[0] == 0x83 && code[1] == 0xEC) {  // sub esp, imm8 (sign-extended)
+    reserved = static_cast<signed char>(code[2]);
+  } else if (code[0] == 0x81 && code[1] == 0xEC) {  // sub esp, imm32
+    std::int32_t imm = 0;
+    std::memcpy(&imm, code + 2, sizeof imm);
+    reserved = imm;
+  }
+  long off = argumentBytes - reserved;
+  if (off == 0) return;
+  std::string line = std::string("stack-fault ") + entry + ": the caller goes on with its stack pointer " +
+                     std::to_string(off < 0 ? -off : off) + " bytes " + (off > 0 ? "higher" : "lower") +
+                     " than it was before the call (it does not take the entry for stdcall)";
+  note(line);
+  std::string out = "mp3infp.dll stand-in: " + line + "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
+  TerminateProcess(GetCurrentProcess(), kExitStackFault);
+}
+#define CHECK_CALLER(entry, argumentBytes) checkCaller(entry, __builtin_return_address(0), argumentBytes)
+#else
+#define CHECK_CALLER(entry, argumentBytes) ((void)0)
+#endif
+
 }  // namespace
 
 // FreeLibrary unloads with `reserved` null; the end of the process does not.
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
-  if (reason == DLL_PROCESS_ATTACH) noteLifecycle("attach");
-  if (reason == DLL_PROCESS_DETACH) noteLifecycle(reserved ? "detach process-exit" : "detach unload");
+  if (reason == DLL_PROCESS_ATTACH) note("attach");
+  if (reason == DLL_PROCESS_DETACH) note(reserved ? "detach process-exit" : "detach unload");
   return TRUE;
 }
 
 extern "C" {
 
 DWORD WINAPI mp3infp_GetVer() {
+  CHECK_CALLER("mp3infp_GetVer", 0);
   char text[32] = {};
   DWORD length = GetEnvironmentVariableA("STANDIN_MP3INFP_VERSION", text, sizeof text);
   if (length > 0 && length < sizeof text) return static_cast<DWORD>(std::strtoul(text, nullptr, 0));
-  return 0x227;
+#ifdef STANDIN_LEAVE_OUT_WIDE
+  return 0x227;  // a library from before the wide entries
+#else
+  return 0x254;
+#endif
 }
 
 // 0 when the tags were read; ERROR_FILE_NOT_FOUND when the file cannot be
 // opened, ERROR_BAD_FORMAT when it is no file this library knows.
 DWORD WINAPI mp3infp_Load(HWND, LPCSTR path) {
+  CHECK_CALLER("mp3infp_Load", 8);
   try {
     loaded = LoadedFile{};
     if (!path) return ERROR_FILE_NOT_FOUND;
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return ERROR_FILE_NOT_FOUND;
-    FileBytes bytes(file);
-    std::optional<standin::ParsedFile> parsed;
-    try {
-      parsed = standin::parseFile(bytes);
-    } catch (...) {
-    }
-    CloseHandle(file);
-    if (!parsed) return ERROR_BAD_FORMAT;
-    loaded.type = parsed->type;
-    loaded.tagKinds = parsed->tagKinds;
-    loaded.values = std::move(parsed->ansiValues);
-    for (const auto& [key, text] : parsed->unicodeValues) loaded.values[key] = toAnsi(text);
-    return 0;
+    return loadOpened(file);
   } catch (...) {
     loaded = LoadedFile{};
     return ERROR_NOT_ENOUGH_MEMORY;
   }
 }
 
-DWORD WINAPI mp3infp_GetType() { return loaded.type; }
+DWORD WINAPI mp3infp_GetType() {
+  CHECK_CALLER("mp3infp_GetType", 0);
+  return loaded.type;
+}
 
 BOOL WINAPI mp3infp_GetValue(LPCSTR key, char** value) {
+  CHECK_CALLER("mp3infp_GetValue", 8);
   try {
     if (!key || !value) return FALSE;
     auto found = loaded.values.find(key);
@@ -138,7 +213,48 @@ BOOL WINAPI mp3infp_GetValue(LPCSTR key, char** value) {
 }
 
 #ifndef STANDIN_LEAVE_OUT_TAG_TYPE
-DWORD WINAPI mp3infp_mp3_GetTagType() { return loaded.type == standin::kTypeMp3 ? loaded.tagKinds : 0; }
+DWORD WINAPI mp3infp_mp3_GetTagType() {
+  CHECK_CALLER("mp3infp_mp3_GetTagType", 0);
+  return loaded.type == standin::kTypeMp3 ? loaded.tagKinds : 0;
+}
+#endif
+
+#ifndef STANDIN_LEAVE_OUT_WIDE
+// The same as mp3infp_Load, for a path in UTF-16.
+DWORD WINAPI mp3infp_LoadW(HWND, LPCWSTR path) {
+  CHECK_CALLER("mp3infp_LoadW", 8);
+  try {
+    loaded = LoadedFile{};
+    if (!path) return ERROR_FILE_NOT_FOUND;
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return ERROR_FILE_NOT_FOUND;
+    return loadOpened(file);
+  } catch (...) {
+    loaded = LoadedFile{};
+    return ERROR_NOT_ENOUGH_MEMORY;
+  }
+}
+
+// The same as mp3infp_GetValue, with the key and the text in UTF-16.
+BOOL WINAPI mp3infp_GetValueW(LPCWSTR key, wchar_t** value) {
+  CHECK_CALLER("mp3infp_GetValueW", 8);
+  try {
+    if (!key || !value) return FALSE;
+    std::string narrowKey;
+    for (; *key; ++key) {
+      if (*key > 0x7F) return FALSE;  // keys are ASCII names
+      narrowKey += static_cast<char>(*key);
+    }
+    auto found = loaded.wideValues.find(narrowKey);
+    if (found == loaded.wideValues.end() || found->second.empty()) return FALSE;
+    wideAnswer = found->second;
+    *value = wideAnswer.data();
+    return TRUE;
+  } catch (...) {
+    return FALSE;
+  }
+}
 #endif
 
 }  // extern "C"

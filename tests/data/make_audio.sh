@@ -1,7 +1,8 @@
 #!/bin/sh
 # make_audio.sh OUTDIR: short audio files tagged by real taggers, for the
 # tag library tests. ffmpeg encodes; id3v2 writes ID3v1 and ID3v2.3 tags;
-# mutagen writes ID3v2.4 and UTF-16 frames with Japanese texts.
+# mutagen writes ID3v2.4 and UTF-16 frames with Japanese texts; ffmpeg,
+# id3v2, mutagen and eyeD3 each write texts beyond code page 932.
 set -eu
 out=$1
 rm -rf "$out"
@@ -73,6 +74,40 @@ info = b"INFO" + b"".join(chunk(k, v + b"\0") for k, v in (
     (b"ICMT", b"Riff Comment"), (b"IGNR", b"Riff Genre")))
 body = b"RMP3" + chunk(b"data", audio) + chunk(b"LIST", info)
 open("riff.rmp", "wb").write(b"RIFF" + struct.pack("<I", len(body)) + body)
+PY
+
+# Texts code page 932 cannot hold, each file by another tagger: ffmpeg
+# writes ID3v2.4 UTF-8 frames, id3v2 ISO-8859-1 ones (given Latin-1 bytes),
+# mutagen UTF-16 ones into a file whose name is Hangul, eyeD3 UTF-16 ones.
+ffmpeg -hide_banner -loglevel error -nostdin -i notag.mp3 -c copy -id3v2_version 4 -write_id3v1 0 \
+  -metadata title="Halo ♡" -metadata artist="Beyoncé" -metadata album="I Am... Sasha Fierce" \
+  -metadata genre="Pop" beyonce.mp3
+cp notag.mp3 sigur_ros.mp3
+id3v2 -2 -t "$(printf 'Hopp\355polla')" -a "$(printf 'Sigur R\363s')" -A "Takk..." -g 26 sigur_ros.mp3
+cp notag.mp3 "노래.mp3"
+/usr/bin/python3 - <<'PY'
+from mutagen.id3 import ID3, TIT2, TPE1, TALB, TCON
+tag = ID3()
+tag.add(TIT2(encoding=1, text="안녕하세요 🎵"))
+tag.add(TPE1(encoding=1, text="아이유"))
+tag.add(TALB(encoding=1, text="꽃갈피"))
+tag.add(TCON(encoding=1, text="K-Pop"))
+tag.save("노래.mp3", v1=0, v2_version=3)
+PY
+cp notag.mp3 emoji.mp3
+eyeD3 --quiet --no-color --encoding utf16 -t "♡ Love 😀" -a "Café ♡" -A "Émoji" -G "Électro" emoji.mp3 >/dev/null
+
+# A WAV file with INFO texts in code page 932 bytes ("テスト", "歌手"), as
+# Japanese Windows programs write them.
+/usr/bin/python3 - <<'PY'
+import struct
+def chunk(cid, data):
+    return cid + struct.pack("<I", len(data)) + data + (b"\0" if len(data) % 2 else b"")
+wave = open("plain.wav", "rb").read()
+info = b"INFO" + b"".join(chunk(k, v.encode("cp932") + b"\0") for k, v in (
+    (b"INAM", "テスト"), (b"IART", "歌手")))
+body = wave[8:] + chunk(b"LIST", info)
+open("info_cp932.wav", "wb").write(b"RIFF" + struct.pack("<I", len(body)) + body)
 PY
 
 ls -l

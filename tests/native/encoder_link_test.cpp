@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/cp932_texts.h"
+#include "common/unicode_codec.h"
 
 namespace tavrik {
 namespace {
@@ -13,22 +14,24 @@ constexpr unsigned kSetText = 0x000C;
 constexpr unsigned kDown = 0x0201;
 constexpr unsigned kUp = 0x0202;
 
-// One message as the fake saw it: the window's label, and for WM_SETTEXT the
-// text read through the pointer.
+// One message as the fake saw it: the window's label, whether it went as a
+// Unicode message, and for WM_SETTEXT the text read through the pointer (as
+// UTF-8 when it was UTF-16).
 struct Sent {
   std::string window;
   unsigned message;
   std::uintptr_t wParam;
   std::intptr_t lParam;
   std::string text;
+  bool wide = false;
   bool operator==(const Sent& o) const {
-    return window == o.window && message == o.message && wParam == o.wParam &&
+    return window == o.window && message == o.message && wParam == o.wParam && wide == o.wide &&
            (message == kSetText ? text == o.text : lParam == o.lParam);
   }
 };
 std::ostream& operator<<(std::ostream& out, const Sent& s) {
   return out << s.window << ' ' << std::hex << s.message << ' ' << s.wParam << ' ' << s.lParam
-             << " \"" << s.text << '"';
+             << (s.wide ? " wide" : "") << " \"" << s.text << '"';
 }
 
 // A window tree searched as FindWindowA/FindWindowExA search: children in
@@ -40,22 +43,25 @@ class FakeWindowTree : public WindowOps {
     return static_cast<int>(nodes_.size());
   }
 
-  Window findTopLevel(const char* className) override {
+  WindowHandle findTopLevel(const char* className) override {
     return first(0, 0, className, nullptr);
   }
-  Window findChild(Window parent, Window after, const char* className, const char* name) override {
+  WindowHandle findChild(WindowHandle parent, WindowHandle after, const char* className, const char* name) override {
     int p = id(parent);
     if (p == 0) return nullptr;  // the walk never searches the desktop by FindWindowEx
     int a = id(after);
     if (a != 0 && nodes_[a - 1].parent != p) return nullptr;
     return first(p, a, className, name);
   }
-  bool send(Window window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-    const Node& node = nodes_.at(id(window) - 1);
+  bool send(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
     std::string text;
     if (message == kSetText) text = reinterpret_cast<const char*>(lParam);
-    sent.push_back({node.label.empty() ? node.name : node.label, message, wParam, lParam, text});
-    return static_cast<int>(sent.size()) != failingSend;
+    return record(window, message, wParam, lParam, text, false);
+  }
+  bool sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    std::string text;
+    if (message == kSetText) text = encodeUtf8(reinterpret_cast<const char16_t*>(lParam));
+    return record(window, message, wParam, lParam, text, true);
   }
 
   std::vector<Sent> sent;
@@ -66,12 +72,18 @@ class FakeWindowTree : public WindowOps {
     int parent;
     std::string className, name, label;
   };
-  static int id(Window w) { return static_cast<int>(reinterpret_cast<std::intptr_t>(w)); }
-  static Window handle(int i) { return reinterpret_cast<Window>(static_cast<std::intptr_t>(i)); }
+  bool record(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+              const std::string& text, bool wide) {
+    const Node& node = nodes_.at(id(window) - 1);
+    sent.push_back({node.label.empty() ? node.name : node.label, message, wParam, lParam, text, wide});
+    return static_cast<int>(sent.size()) != failingSend;
+  }
+  static int id(WindowHandle w) { return static_cast<int>(reinterpret_cast<std::intptr_t>(w)); }
+  static WindowHandle handle(int i) { return reinterpret_cast<WindowHandle>(static_cast<std::intptr_t>(i)); }
   static bool fits(const char* wanted, const std::string& actual) {
     return !wanted || actual == wanted;
   }
-  Window first(int parent, int after, const char* className, const char* name) {
+  WindowHandle first(int parent, int after, const char* className, const char* name) {
     for (int i = after + 1; i <= static_cast<int>(nodes_.size()); ++i) {
       const Node& n = nodes_[i - 1];
       if (n.parent == parent && fits(className, n.className) && fits(name, n.name)) return handle(i);
@@ -115,9 +127,10 @@ void buildEncoder(FakeWindowTree& tree, EncoderLayout layout) {
   tree.add(tree.add(level, "Panel", ""), "Button", "", "second panel c1");
 }
 
-std::vector<Sent> wholeDelivery(const std::string& text) {
+// `wide`: the text goes as a Unicode WM_SETTEXT; `text` is then its UTF-8.
+std::vector<Sent> wholeDelivery(const std::string& text, bool wide = false) {
   return {{"c1", kDown, 1, 0x00010001, ""}, {"c1", kUp, 0, 0x00010001, ""},
-          {"c5", kSetText, 0, 0, text},    {"c6", kDown, 1, 0x00010001, ""},
+          {"c5", kSetText, 0, 0, text, wide}, {"c6", kDown, 1, 0x00010001, ""},
           {"c6", kUp, 0, 0x00010001, ""}};
 }
 
@@ -133,6 +146,15 @@ TEST(EncoderLinkTest, ClicksTheFirstControlSetsTheFifthClicksTheSixth) {
   tree.sent.clear();
   link.deliverToEncoder("");
   EXPECT_EQ(tree.sent, wholeDelivery(""));
+}
+
+TEST(EncoderLinkTest, AUnicodeTextGoesAsAUnicodeSetTextBetweenTheSameClicks) {
+  FakeWindowTree tree;
+  buildEncoder(tree, {});
+  EncoderLink link(tree);
+  // "Beyoncé ♡ 한" and an emoji, beyond any ANSI code page of theirs.
+  link.deliverToEncoder(u"Beyonc\u00E9 \u2661 \uD55C \U0001F3B5");
+  EXPECT_EQ(tree.sent, wholeDelivery("Beyonc\xC3\xA9 \xE2\x99\xA1 \xED\x95\x9C \xF0\x9F\x8E\xB5", true));
 }
 
 TEST(EncoderLinkTest, AMissingLevelSendsNothing) {

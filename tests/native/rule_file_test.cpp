@@ -2,11 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes.h"
+
 namespace tavrik {
 namespace {
 
-TemplateRule rule(std::string type, std::string value, std::string path) {
+TemplateRule rule(AnsiOrWide type, AnsiOrWide value, AnsiOrWide path) {
   return {std::move(type), std::move(value), std::move(path)};
+}
+
+std::string formatRuleFile(const RuleList& rules, std::string_view rest,
+                           RuleFileEncoding encoding = RuleFileEncoding::Ansi) {
+  testing::FakeCodePage codePage;
+  return tavrik::formatRuleFile(rules, rest, encoding, codePage);
 }
 
 std::vector<TemplateRule> rulesOf(std::string_view bytes) {
@@ -95,11 +103,65 @@ TEST(RuleFileRoundTrip, SavedFilesLoadAsTheSameRulesAndTheSameRest) {
   }
 }
 
+// --- the UTF-8 rule file -------------------------------------------------------
+
+TEST(Utf8RuleFile, AfterTheMarkTheFieldsAreUtf8AndTheMarkBelongsToNone) {
+  ParsedRuleFile parsed = parseRuleFile(
+      "\xEF\xBB\xBF" "ARTIST\tBeyonc\xC3\xA9\tC:\\\xEC\x9D\x8C\\b.html\r\nTITLE\t\xE2\x99\xA1\tt.html\r\n\r\nkept \xF0\x9F\x8E\xB5");
+  EXPECT_EQ(parsed.encoding, RuleFileEncoding::Utf8);
+  EXPECT_EQ(parsed.rules.rules(),
+            (std::vector<TemplateRule>{rule(u"ARTIST", u"Beyonc\u00E9", u"C:\\\uC74C\\b.html"),
+                                       rule(u"TITLE", u"\u2661", u"t.html")}));
+  EXPECT_EQ(parsed.unreadRest, "\r\nkept \xF0\x9F\x8E\xB5");
+}
+
+TEST(Utf8RuleFile, EveryEncodingIsSavedAsItWasRead) {
+  const char* files[] = {
+      "ARTIST\tA\tp1\r\n\x83\x65\t\x82\t\x81\r\n\r\nrest \x83\x65",       // ANSI, a stray byte too
+      "\xEF\xBB\xBF" "ARTIST\t\xE2\x99\xA1\tp\r\n\r\n\xED\x95\x9C\r\n",  // UTF-8
+      "\xEF\xBB\xBF" "ARTIST\t\xE2\x99\tp\r\nGENRE\t\x83\x65\tq\r\n",      // no UTF-8 after the mark
+      "\xEF\xBB\xBF",
+  };
+  for (const char* original : files) {
+    ParsedRuleFile parsed = parseRuleFile(original);
+    EXPECT_EQ(formatRuleFile(parsed.rules, parsed.unreadRest, parsed.encoding), original) << original;
+  }
+}
+
+TEST(Utf8RuleFile, BytesThatAreNoUtf8AfterTheMarkStayBytesAndAreNeverReplaced) {
+  ParsedRuleFile parsed = parseRuleFile("\xEF\xBB\xBF" "ARTIST\t\x83\x65\xE2\x99\tp\r\n");
+  EXPECT_EQ(parsed.encoding, RuleFileEncoding::MarkedBytes);
+  EXPECT_EQ(parsed.rules.rules(), (std::vector<TemplateRule>{rule("ARTIST", "\x83\x65\xE2\x99", "p")}));
+  // A rule typed meanwhile is written as UTF-8; the user's bytes stay as they were.
+  parsed.rules.append(rule("TITLE", u"\uD55C", "q"));
+  EXPECT_EQ(formatRuleFile(parsed.rules, parsed.unreadRest, parsed.encoding),
+            "\xEF\xBB\xBF" "ARTIST\t\x83\x65\xE2\x99\tp\r\nTITLE\t\xED\x95\x9C\tq\r\n");
+}
+
+TEST(Utf8RuleFile, AnAnsiFileBecomesUtf8OnlyForATextTheCodePageCannotHold) {
+  testing::FakeCodePage codePage;
+  RuleList rules;
+  rules.append(rule("ARTIST", "\x83\x65", "a.html"));
+  rules.append(rule("GENRE", u"\u30C6", "b.html"));  // typed, but held by the code page
+  EXPECT_EQ(encodingForSave(RuleFileEncoding::Ansi, rules, codePage), RuleFileEncoding::Ansi);
+  EXPECT_EQ(formatRuleFile(rules, ""), "ARTIST\t\x83\x65\ta.html\r\nGENRE\t\x83\x65\tb.html\r\n");
+
+  rules.append(rule("TITLE", u"Beyonc\u00E9", "c.html"));
+  RuleFileEncoding encoding = encodingForSave(RuleFileEncoding::Ansi, rules, codePage);
+  EXPECT_EQ(encoding, RuleFileEncoding::Utf8);
+  EXPECT_EQ(formatRuleFile(rules, "", encoding),
+            "\xEF\xBB\xBF" "ARTIST\t\xE3\x83\x86\ta.html\r\nGENRE\t\xE3\x83\x86\tb.html\r\n"
+            "TITLE\tBeyonc\xC3\xA9\tc.html\r\n");
+  // Files that have the mark keep their kind.
+  EXPECT_EQ(encodingForSave(RuleFileEncoding::Utf8, RuleList{}, codePage), RuleFileEncoding::Utf8);
+  EXPECT_EQ(encodingForSave(RuleFileEncoding::MarkedBytes, rules, codePage), RuleFileEncoding::MarkedBytes);
+}
+
 TEST(RuleFileRead, LargeInputs) {
   std::string longLine = "ARTIST\tx\t" + std::string(10 * 1024 * 1024, 'p');
   ParsedRuleFile one = parseRuleFile(longLine);
   ASSERT_EQ(one.rules.count(), 1u);
-  EXPECT_EQ(one.rules.at(0).templatePath.size(), 10u * 1024 * 1024);
+  EXPECT_EQ(one.rules.at(0).templatePath.ansi().size(), 10u * 1024 * 1024);
 
   std::string many;
   for (int i = 0; i < 1000000; ++i) many += "GENRE\tg\tp\r\n";

@@ -1,5 +1,9 @@
 // The rule table's four operations over a table that behaves like the list
 // control: rows shift on insert and delete, selection moves with its row.
+// Unlike the list control, the fake selects every row it inserts, so a test
+// that wants no selection says so, and a delete that skips a selected row 0
+// shows. That inserted rows come unselected is the list control's part,
+// checked on the real one.
 #include "ui/rule_rows.h"
 
 #include <gtest/gtest.h>
@@ -13,18 +17,18 @@ namespace {
 
 class FakeRows : public RuleRows {
  public:
-  std::vector<std::array<std::string, 3>> rows;
+  std::vector<std::array<AnsiOrWide, 3>> rows;
   std::vector<bool> selected;
   int cellReads = 0;
 
   int count() override { return static_cast<int>(rows.size()); }
-  void insertRow(int index, const std::string& text) override {
+  void insertRow(int index, const AnsiOrWide& text) override {
     index = std::min(index, count());
     rows.insert(rows.begin() + index, {text, "", ""});
-    selected.insert(selected.begin() + index, false);
+    selected.insert(selected.begin() + index, true);
   }
-  void setCell(int row, int column, const std::string& text) override { rows.at(row).at(column) = text; }
-  std::string cellText(int row, int column) override {
+  void setCell(int row, int column, const AnsiOrWide& text) override { rows.at(row).at(column) = text; }
+  AnsiOrWide cellText(int row, int column) override {
     ++cellReads;
     return rows.at(row).at(column);
   }
@@ -50,16 +54,15 @@ const TemplateRule kJazz{"GENRE", "Jazz", "C:\\html\\jazz.html"};
 // "ジャズ" in code page 932, and a text far longer than any buffer guess.
 const TemplateRule kOdd{"", "\x83W\x83\x83\x83Y\t&<\"", std::string(70000, 'p') + ".html"};
 
-TEST(RuleRows, FillShowsTheRulesInOrderUnselected) {
+TEST(RuleRows, FillShowsTheRulesInOrder) {
   FakeRows rows;
   fillRows(rows, listOf({kBand, kJazz, kOdd, kBand}));
   ASSERT_EQ(rows.count(), 4);
-  EXPECT_EQ(rows.rows[0], (std::array<std::string, 3>{"ARTIST", "Some Band", "C:\\html\\band.html"}));
+  EXPECT_EQ(rows.rows[0], (std::array<AnsiOrWide, 3>{"ARTIST", "Some Band", "C:\\html\\band.html"}));
   EXPECT_EQ(rows.rows[1][0], "GENRE");
   EXPECT_EQ(rows.rows[2][1], kOdd.conditionValue);
   EXPECT_EQ(rows.rows[2][2], kOdd.templatePath);
   EXPECT_EQ(rows.rows[3], rows.rows[0]);
-  EXPECT_EQ(rows.lowestSelected(), -1);
 
   FakeRows empty;
   fillRows(empty, RuleList{});
@@ -69,32 +72,37 @@ TEST(RuleRows, FillShowsTheRulesInOrderUnselected) {
 TEST(RuleRows, AppendPutsTheRuleAfterTheLastRowEvenWhenEmpty) {
   FakeRows rows;
   fillRows(rows, listOf({kBand, kJazz}));
-  rows.selected[0] = true;
+  rows.selected = {false, true};
   appendRow(rows, kOdd);
   appendRow(rows, TemplateRule{});
   appendRow(rows, TemplateRule{});
   ASSERT_EQ(rows.count(), 5);
   EXPECT_EQ(rows.rows[1][0], "GENRE");
-  EXPECT_EQ(rows.rows[2], (std::array<std::string, 3>{kOdd.conditionType, kOdd.conditionValue, kOdd.templatePath}));
-  EXPECT_EQ(rows.rows[3], (std::array<std::string, 3>{"", "", ""}));
+  EXPECT_EQ(rows.rows[2], (std::array<AnsiOrWide, 3>{kOdd.conditionType, kOdd.conditionValue, kOdd.templatePath}));
+  EXPECT_EQ(rows.rows[3], (std::array<AnsiOrWide, 3>{"", "", ""}));
   EXPECT_EQ(rows.rows[4], rows.rows[3]);
-  EXPECT_EQ(rows.lowestSelected(), 0) << "appending leaves the selection alone";
+  EXPECT_EQ(rows.lowestSelected(), 1) << "the rows before the new ones stay where they were";
 }
 
 TEST(RuleRows, DeleteTakesOnlyTheLowestSelectedRowPerClick) {
   FakeRows rows;
   fillRows(rows, listOf({kBand, kJazz, kOdd, kBand, kJazz, kOdd}));
-  deleteLowestSelectedRow(rows);
-  EXPECT_EQ(rows.count(), 6) << "nothing selected, nothing deleted";
-
-  rows.selected[2] = rows.selected[5] = true;
-  deleteLowestSelectedRow(rows);
+  deleteLowestSelectedRow(rows);  // every row selected: the first goes
   ASSERT_EQ(rows.count(), 5);
-  EXPECT_EQ(rows.rows[2][0], "ARTIST") << "the row after the deleted one moved up";
-  EXPECT_EQ(rows.lowestSelected(), 4) << "the other selected row is still there";
+  EXPECT_EQ(rows.rows[0][0], "GENRE");
+
+  rows.selected.assign(5, false);
+  deleteLowestSelectedRow(rows);
+  EXPECT_EQ(rows.count(), 5) << "nothing selected, nothing deleted";
+
+  rows.selected[1] = rows.selected[4] = true;
   deleteLowestSelectedRow(rows);
   ASSERT_EQ(rows.count(), 4);
-  EXPECT_EQ(rows.rows[3][0], "GENRE");
+  EXPECT_EQ(rows.rows[1][0], "ARTIST") << "the row after the deleted one moved up";
+  EXPECT_EQ(rows.lowestSelected(), 3) << "the other selected row is still there";
+  deleteLowestSelectedRow(rows);
+  ASSERT_EQ(rows.count(), 3);
+  EXPECT_EQ(rows.rows[2][0], "GENRE");
   EXPECT_EQ(rows.lowestSelected(), -1);
 }
 

@@ -14,7 +14,8 @@ class RuleStoreTest : public ::testing::Test {
  protected:
   testing::FakeFileSystem files;
   testing::FakeModuleServices services;
-  RuleStore store{files, services};
+  testing::FakeCodePage codePage;
+  RuleStore store{files, services, codePage};
   RuleList rules;
 };
 
@@ -23,6 +24,7 @@ TEST_F(RuleStoreTest, LoadsTheRuleFileInTheHostsPluginsFolder) {
   ASSERT_TRUE(store.loadRules(rules));
   ASSERT_EQ(rules.count(), 1u);
   EXPECT_EQ(rules.at(0).templatePath, "C:\\b.html");
+  EXPECT_EQ(store.encoding(), RuleFileEncoding::Ansi);
   EXPECT_TRUE(services.errors.empty());
 }
 
@@ -77,6 +79,35 @@ TEST_F(RuleStoreTest, AFailedSaveShowsTheMessage) {
   store.saveRules(rules);
   EXPECT_EQ(files.files[kRuleFilePath], "ARTIST\tA\ta.html\r\n");
   EXPECT_EQ(services.errors, (std::vector<std::string>{texts::kRuleFileWriteFailedMessage}));
+}
+
+TEST_F(RuleStoreTest, ARuleBeyondTheCodePageTurnsTheFileIntoUtf8WithItsMarkNeverIntoQuestionMarks) {
+  files.files[kRuleFilePath] = "ARTIST\t\x83\x65\ta.html\r\n\r\nkept \x83\x65\r\n";
+  ASSERT_TRUE(store.loadRules(rules));
+  rules.append({"ARTIST", u"\uD55C\uAD6D", u"C:\\\u2661.html"});
+  store.saveRules(rules);
+  EXPECT_EQ(files.files[kRuleFilePath],
+            "\xEF\xBB\xBF" "ARTIST\t\xE3\x83\x86\ta.html\r\nARTIST\t\xED\x95\x9C\xEA\xB5\xAD\tC:\\"
+            "\xE2\x99\xA1.html\r\n\r\nkept \xE3\x83\x86\r\n");
+  // And it loads back as the same rules.
+  RuleList again;
+  RuleStore next{files, services, codePage};
+  ASSERT_TRUE(next.loadRules(again));
+  EXPECT_EQ(next.encoding(), RuleFileEncoding::Utf8);
+  EXPECT_EQ(again.at(1), (TemplateRule{u"ARTIST", u"\uD55C\uAD6D", u"C:\\\u2661.html"}));
+  EXPECT_EQ(again.at(0).conditionValue, AnsiOrWide(u"\u30C6"));
+}
+
+TEST_F(RuleStoreTest, AUtf8FileAndOneThatOnlyLooksLikeItAreWrittenBackAsTheyWere) {
+  for (const char* original : {"\xEF\xBB\xBF" "TITLE\t\xE2\x99\xA1\tx.html\r\n",
+                               "\xEF\xBB\xBF" "TITLE\t\xE2\x99\tx.html\r\nGENRE\tg\t\xFF\r\n"}) {
+    RuleStore fresh{files, services, codePage};
+    RuleList loaded;
+    files.files[kRuleFilePath] = original;
+    ASSERT_TRUE(fresh.loadRules(loaded));
+    fresh.saveRules(loaded);
+    EXPECT_EQ(files.files[kRuleFilePath], original);
+  }
 }
 
 }  // namespace

@@ -52,6 +52,18 @@ TEST(StandinPlaylist, M3uSkipsCommentsAndEmptyLinesAndKeepsBytes) {
   EXPECT_TRUE(parseM3u("#only\r\n\r\n", "Z:\\l").empty());
 }
 
+TEST(StandinPlaylist, AnM3u8ListIsUtf8) {
+  EXPECT_TRUE(isUtf8Playlist("Z:\\l\\list.m3u8"));
+  EXPECT_TRUE(isUtf8Playlist("LIST.M3U8"));
+  EXPECT_FALSE(isUtf8Playlist("Z:\\l\\list.m3u"));
+  EXPECT_FALSE(isUtf8Playlist("m3u8"));
+  EXPECT_EQ(withoutUtf8Mark("\xEF\xBB\xBF" "a.mp3"), "a.mp3");
+  EXPECT_EQ(withoutUtf8Mark("a.mp3"), "a.mp3");
+  // UTF-8 has no trail byte that is a backslash: its titles need no lead bytes.
+  std::vector<std::string> entries = parseM3u(withoutUtf8Mark("\xEF\xBB\xBF\xED\x95\x9C.mp3\r\n"), "Z:\\l");
+  EXPECT_EQ(titleFor(entries, 0, false, noLead), "1. \xED\x95\x9C - Winamp");
+}
+
 TEST(StandinPlaylist, TitleNumbersFromOneAndMarksPause) {
   std::vector<std::string> entries = {"Z:\\a\\First Song.mp3", "Z:\\a\\" + kHyo + ".mp3"};
   EXPECT_EQ(titleFor(entries, 0, false, cp932Lead), "1. First Song - Winamp");
@@ -64,8 +76,10 @@ TEST(StandinPlaylist, TitleNumbersFromOneAndMarksPause) {
 TEST(StandinScript, OptionsAndStepsInOrder) {
   auto parsed = parseCommandLine({"--playlist", "l.m3u", "--interval", "300", "--log", "h.log",
                                   "play", "play:2", "pause", "refresh", "repeat", "config",
-                                  "config:gen_x.dll", "wait:1500", "bench:10", "bench-tracks:200", "exit",
-                                  "--exit-after", "9", "--init-failure", "unload"});
+                                  "config:gen_x.dll", "wait:1500", "bench:10", "bench-tracks:200",
+                                  "bench-latency:30", "exit",
+                                  "--exit-after", "9", "--init-failure", "unload", "--wide-requests", "no",
+                                  "--window", "unicode"});
   ASSERT_EQ(parsed.error, "");
   const HostOptions& o = parsed.options;
   EXPECT_EQ(o.playlist, "l.m3u");
@@ -73,18 +87,22 @@ TEST(StandinScript, OptionsAndStepsInOrder) {
   EXPECT_EQ(o.intervalMs, 300u);
   EXPECT_EQ(o.exitAfterSeconds, 9u);
   EXPECT_TRUE(o.unloadOnInitFailure);
+  EXPECT_FALSE(o.wideRequests);
+  EXPECT_TRUE(o.unicodeWindow);
   std::vector<StepKind> kinds;
   for (const auto& s : o.steps) kinds.push_back(s.kind);
   EXPECT_EQ(kinds, (std::vector<StepKind>{StepKind::PlayAll, StepKind::PlayIndex, StepKind::Pause,
                                           StepKind::Refresh, StepKind::Repeat, StepKind::Config,
                                           StepKind::Config, StepKind::Wait, StepKind::Bench,
-                                          StepKind::BenchTracks, StepKind::Exit}));
+                                          StepKind::BenchTracks, StepKind::BenchLatency,
+                                          StepKind::Exit}));
   EXPECT_EQ(o.steps[1].number, 2u);
   EXPECT_EQ(o.steps[5].name, "");
   EXPECT_EQ(o.steps[6].name, "gen_x.dll");
   EXPECT_EQ(o.steps[7].number, 1500u);
   EXPECT_EQ(o.steps[8].number, 10u);
   EXPECT_EQ(o.steps[9].number, 200u);
+  EXPECT_EQ(o.steps[10].number, 30u);
   EXPECT_EQ(o.steps[1].text, "play:2");
 }
 
@@ -94,6 +112,8 @@ TEST(StandinScript, DefaultsAndTheBenchmarkFlagRunsFirst) {
   EXPECT_EQ(parsed.options.intervalMs, 500u);
   EXPECT_EQ(parsed.options.exitAfterSeconds, 60u);
   EXPECT_FALSE(parsed.options.unloadOnInitFailure);
+  EXPECT_TRUE(parsed.options.wideRequests);
+  EXPECT_FALSE(parsed.options.unicodeWindow);
   ASSERT_EQ(parsed.options.steps.size(), 3u);
   EXPECT_EQ(parsed.options.steps[0].kind, StepKind::Bench);
   EXPECT_EQ(parsed.options.steps[0].number, 500u);
@@ -105,9 +125,9 @@ TEST(StandinScript, BadCommandLinesAreRefused) {
   const std::vector<std::vector<std::string>> bad = {
       {"jump"},           {"play:"},          {"play:x"},        {"play:-1"},
       {"pause:1"},        {"exit:now"},       {"wait"},          {"wait:1.5"},
-      {"bench:0"},        {"bench-tracks:0"}, {"bench-tracks"}, {"config:"},        {"--interval"},    {"--interval", "fast"},
+      {"bench:0"},        {"bench-tracks:0"}, {"bench-tracks"}, {"bench-latency:0"}, {"config:"},        {"--interval"},    {"--interval", "fast"},
       {"--exit-after", "0"}, {"--bench-retitles", "0"}, {"--init-failure", "ignore"},
-      {"--volume", "3"},  {"wait:1234567890"}};
+      {"--volume", "3"},  {"wait:1234567890"}, {"--wide-requests", "maybe"}, {"--window", "wide"}};
   for (const auto& args : bad) {
     std::string joined;
     for (const auto& a : args) joined += a + " ";

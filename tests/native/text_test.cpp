@@ -34,43 +34,5 @@ TEST(ReplaceAll, HandlesManyOccurrencesInALargeText) {
   EXPECT_EQ(result.find('#'), std::string::npos);
 }
 
-TEST(RemoveBytes, RemovesEveryListedByte) {
-  std::string text = "x\r\ny\tz\r";
-  removeBytes(text, "\r\n\t");
-  EXPECT_EQ(text, "xyz");
-  std::string untouched = "plain";
-  removeBytes(untouched, "\r\n\t");
-  EXPECT_EQ(untouched, "plain");
-}
-
-}  // namespace
-}  // namespace tavrik
-
-namespace tavrik {
-namespace {
-
-// The word-at-a-time removal against the obvious byte loop, on texts where the
-// removed bytes fall at every position of an eight-byte word.
-TEST(RemoveBytes, AgreesWithAByteLoopOnRandomTexts) {
-  const std::string alphabet("ab\r\n\t\x80\xff\0", 8);
-  const std::string sets[] = {"\r\n\t", "\n", std::string("\0", 1), "ab\r\n\t", "\x80\xff"};
-  unsigned seed = 7;
-  for (int round = 0; round < 3000; ++round) {
-    std::string text;
-    std::size_t length = (seed = seed * 1103515245 + 12345) % 70;
-    for (std::size_t i = 0; i < length; ++i) {
-      text += alphabet[(seed = seed * 1103515245 + 12345) >> 16 & 7];
-    }
-    for (const std::string& set : sets) {
-      std::string expected;
-      for (char c : text)
-        if (set.find(c) == std::string::npos) expected += c;
-      std::string actual = text;
-      removeBytes(actual, set);
-      ASSERT_EQ(actual, expected) << round;
-    }
-  }
-}
-
 }  // namespace
 }  // namespace tavrik

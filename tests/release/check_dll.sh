@@ -1,14 +1,18 @@
 #!/bin/sh
-# check_dll.sh OBJDUMP DLL MACHINE: the plug-in as shipped must be a PE image
-# for MACHINE, export only winampGetGeneralPurposePlugin (undecorated) and
-# import nothing but system DLLs, so that it loads in a host without a MinGW
-# runtime beside it.
+# check_dll.sh OBJDUMP DLL MACHINE [stripped]: the plug-in as shipped must be
+# a PE image for MACHINE, export only winampGetGeneralPurposePlugin
+# (undecorated) and import nothing but system DLLs, so that it loads in a
+# host without a MinGW runtime beside it; with "stripped", it must carry no
+# symbol table either.
 set -eu
-objdump=$1 dll=$2 machine=$3
+objdump=$1 dll=$2 machine=$3 stripped=${4:-}
 dump=$("$objdump" -p "$dll")
 fail() { echo "FAIL: $*"; exit 1; }
 
 echo "$dump" | grep -q "file format $machine" || fail "not a $machine image: $(echo "$dump" | grep 'file format')"
+if [ "$stripped" = stripped ]; then
+  "$objdump" -t "$dll" | grep -qx "no symbols" || fail "carries a symbol table: not stripped"
+fi
 
 exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed -n 's/^\t\[ *[0-9]*\] //p')
 [ "$exports" = "winampGetGeneralPurposePlugin" ] || fail "exports: $exports"
@@ -20,4 +24,4 @@ for name in $imports; do
     *) fail "imports $name" ;;
   esac
 done
-echo "ok: $machine, exports winampGetGeneralPurposePlugin, imports: $(echo $imports)"
+echo "ok: $machine${stripped:+, $stripped}, exports winampGetGeneralPurposePlugin, imports: $(echo $imports)"

@@ -5,7 +5,9 @@
 
 #include <vector>
 
+#include "common/code_page_win32.h"
 #include "common/cp932_texts.h"
+#include "common/win32_handles.h"
 #include "dialog_user.h"
 #include "resources/resource_ids.h"
 #include "ui/condition_dialog_win32.h"
@@ -128,7 +130,7 @@ TEST(ConditionDialog, BrowseReplacesThePathOnlyAfterTheChoosersOk) {
       [&] { return dialog.DoModal(); },
       [&] {
         HWND d = waitForConditionDialog();
-        pickType(d, "TITLE");
+        pickType(d, "ALBUM");  // the list's first item
         type(d, IDC_CONDITION_VALUE, kJazzValue);
         type(d, IDC_TEMPLATE_PATH, "typed.html");
 
@@ -163,10 +165,44 @@ TEST(ConditionDialog, BrowseReplacesThePathOnlyAfterTheChoosersOk) {
   EXPECT_EQ(afterCancel, "typed.html");
   EXPECT_EQ(afterOk, chosen);
   EXPECT_EQ(valueAfterOk, kJazzValue) << "browsing leaves the value alone";
-  EXPECT_EQ(typeAfterOk, 4) << "and the picked type (TITLE)";
-  EXPECT_EQ(dialog.m_conditionType, "TITLE");
+  EXPECT_EQ(typeAfterOk, 0) << "and the picked type (ALBUM)";
+  EXPECT_EQ(dialog.m_conditionType, "ALBUM");
   EXPECT_EQ(dialog.m_conditionValue, kJazzValue);
   EXPECT_EQ(dialog.m_templatePath, chosen);
+}
+
+TEST(ConditionDialog, AnyCharacterTypedOrBrowsedArrivesWhole) {
+  // A template whose name code page 932 cannot hold: "음악 ♡.html".
+  std::u16string chosen = Win32CodePage().toWide(freshFolder("condition_browse_unicode")) + u"\\\uC74C\uC545 \u2661.html";
+  UniqueFile file(CreateFileW(reinterpret_cast<const wchar_t*>(chosen.c_str()), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(file);
+  file.reset();
+  const std::u16string value = u"Beyonc\u00E9 \uD55C\uAD6D \U0001F3B5";
+
+  CConditionDlg dialog;
+  auto outcome = runModal([&] { return dialog.DoModal(); },
+                          [&] {
+                            HWND d = waitForConditionDialog();
+                            pickType(d, "ARTIST");
+                            SendMessageW(control(d, IDC_CONDITION_VALUE), WM_SETTEXT, 0,
+                                         reinterpret_cast<LPARAM>(value.c_str()));
+                            clickAndGo(d, IDC_BROWSE);
+                            HWND chooser = waitForFileChooser();
+                            HWND name = GetDlgItem(chooser, 0x47C) ? GetDlgItem(chooser, 0x47C)
+                                                                   : GetDlgItem(chooser, 0x480);
+                            SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+                            PostMessageA(chooser, WM_COMMAND, IDOK, 0);
+                            waitUntilGone(chooser, "file chooser");
+                            clickAndGo(d, IDOK);
+                          });
+  ASSERT_EQ(outcome.failure, "");
+  EXPECT_EQ(outcome.answer, IDOK);
+  // What the ANSI code page holds stays ANSI bytes; the rest comes whole.
+  EXPECT_EQ(dialog.m_conditionType, "ARTIST");
+  EXPECT_FALSE(dialog.m_conditionType.isWide());
+  EXPECT_EQ(dialog.m_conditionValue, AnsiOrWide(value));
+  EXPECT_EQ(dialog.m_templatePath, AnsiOrWide(chosen));
 }
 
 }  // namespace

@@ -31,22 +31,26 @@ inline bool isDialogOfThisProcess(HWND window) {
   return process == GetCurrentProcessId() && std::string(className) == "#32770";
 }
 
+struct DialogSearch {
+  int controlId;
+  HWND found;
+};
+
+// Window enumeration calls back with the standard calling convention, which
+// a lambda does not have on i686.
+inline BOOL CALLBACK matchDialogWith(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  if (isDialogOfThisProcess(window) && IsWindowVisible(window) && GetDlgItem(window, search->controlId)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // A visible dialog of this process holding a control with `controlId`.
 inline HWND findDialogWith(int controlId) {
-  struct Search {
-    int controlId;
-    HWND found;
-  } search{controlId, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (isDialogOfThisProcess(window) && IsWindowVisible(window) && GetDlgItem(window, s->controlId)) {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  DialogSearch search{controlId, nullptr};
+  EnumWindows(matchDialogWith, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -111,14 +115,12 @@ inline void pressEscape(HWND dialog) {
 }
 inline void closeBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
-inline void closeEveryDialog() {
-  EnumWindows(
-      [](HWND window, LPARAM) -> BOOL {
-        if (isDialogOfThisProcess(window)) PostMessageA(window, WM_CLOSE, 0, 0);
-        return TRUE;
-      },
-      0);
+inline BOOL CALLBACK closeIfDialogOfThisProcess(HWND window, LPARAM) {
+  if (isDialogOfThisProcess(window)) PostMessageA(window, WM_CLOSE, 0, 0);
+  return TRUE;
 }
+
+inline void closeEveryDialog() { EnumWindows(closeIfDialogOfThisProcess, 0); }
 
 struct ModalOutcome {
   INT_PTR answer = 0;

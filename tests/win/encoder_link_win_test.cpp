@@ -2,18 +2,12 @@
 // the stand-in encoder logs every message its windows get from outside.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <sstream>
-#include <thread>
+#include <chrono>
 #include <vector>
 
-#include "common/file_system_win32.h"
-#include "common/win32_handles.h"
 #include "pipeline/encoder_link.h"
-#include "pipeline/host_window_hook_win32.h"
 #include "pipeline/window_ops_win32.h"
 #include "standin_encoder_process.h"
-#include "win_test_support.h"
 
 namespace tavrik {
 namespace {
@@ -27,13 +21,20 @@ using testing::operator+;
 struct CountingWindowOps : WindowOps {
   Win32WindowOps real;
   int sends = 0;
-  Window findTopLevel(const char* className) override { return real.findTopLevel(className); }
-  Window findChild(Window parent, Window after, const char* className, const char* name) override {
+  WindowHandle findTopLevel(const char* className) override { return real.findTopLevel(className); }
+  WindowHandle findChild(WindowHandle parent, WindowHandle after, const char* className,
+                         const char* name) override {
     return real.findChild(parent, after, className, name);
   }
-  bool send(Window window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+  bool send(WindowHandle window, unsigned message, std::uintptr_t wParam,
+            std::intptr_t lParam) override {
     ++sends;
     return real.send(window, message, wParam, lParam);
+  }
+  bool sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                std::intptr_t lParam) override {
+    ++sends;
+    return real.sendWide(window, message, wParam, lParam);
   }
 };
 
@@ -59,6 +60,17 @@ TEST_F(EncoderLinkWinTest, TheTextReachesTheScriptPanelBetweenTwoClicks) {
   link.deliverToEncoder("");
   EXPECT_EQ(encoder.messages(), wholeDelivery(text) + wholeDelivery(""));
   EXPECT_EQ(windows.sends, 10);
+}
+
+TEST_F(EncoderLinkWinTest, AUnicodeTextArrivesAsItsUtf16) {
+  StandinEncoder encoder("wide", "--wide");
+  ASSERT_TRUE(encoder.waitUntilReady());
+  // "Beyoncé", "Sigur Rós", Hangul, "♡" and an emoji: none in code page 932.
+  const std::u16string text = u"<p>Beyonc\u00E9 &amp; Sigur R\u00F3s \uD55C\uAD6D\uC5B4 \u2661 \U0001F3B5</p>";
+  link.deliverToEncoder(text);
+  // ANSI bytes still go as ANSI bytes; the control reads them as Japanese.
+  link.deliverToEncoder("\x83\x65\x83\x58\x83\x67");
+  EXPECT_EQ(encoder.messages(), testing::wideDelivery(text) + testing::wideDelivery(u"\u30C6\u30B9\u30C8"));
 }
 
 TEST_F(EncoderLinkWinTest, NothingIsSentWhenTheEncoderIsNotRunning) {
@@ -101,78 +113,17 @@ TEST_F(EncoderLinkWinTest, AHungEncoderCostsOneTimeOutAndTheNextTrackArrivesWhol
   EXPECT_EQ(encoder.messages(), firstThree + wholeDelivery("two"));
 }
 
-// The host: answers the playlist requests, records the titles it is given.
-std::vector<std::string> playlist;
-std::atomic<LRESULT> currentIndex{0};
-std::vector<std::string> titles;
-
-LRESULT CALLBACK hostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER && lParam == 125) return currentIndex;
-  if (message == WM_USER && lParam == 211) {
-    return wParam < playlist.size() ? reinterpret_cast<LRESULT>(playlist[wParam].c_str()) : 0;
-  }
-  if (message == WM_SETTEXT) titles.push_back(reinterpret_cast<const char*>(lParam));
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-struct TitleAsTags : TagSource {
-  std::optional<TrackTags> readTrackTags(const std::string& path) override {
-    return TrackTags{path, "a", "b", "c", "d"};
-  }
-};
-
-TEST_F(EncoderLinkWinTest, ATrackChangeDuringADeliveryLeavesTheNewerTextLast) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = hostProcedure;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "TavrikEncoderTestHost";
-  RegisterClassA(&wc);
-  HWND host = CreateWindowA(wc.lpszClassName, "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                            nullptr, wc.hInstance, nullptr);
-  ASSERT_TRUE(host);
-  playlist = {"C:\\music\\one.mp3", "C:\\music\\two.mp3"};
-  currentIndex = 0;
-  titles.clear();
-  std::string folder = testing::freshFolder("nested-host");
-  testing::writeFileBytes(folder + "\\default.html", "<p>#TITLE</p>");
-  Win32FileSystem files;
-  RuleList rules;
-  TitleAsTags tags;
-  Win32HostRequests requests(host);
-  TitleChangeHandler handler(requests, tags, link, rules, files, folder + "\\default.html");
-  installHostWindowHook(host);
-  setTitleChangeHandler(&handler);
-  // The hook must not outlive the handler, whatever fails below.
-  struct Unhook {
-    HWND host;
-    ~Unhook() {
-      setTitleChangeHandler(nullptr);
-      removeHostWindowHook(host);
-      DestroyWindow(host);
-    }
-  } unhook{host};
-
-  // Slow enough that the player's other thread retitles the window while
-  // the first track's delivery still waits for the encoder.
-  StandinEncoder encoder("nested", "--slow 300");
+TEST_F(EncoderLinkWinTest, QuitsDeadlineCutsTheWaitShortAndThenNothingIsSent) {
+  StandinEncoder encoder("deadline", "--hang 4");
   ASSERT_TRUE(encoder.waitUntilReady());
-  std::atomic<bool> retitled{false};
-  std::thread playbackThread([&] {
-    if (!encoder.waitFor("c1 0201 1 10001", 10000)) return;
-    currentIndex = 1;
-    DWORD_PTR answer = 0;
-    retitled = SendMessageTimeoutA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("2. two"),
-                                   SMTO_NORMAL, 10000, &answer) != 0;
-  });
-  SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one"));
-  playbackThread.join();
-
-  EXPECT_TRUE(retitled);
-  // The newer title was handled while the older track's delivery waited.
-  EXPECT_EQ(titles, (std::vector<std::string>{"2. two", "1. one"}));
-  EXPECT_EQ(encoder.messages(),
-            wholeDelivery("<p>C:\\music\\one.mp3</p>") + wholeDelivery("<p>C:\\music\\two.mp3</p>"));
-  EXPECT_EQ(handler.lastFilePath(), "C:\\music\\two.mp3");
+  ULONGLONG start = GetTickCount64();
+  windows.real.endWaitsBy(std::chrono::steady_clock::now() + std::chrono::milliseconds(200));
+  link.deliverToEncoder("one");
+  // Given up at the deadline, not after the usual second.
+  EXPECT_LT(GetTickCount64() - start, 800u);
+  link.deliverToEncoder("two");
+  ASSERT_TRUE(encoder.waitFor("resumed", 10000));
+  EXPECT_EQ(encoder.messages(), Lines{"c1 0201 1 10001"});
 }
 
 }  // namespace

@@ -6,82 +6,24 @@
 
 #include "common/cp932_texts.h"
 #include "common/win32_handles.h"
+#include "player_folder.h"
 #include "standin_encoder_process.h"
 #include "win_test_support.h"
 
 namespace tavrik {
 namespace {
 
+using testing::audio;
+using testing::contains;
 using testing::Lines;
 using testing::operator+;
+using testing::PlayerFolder;
 using testing::hostEvents;
 using testing::readFileBytes;
 using testing::splitLines;
 using testing::StandinEncoder;
 using testing::wholeDelivery;
 using testing::writeFileBytes;
-
-bool contains(const Lines& lines, const std::string& wanted) {
-  return std::find(lines.begin(), lines.end(), wanted) != lines.end();
-}
-
-std::string audio(const std::string& name) { return testing::buildPath("audio\\" + name); }
-
-// A player's folder: the host, the tag library beside it, and the plug-in with
-// its rule file and default template in Plugins.
-class PlayerFolder {
- public:
-  explicit PlayerFolder(const std::string& name) {
-    folder = testing::freshFolder("e2e-" + name);
-    plugins = folder + "\\Plugins";
-    CreateDirectoryA(plugins.c_str(), nullptr);
-    CopyFileA(testing::buildPath("standin_host.exe").c_str(), (folder + "\\standin_host.exe").c_str(), FALSE);
-    CopyFileA(testing::buildPath("taglib\\mp3infp.dll").c_str(), (folder + "\\mp3infp.dll").c_str(), FALSE);
-    CopyFileA(testing::buildPath("gen_tavrik.dll").c_str(), (plugins + "\\gen_tavrik.dll").c_str(), FALSE);
-    ruleFile = plugins + "\\gen_tavrik.cfg";
-    libraryLog = folder + "\\mp3infp.log";
-    SetEnvironmentVariableA("STANDIN_MP3INFP_LOG", libraryLog.c_str());
-    SetEnvironmentVariableA("STANDIN_MP3INFP_VERSION", nullptr);
-  }
-
-  void playlist(const Lines& entries) {
-    std::string m3u = "#EXTM3U\r\n";
-    for (const std::string& entry : entries) m3u += entry + "\r\n";
-    writeFileBytes(folder + "\\list.m3u", m3u);
-  }
-
-  // Runs the host with `steps` until it ends by itself (at most a minute).
-  // Answers the host's exit code, or -1 when it had to be ended.
-  int runHost(const std::string& steps, const std::string& options = "") {
-    std::string command = "\"" + folder + "\\standin_host.exe\" --playlist \"" + folder +
-                          "\\list.m3u\" --log \"" + folder + "\\host.log\" --exit-after 50 " +
-                          options + " " + steps;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &info)) {
-      return -2;
-    }
-    UniqueKernelHandle process(info.hProcess), thread(info.hThread);
-    hostProcessId = info.dwProcessId;
-    if (whileRunning) whileRunning();
-    if (WaitForSingleObject(process.get(), 60000) == WAIT_TIMEOUT) {
-      TerminateProcess(process.get(), 99);
-      return -1;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
-  }
-
-  Lines hostLog() const { return hostEvents(readFileBytes(folder + "\\host.log")); }
-  Lines libraryEvents() const { return splitLines(readFileBytes(libraryLog)); }
-
-  std::string folder, plugins, ruleFile, libraryLog;
-  DWORD hostProcessId = 0;
-  std::function<void()> whileRunning;
-};
 
 class EndToEnd : public ::testing::Test {
  protected:
@@ -104,7 +46,11 @@ TEST_F(EndToEnd, EveryNewTrackReachesTheEncoderThroughTheRulesAndTemplates) {
                    audio("notag.mp3"), audio("info.wav")});
 
   // Pause, refresh and repeat retitle the host without changing the track.
-  EXPECT_EQ(player.runHost("play:0 pause pause refresh repeat play:1 play:2 refresh play:3 play:4 exit"), 0);
+  // Each track plays long enough for its text to reach the encoder: a newer
+  // one would replace a text that has not started.
+  EXPECT_EQ(player.runHost("play:0 pause pause refresh repeat wait:300 play:1 wait:300 play:2 refresh "
+                           "wait:300 play:3 wait:300 play:4 exit"),
+            0);
 
   const std::vector<std::string> expected = {
       "<b>V2 Title</b> (Rock)",
@@ -132,7 +78,7 @@ TEST_F(EndToEnd, AFileWhoseTagsFailIsSkippedUntilAnotherFileComes) {
   writeFileBytes(player.ruleFile, "");
   writeFileBytes(player.plugins + "\\default.html", "#TITLE");
   player.playlist({audio("empty.mp3"), audio("v23.mp3"), player.folder + "\\missing.mp3"});
-  EXPECT_EQ(player.runHost("play:0 repeat refresh play:1 play:0 play:2 repeat play:1 exit"), 0);
+  EXPECT_EQ(player.runHost("play:0 repeat refresh play:1 wait:300 play:0 play:2 repeat play:1 exit"), 0);
   EXPECT_EQ(encoder.texts(), (std::vector<std::string>{"V2 Title", "V2 Title"}));
 }
 
@@ -234,6 +180,58 @@ TEST_F(EndToEnd, ConfigShowsTheRulesAndQuitWritesWhatTheDialogConfirmed) {
   EXPECT_EQ(readFileBytes(player.ruleFile), "ARTIST\tA\ta.html\r\nGENRE\tG\tg.html\r\n");
   // The track before and after the dialog both arrived.
   EXPECT_EQ(encoder.texts(), (std::vector<std::string>{"V2 Title", "V1 Title"}));
+}
+
+// Quit with an encoder of its own: slow or hung, where the fixture's answers
+// at once.
+struct QuitRun {
+  explicit QuitRun(const std::string& name, const std::string& encoderOptions)
+      : encoder("quit-" + name, encoderOptions), player("quit-" + name) {
+    writeFileBytes(player.ruleFile, rules);
+    writeFileBytes(player.plugins + "\\default.html", "#TITLE");
+    player.playlist({audio("v23.mp3"), audio("v1.mp3")});
+  }
+  long quitMilliseconds() const {
+    return player.when("quit gen_tavrik.dll returned") - player.when("quit gen_tavrik.dll called");
+  }
+  // Quit ended the plug-in cleanly: it was unloaded, the host has its window
+  // procedure back, and the rules were saved and the library released after
+  // the delivery thread had ended.
+  void expectCleanEnd() const {
+    Lines host = player.hostLog();
+    EXPECT_TRUE(contains(host, "unloaded gen_tavrik.dll still-mapped=no"));
+    EXPECT_TRUE(contains(host, "wndproc restored: yes"));
+    EXPECT_EQ(player.libraryEvents(), (Lines{"attach", "detach unload"}));
+    EXPECT_EQ(readFileBytes(player.ruleFile), rules);
+  }
+  const std::string rules = "ARTIST\tNobody\tx.html\r\n";
+  StandinEncoder encoder;
+  PlayerFolder player;
+};
+
+TEST(EndToEndQuit, ATrackChangeRightBeforeQuitStillReachesTheEncoder) {
+  // Each message answered 50 ms late: quit comes while the first track's
+  // delivery runs and the second's waits.
+  QuitRun run("slow", "--slow 50");
+  ASSERT_TRUE(run.encoder.waitUntilReady());
+  EXPECT_EQ(run.player.runHost("play:0 play:1 exit"), 0);
+  Lines messages = run.encoder.messages();
+  const Lines last = wholeDelivery("V1 Title");
+  ASSERT_GE(messages.size(), last.size());
+  EXPECT_EQ(Lines(messages.end() - last.size(), messages.end()), last);
+  EXPECT_LT(run.quitMilliseconds(), 2500);
+  run.expectCleanEnd();
+}
+
+TEST(EndToEndQuit, AHungEncoderHoldsQuitUpTwoSecondsAtMostAndTheModuleUnloads) {
+  QuitRun run("hung", "--hang 30");
+  ASSERT_TRUE(run.encoder.waitUntilReady());
+  EXPECT_EQ(run.player.runHost("play:0 play:1 exit"), 0);
+  EXPECT_GE(run.quitMilliseconds(), 0);
+  EXPECT_LT(run.quitMilliseconds(), 3000);
+  run.expectCleanEnd();
+  // The encoder stopped answering at the first click.
+  EXPECT_EQ(run.encoder.messages(), Lines{"c1 0201 1 10001"});
 }
 
 }  // namespace

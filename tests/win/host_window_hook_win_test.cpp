@@ -1,11 +1,14 @@
 // The hook on a real window: the host's requests come back through it, the
-// handling runs before the host sees its new title, and every message reaches
-// the former procedure unchanged.
+// handling runs before the host sees its new title, every message reaches
+// the former procedure unchanged, and nothing thrown escapes into the host.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
+#include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
+#include "pipeline/host_requests_win32.h"
 #include "pipeline/host_window_hook_win32.h"
 #include "win_test_support.h"
 
@@ -27,29 +30,33 @@ LRESULT CALLBACK hostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
   if (message == WM_USER || message == WM_SETTEXT || message == WM_APP) {
     received.push_back({message, wParam, lParam});
   }
-  if (message == WM_USER && lParam == 125) return currentIndex;
-  if (message == WM_USER && lParam == 211) {
+  if (message == WM_USER && lParam == IPC_GETLISTPOS) return currentIndex;
+  if (message == WM_USER && lParam == IPC_GETPLAYLISTFILE) {
     return wParam < playlist.size() ? reinterpret_cast<LRESULT>(playlist[wParam].c_str()) : 0;
   }
   if (message == WM_APP) return 0x1234;
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// Another module's subclass, put on after ours, passing everything on.
+WNDPROC beforeLaterSubclass = nullptr;
 LRESULT CALLBACK laterSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return CallWindowProcA(&HostWindowHook, window, message, wParam, lParam);
+  return CallWindowProcA(beforeLaterSubclass, window, message, wParam, lParam);
 }
 
 struct RecordingTags : TagSource {
-  std::vector<std::string> paths;
-  std::optional<TrackTags> readTrackTags(const std::string& path) override {
+  std::vector<AnsiOrWide> paths;
+  bool fail = false;
+  std::optional<TrackTags> readTrackTags(const AnsiOrWide& path) override {
     paths.push_back(path);
+    if (fail) throw std::runtime_error("the tags cannot be read");
     // The host has not yet processed the new title when the handling runs.
     return TrackTags{path, "a", "b", "c", "d"};
   }
 };
 struct RecordingDelivery : ScriptDelivery {
-  std::vector<std::string> texts;
-  void deliverToEncoder(const std::string& text) override { texts.push_back(text); }
+  std::vector<ScriptText> texts;
+  void deliverToEncoder(const ScriptText& text) override { texts.push_back(text); }
 };
 
 class HostWindowHookTest : public ::testing::Test {
@@ -70,42 +77,72 @@ class HostWindowHookTest : public ::testing::Test {
     received.clear();
   }
   void TearDown() override {
-    setTitleChangeHandler(nullptr);
+    releaseHostWindow(host);
     DestroyWindow(host);
+  }
+  std::string titleOfHost() {
+    char title[64] = {};
+    GetWindowTextA(host, title, sizeof title);
+    return title;
   }
 
   HWND host = nullptr;
   std::string folder;
   Win32FileSystem files;
+  Win32CodePage codePage;
   RuleList rules;
+  TemplateRenderer renderer{rules, files, codePage, ""};
   RecordingTags tags;
   RecordingDelivery delivery;
 };
 
 TEST_F(HostWindowHookTest, ATitleChangeRunsThePipelineThenReachesTheHost) {
   Win32HostRequests requests(host);
-  TitleChangeHandler handler(requests, tags, delivery, rules, files, folder + "\\default.html");
+  TemplateRenderer fromFolder(rules, files, codePage, folder + "\\default.html");
+  TitleChangeHandler handler(requests, tags, fromFolder, delivery);
   installHostWindowHook(host);
   setTitleChangeHandler(&handler);
 
   LRESULT answer = SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one"));
   EXPECT_EQ(answer, TRUE);
-  EXPECT_EQ(delivery.texts, (std::vector<std::string>{"<p>C:\\music\\one.mp3</p>"}));
-  char title[64] = {};
-  GetWindowTextA(host, title, sizeof title);
-  EXPECT_STREQ(title, "1. one");
-  // The two requests went through the hook to the host, then the title.
-  ASSERT_EQ(received.size(), 3u);
-  EXPECT_EQ(received[0].lParam, 125);
-  EXPECT_EQ(received[1].lParam, 211);
-  EXPECT_EQ(received[1].wParam, 0u);
-  EXPECT_EQ(received[2].message, static_cast<UINT>(WM_SETTEXT));
+  EXPECT_EQ(delivery.texts, (std::vector<ScriptText>{"<p>C:\\music\\one.mp3</p>"}));
+  EXPECT_EQ(titleOfHost(), "1. one");
+  // The requests went through the hook to the host, then the title: this
+  // host knows no wide path (0), so the ANSI one is asked for.
+  ASSERT_EQ(received.size(), 4u);
+  EXPECT_EQ(received[0].lParam, IPC_GETLISTPOS);
+  EXPECT_EQ(received[1].lParam, IPC_GETPLAYLISTFILEW);
+  EXPECT_EQ(received[2].lParam, IPC_GETPLAYLISTFILE);
+  EXPECT_EQ(received[2].wParam, 0u);
+  EXPECT_EQ(received[3].message, static_cast<UINT>(WM_SETTEXT));
 
   SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one [paused]"));
   currentIndex = 1;
   SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("2. two"));
-  EXPECT_EQ(tags.paths, (std::vector<std::string>{"C:\\music\\one.mp3", "C:\\music\\two.mp3"}));
-  EXPECT_TRUE(removeHostWindowHook(host));
+  EXPECT_EQ(tags.paths, (std::vector<AnsiOrWide>{"C:\\music\\one.mp3", "C:\\music\\two.mp3"}));
+  EXPECT_TRUE(releaseHostWindow(host));
+}
+
+TEST_F(HostWindowHookTest, AFailureInTheHandlingStaysInTheHookAndTheTitleStillReachesTheHost) {
+  Win32HostRequests requests(host);
+  TitleChangeHandler handler(requests, tags, renderer, delivery);
+  installHostWindowHook(host);
+  setTitleChangeHandler(&handler);
+  tags.fail = true;
+
+  LRESULT answer = SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one"));
+  EXPECT_EQ(tags.paths, std::vector<AnsiOrWide>{"C:\\music\\one.mp3"}) << "the handling ran";
+  EXPECT_EQ(answer, TRUE);
+  ASSERT_FALSE(received.empty());
+  EXPECT_EQ(received.back().message, static_cast<UINT>(WM_SETTEXT));
+  EXPECT_EQ(titleOfHost(), "1. one");
+
+  // The handling is ready for the next track.
+  tags.fail = false;
+  currentIndex = 1;
+  SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("2. two"));
+  EXPECT_EQ(tags.paths.size(), 2u);
+  EXPECT_EQ(titleOfHost(), "2. two");
 }
 
 TEST_F(HostWindowHookTest, OtherMessagesPassUnchangedWithTheirAnswers) {
@@ -118,19 +155,75 @@ TEST_F(HostWindowHookTest, OtherMessagesPassUnchangedWithTheirAnswers) {
   // Without a handler a title change only reaches the host.
   SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x"));
   EXPECT_EQ(received.size(), 2u);
-  EXPECT_TRUE(removeHostWindowHook(host));
+  EXPECT_TRUE(releaseHostWindow(host));
 }
 
-TEST_F(HostWindowHookTest, RemovingRestoresOnlyWhileTheHookIsStillTheProcedure) {
+TEST_F(HostWindowHookTest, ReleasingRestoresOnlyWhileTheHookIsStillTheProcedure) {
   installHostWindowHook(host);
-  EXPECT_TRUE(removeHostWindowHook(host));
+  EXPECT_TRUE(releaseHostWindow(host));
   EXPECT_EQ(GetWindowLongPtrA(host, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&hostProcedure));
 
+  Win32HostRequests requests(host);
+  TitleChangeHandler handler(requests, tags, renderer, delivery);
   installHostWindowHook(host);
-  SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&laterSubclass));
-  EXPECT_FALSE(removeHostWindowHook(host));
+  setTitleChangeHandler(&handler);
+  beforeLaterSubclass = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&laterSubclass)));
+  EXPECT_FALSE(releaseHostWindow(host));
   EXPECT_EQ(GetWindowLongPtrA(host, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&laterSubclass));
-  EXPECT_EQ(SendMessageA(host, WM_APP, 0, 0), 0x1234);  // the chain still works
+  EXPECT_EQ(SendMessageA(host, WM_APP, 0, 0), 0x1234) << "the chain still works";
+  // What stays in the chain only passes messages on: the pipeline has stopped.
+  SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one"));
+  EXPECT_TRUE(tags.paths.empty());
+  EXPECT_EQ(titleOfHost(), "1. one");
+}
+
+// A host whose main window is a Unicode window, answering the wide path.
+const wchar_t kWidePath[] = L"C:\\\uC74C\uC545\\Beyonc\u00E9.mp3";
+LRESULT CALLBACK unicodeHostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER && lParam == IPC_GETLISTPOS) return 0;
+  if (message == WM_USER && lParam == IPC_GETPLAYLISTFILEW) return reinterpret_cast<LRESULT>(kWidePath);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(HostWindowHookOnAUnicodeWindow, TheHostsTitleArrivesWholeAndTheHookLeavesAsItCame) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = unicodeHostProcedure;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"TavrikUnicodeTestHost";
+  RegisterClassW(&wc);
+  HWND host = CreateWindowW(wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                            nullptr, wc.hInstance, nullptr);
+  ASSERT_TRUE(host);
+  ASSERT_TRUE(IsWindowUnicode(host));
+  Win32FileSystem files;
+  Win32CodePage codePage;
+  RuleList rules;
+  std::string folder = testing::freshFolder("hook-unicode");
+  testing::writeFileBytes(folder + "\\default.html", "<p>#TITLE</p>");
+  TemplateRenderer renderer(rules, files, codePage, folder + "\\default.html");
+  RecordingTags tags;
+  RecordingDelivery delivery;
+  Win32HostRequests requests(host);
+  TitleChangeHandler handler(requests, tags, renderer, delivery);
+  installHostWindowHook(host);
+  setTitleChangeHandler(&handler);
+  EXPECT_TRUE(IsWindowUnicode(host)) << "the hook must not make the host's window an ANSI one";
+
+  // "Beyoncé", Hangul, "♡" and an emoji: none of them is in code page 932.
+  const wchar_t* title = L"1. Beyonc\u00E9 \uD55C\uAD6D\uC5B4 \u2661 \U0001F3B5 - Winamp";
+  SendMessageW(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title));
+  wchar_t shown[128] = {};
+  GetWindowTextW(host, shown, 128);
+  EXPECT_EQ(std::wstring(shown), title);
+  ASSERT_EQ(tags.paths.size(), 1u);
+  EXPECT_EQ(tags.paths[0], AnsiOrWide(reinterpret_cast<const char16_t*>(kWidePath)));
+  EXPECT_EQ(delivery.texts, (std::vector<ScriptText>{u"<p>C:\\\uC74C\uC545\\Beyonc\u00E9.mp3</p>"}));
+
+  EXPECT_TRUE(releaseHostWindow(host));
+  EXPECT_EQ(GetWindowLongPtrW(host, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&unicodeHostProcedure));
+  EXPECT_TRUE(IsWindowUnicode(host));
+  DestroyWindow(host);
 }
 
 }  // namespace

@@ -61,7 +61,9 @@ std::vector<Row> rowsOf(HWND dialog) {
 
 std::vector<Row> rowsFor(const std::vector<TemplateRule>& rules) {
   std::vector<Row> rows;
-  for (const auto& rule : rules) rows.push_back({rule.conditionType, rule.conditionValue, rule.templatePath});
+  for (const auto& rule : rules) {
+    rows.push_back({rule.conditionType.ansi(), rule.conditionValue.ansi(), rule.templatePath.ansi()});
+  }
   return rows;
 }
 
@@ -82,10 +84,16 @@ void addThroughConditionDialog(HWND ruleList, const TemplateRule& rule, int butt
   if (!rule.conditionType.empty()) {
     HWND types = control(d, IDC_CONDITION_TYPE);
     send(types, CB_SETCURSEL,
-         send(types, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(rule.conditionType.c_str())));
+         send(types, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+              reinterpret_cast<LPARAM>(rule.conditionType.ansi().c_str())));
   }
-  type(d, IDC_CONDITION_VALUE, rule.conditionValue);
-  type(d, IDC_TEMPLATE_PATH, rule.templatePath);
+  // Unicode texts typed as a user with any keyboard would.
+  auto typeText = [d](int id, const AnsiOrWide& text) {
+    if (!text.isWide()) return type(d, id, text.ansi());
+    SendMessageW(control(d, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.wide().c_str()));
+  };
+  typeText(IDC_CONDITION_VALUE, rule.conditionValue);
+  typeText(IDC_TEMPLATE_PATH, rule.templatePath);
   clickAndGo(d, button);
   waitUntilGone(d, "condition dialog");
 }
@@ -183,6 +191,49 @@ TEST(RuleListDialog, AddAppendsWhatTheConditionDialogGaveAndOkCommitsIt) {
   EXPECT_FALSE(enabledUnderCondition) << "the table cannot change under an open condition dialog";
   ASSERT_EQ(rules.count(), 4u);
   EXPECT_EQ(rules.rules(), expected);
+}
+
+// The cells as the list holds them, in UTF-16.
+std::vector<std::u16string> wideCellsOf(HWND dialog, int row) {
+  HWND list = control(dialog, IDC_RULE_LIST);
+  std::vector<std::u16string> cells;
+  for (int c = 0; c < 3; ++c) {
+    std::u16string buffer(4096, u'\0');
+    LVITEMW item = {};
+    item.iSubItem = c;
+    item.pszText = reinterpret_cast<wchar_t*>(buffer.data());
+    item.cchTextMax = static_cast<int>(buffer.size());
+    buffer.resize(SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
+    cells.push_back(buffer);
+  }
+  return cells;
+}
+
+TEST(RuleListDialog, AnyCharacterIsShownAndKeptAndWhatTheCodePageHoldsStaysAnsiBytes) {
+  // A rule from a UTF-8 rule file, shown beside an ANSI one.
+  const TemplateRule fromUtf8{u"TITLE", u"\u2661 Beyonc\u00E9", u"C:\\\uC74C\\b.html"};
+  // Typed in the condition dialog: Hangul and an emoji, and Japanese the
+  // code page holds.
+  const TemplateRule typed{"ARTIST", u"\uD55C\uAD6D \U0001F3B5", "C:\\\x83W\x83\x83\x83Y.html"};
+  RuleList rules = listOf({fromUtf8, kJapanese});
+  std::vector<std::u16string> shown;
+  auto outcome = runModal([&] { return CRuleListDlg(rules).DoModal(); },
+                          [&] {
+                            HWND d = waitForRuleListDialog();
+                            shown = wideCellsOf(d, 0);
+                            addThroughConditionDialog(d, typed);
+                            clickAndGo(d, IDOK);
+                          });
+  ASSERT_EQ(outcome.failure, "");
+  EXPECT_EQ(shown, (std::vector<std::u16string>{u"TITLE", u"\u2661 Beyonc\u00E9", u"C:\\\uC74C\\b.html"}));
+  ASSERT_EQ(rules.count(), 3u);
+  // Texts the code page holds come back as its bytes, the others whole.
+  EXPECT_EQ(rules.at(0), (TemplateRule{"TITLE", u"\u2661 Beyonc\u00E9", u"C:\\\uC74C\\b.html"}));
+  EXPECT_EQ(rules.at(1), kJapanese);
+  EXPECT_FALSE(rules.at(1).conditionValue.isWide());
+  EXPECT_EQ(rules.at(2), typed);
+  EXPECT_TRUE(rules.at(2).conditionValue.isWide());
+  EXPECT_FALSE(rules.at(2).templatePath.isWide());
 }
 
 TEST(RuleListDialog, DeleteRemovesOnlyTheLowestSelectedRow) {

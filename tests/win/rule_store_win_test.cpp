@@ -2,6 +2,7 @@
 // save that fails half-way must leave the user's file as it was.
 #include <gtest/gtest.h>
 
+#include "common/code_page_win32.h"
 #include "common/cp932_texts.h"
 #include "common/file_system_win32.h"
 #include "common/host_folder.h"
@@ -44,6 +45,7 @@ class RuleStoreWin : public ::testing::Test {
 
   std::string folder, ruleFile;
   Win32FileSystem files;
+  Win32CodePage codePage;
 };
 
 const std::string kOriginal = "ARTIST\tBand\tC:\\band.html\r\n\r\nGENRE\tKept\tC:\\k.html\r\n";
@@ -52,7 +54,7 @@ const std::vector<std::string> kOnlyTheRuleFile = {"gen_tavrik.cfg"};
 TEST_F(RuleStoreWin, LoadsAndSavesTheFileBesideTheHost) {
   writeFileBytes(ruleFile, kOriginal);
   ScratchHostServices services(folder);
-  RuleStore store(files, services);
+  RuleStore store(files, services, codePage);
   RuleList rules;
   ASSERT_TRUE(store.loadRules(rules));
   ASSERT_EQ(rules.count(), 1u);
@@ -67,7 +69,7 @@ TEST_F(RuleStoreWin, LoadsAndSavesTheFileBesideTheHost) {
 TEST_F(RuleStoreWin, AFileHeldOpenByAnotherProgramDoesNotOpenAndIsNotReplaced) {
   writeFileBytes(ruleFile, kOriginal);
   ScratchHostServices services(folder);
-  RuleStore store(files, services);
+  RuleStore store(files, services, codePage);
   RuleList rules;
   HANDLE other = holdOpen(ruleFile);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
@@ -100,7 +102,7 @@ TEST_F(RuleStoreWin, AFullDiskLeavesTheOldFileAndNoTemporaryFile) {
   // save fails part-way through its writes, as on a full disk.
   writeFileBytes(ruleFile, kOriginal);
   ScratchHostServices services(folder);
-  RuleStore store(files, services);
+  RuleStore store(files, services, codePage);
   RuleList rules;
   ASSERT_TRUE(store.loadRules(rules));
   rules.append({"TITLE", "lost", std::string(3 << 20, 'x')});
@@ -113,7 +115,7 @@ TEST_F(RuleStoreWin, AFullDiskLeavesTheOldFileAndNoTemporaryFile) {
 TEST_F(RuleStoreWin, AFolderInThePlaceOfTheFileFailsBothWays) {
   CreateDirectoryA(ruleFile.c_str(), nullptr);
   ScratchHostServices services(folder);
-  RuleStore store(files, services);
+  RuleStore store(files, services, codePage);
   RuleList rules;
   EXPECT_FALSE(store.loadRules(rules));
   EXPECT_EQ(services.errors.size(), 1u);
@@ -150,7 +152,7 @@ TEST_F(RuleStoreWin, RuleFilePathsUpTo259BytesLoadAndSaveAndLongerOnesCountAsMis
       testing::writeLongPathFile(path, kOriginal);
 
       ScratchHostServices services(host);
-      RuleStore store(files, services);
+      RuleStore store(files, services, codePage);
       RuleList rules;
       const bool fits = length < kMaxPathBytes;
       EXPECT_EQ(store.loadRules(rules), fits);

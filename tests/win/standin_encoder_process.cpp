@@ -22,6 +22,17 @@ Lines wholeDelivery(const std::string& text) {
           "c6 0201 1 10001", "c6 0202 0 10001"};
 }
 
+Lines wideDelivery(const std::u16string& text) {
+  Lines lines = wholeDelivery("");
+  lines[2] = "c5 000c 0 wide:";
+  for (char16_t unit : text) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%04x", static_cast<unsigned>(unit));
+    lines[2] += digits;
+  }
+  return lines;
+}
+
 Lines operator+(Lines a, const Lines& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
@@ -85,6 +96,20 @@ std::vector<std::string> StandinEncoder::texts() const {
     std::string text;
     for (std::size_t i = prefix.size(); i + 1 < line.size(); i += 2) {
       text += static_cast<char>(std::stoi(line.substr(i, 2), nullptr, 16));
+    }
+    result.push_back(text);
+  }
+  return result;
+}
+
+std::vector<std::u16string> StandinEncoder::wideTexts() const {
+  const std::string prefix = "c5 000c 0 wide:";
+  std::vector<std::u16string> result;
+  for (const std::string& line : messages()) {
+    if (line.rfind(prefix, 0) != 0) continue;
+    std::u16string text;
+    for (std::size_t i = prefix.size(); i + 3 < line.size(); i += 4) {
+      text += static_cast<char16_t>(std::stoi(line.substr(i, 4), nullptr, 16));
     }
     result.push_back(text);
   }

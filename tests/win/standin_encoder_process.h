@@ -16,8 +16,10 @@ using Lines = std::vector<std::string>;
 
 std::string hexBytes(const std::string& text);
 
-// What the Script panel's controls log for one delivery.
+// What the Script panel's controls log for one delivery: of ANSI bytes, or,
+// by an encoder started with --wide, of UTF-16.
 Lines wholeDelivery(const std::string& text);
+Lines wideDelivery(const std::u16string& text);
 
 Lines operator+(Lines a, const Lines& b);
 
@@ -35,6 +37,8 @@ class StandinEncoder {
   Lines messages() const;
   // The texts set into the Script panel's fifth control, in arrival order.
   std::vector<std::string> texts() const;
+  // The same from an encoder started with --wide.
+  std::vector<std::u16string> wideTexts() const;
   bool waitFor(const std::string& wanted, DWORD milliseconds) const;
   bool waitUntilReady() const { return started() && waitFor("ready", 20000); }
 

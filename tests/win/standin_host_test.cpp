@@ -87,6 +87,7 @@ class StandinHostTest : public ::testing::Test {
     SetEnvironmentVariableA("GEN_PROBE_INIT_ANSWER", nullptr);
     SetEnvironmentVariableA("GEN_PROBE_AT_QUIT", nullptr);
     SetEnvironmentVariableA("GEN_PROBE_INIT_BOX", nullptr);
+    SetEnvironmentVariableA("GEN_PROBE_INIT_CONVENTION", nullptr);
   }
 
   void TearDown() override {
@@ -94,6 +95,7 @@ class StandinHostTest : public ::testing::Test {
     SetEnvironmentVariableA("GEN_PROBE_INIT_ANSWER", nullptr);
     SetEnvironmentVariableA("GEN_PROBE_AT_QUIT", nullptr);
     SetEnvironmentVariableA("GEN_PROBE_INIT_BOX", nullptr);
+    SetEnvironmentVariableA("GEN_PROBE_INIT_CONVENTION", nullptr);
   }
 
   void addPlugin(const char* built, const std::string& relative) {
@@ -409,6 +411,20 @@ TEST_F(StandinHostTest, SafetyExitEndsAHostStuckInADialog) {
   EXPECT_GE(lineOf(r.host, "safety-exit after 2 s"), 0);
   EXPECT_EQ(lineOf(r.host, "config gen_probe.dll returned"), -1);
 }
+
+#if !defined(_WIN64)
+// The 32-bit player measures the stack pointer around every call into a
+// plug-in: an init that removes 4 bytes it was never given (stdcall in a
+// cdecl field) is reported, and the run fails at once.
+TEST_F(StandinHostTest, APluginFunctionThatMovesTheStackPointerFailsTheRun) {
+  SetEnvironmentVariableA("GEN_PROBE_INIT_CONVENTION", "stdcall");
+  HostRun r = run(hostArgs("play:0 exit"));
+  EXPECT_EQ(r.exitCode, 5u);
+  EXPECT_EQ(r.host.back(), "stack-fault gen_probe.dll init: the stack pointer came back 4 bytes higher");
+  EXPECT_GE(lineOf(r.probe(), "init answer 0"), 0) << r.probeText;
+  EXPECT_EQ(lineOf(r.host, "step play:0"), -1);
+}
+#endif
 
 TEST_F(StandinHostTest, BadInputEndsBeforeAnyPluginIsLoaded) {
   HostRun badStep = run(hostArgs("play:0 jump exit"));

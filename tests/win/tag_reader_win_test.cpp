@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "common/code_page_win32.h"
 #include "common/cp932_texts.h"
 #include "common/module_services_win32.h"
 #include "common/win32_handles.h"
@@ -38,7 +39,8 @@ class TagReaderOnWindows : public ::testing::Test {
 
   Win32TagLibraryLoader loader;
   Win32ModuleServices services{nullptr};
-  TagReader reader{loader, services, 0};
+  Win32CodePage codePage;
+  TagReader reader{loader, services, codePage, nullptr};
 };
 
 TEST_F(TagReaderOnWindows, BindsTheLibraryTheSystemFindsAndReleasesIt) {
@@ -97,9 +99,16 @@ TEST_F(TagReaderOnWindows, ALibraryLackingAnEntryIsRefusedWithItsOwnMessage) {
   EXPECT_EQ(reader.readTrackTags(audioFile("v23.mp3")), std::nullopt);
 }
 
-TEST_F(TagReaderOnWindows, ReadsRealFilesByTheirTagKind) {
-  findLibraryIn(buildPath("taglib"));
+// Every library reads the same texts: an older one (2.27) as ANSI bytes, a
+// newer one through its wide entries, which here give the same characters.
+class TagReaderOfEachLibrary : public TagReaderOnWindows, public ::testing::WithParamInterface<const char*> {};
+INSTANTIATE_TEST_SUITE_P(OlderAndNewer, TagReaderOfEachLibrary, ::testing::Values("taglib-ansi", "taglib"));
+
+TEST_P(TagReaderOfEachLibrary, ReadsRealFilesByTheirTagKind) {
+  findLibraryIn(buildPath(GetParam()));
   ASSERT_TRUE(reader.bindTagLibrary());
+  const bool wide = std::string(GetParam()) == "taglib";
+  EXPECT_EQ(reader.readsWide(), wide);
   const TrackTags defaults{"Unknown Title", "Unknown Artist", "Unknown Album", "Unknown Comment",
                            "Unknown Genre"};
   struct Case {
@@ -128,11 +137,13 @@ TEST_F(TagReaderOnWindows, ReadsRealFilesByTheirTagKind) {
     SCOPED_TRACE(c.file);
     auto tags = reader.readTrackTags(audioFile(c.file));
     ASSERT_TRUE(tags.has_value());
-    EXPECT_EQ(tags->title, c.tags.title);
-    EXPECT_EQ(tags->artist, c.tags.artist);
-    EXPECT_EQ(tags->album, c.tags.album);
-    EXPECT_EQ(tags->comment, c.tags.comment);
-    EXPECT_EQ(tags->genre, c.tags.genre);
+    // The default texts are the module's own, always ANSI.
+    EXPECT_EQ(tags->title.isWide(), wide && c.tags.title != defaults.title);
+    EXPECT_EQ(exactAnsiOf(tags->title, codePage), c.tags.title.ansi());
+    EXPECT_EQ(exactAnsiOf(tags->artist, codePage), c.tags.artist.ansi());
+    EXPECT_EQ(exactAnsiOf(tags->album, codePage), c.tags.album.ansi());
+    EXPECT_EQ(exactAnsiOf(tags->comment, codePage), c.tags.comment.ansi());
+    EXPECT_EQ(exactAnsiOf(tags->genre, codePage), c.tags.genre.ansi());
   }
   std::string folder = testing::freshFolder("taglib-unreadable");
   testing::writeFileBytes(folder + "\\empty.mp3", "");
@@ -140,6 +151,56 @@ TEST_F(TagReaderOnWindows, ReadsRealFilesByTheirTagKind) {
   EXPECT_EQ(reader.readTrackTags(folder + "\\empty.mp3"), std::nullopt);
   EXPECT_EQ(reader.readTrackTags(folder + "\\text.mp3"), std::nullopt);
   EXPECT_EQ(reader.readTrackTags(folder + "\\absent.mp3"), std::nullopt);
+}
+
+TEST_F(TagReaderOnWindows, ANewerLibraryReadsEveryCharacterWhateverTheTaggerAndTheFileName) {
+  findLibraryIn(buildPath("taglib"));
+  ASSERT_TRUE(reader.bindTagLibrary());
+  ASSERT_TRUE(reader.readsWide());
+  struct Case {
+    std::u16string file;
+    TrackTags tags;
+  };
+  const AnsiOrWide unknownComment = "Unknown Comment";
+  const Case cases[] = {
+      // ffmpeg, ID3v2.4 UTF-8 frames.
+      {u"beyonce.mp3", {u"Halo \u2661", u"Beyonc\u00E9", u"I Am... Sasha Fierce", unknownComment, u"Pop"}},
+      // id3v2, ISO-8859-1 frames.
+      {u"sigur_ros.mp3", {u"Hopp\u00EDpolla", u"Sigur R\u00F3s", u"Takk...", unknownComment, u"Ambient"}},
+      // mutagen, UTF-16 frames, in a file whose name is Hangul ("노래").
+      {u"\uB178\uB798.mp3",
+       {u"\uC548\uB155\uD558\uC138\uC694 \U0001F3B5", u"\uC544\uC774\uC720", u"\uAF43\uAC08\uD53C",
+        unknownComment, u"K-Pop"}},
+      // eyeD3, UTF-16 frames.
+      {u"emoji.mp3", {u"\u2661 Love \U0001F600", u"Caf\u00E9 \u2661", u"\u00C9moji", unknownComment,
+                      u"\u00C9lectro"}},
+      // INFO texts in code page 932 bytes, read through the code page.
+      {u"info_cp932.wav", {u"\u30C6\u30B9\u30C8", u"\u6B4C\u624B", "Unknown Album", unknownComment,
+                           "Unknown Genre"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file.begin(), c.file.end()));
+    auto tags = reader.readTrackTags(codePage.toWide(buildPath("audio\\")) + c.file);
+    ASSERT_TRUE(tags.has_value());
+    EXPECT_EQ(tags->title, c.tags.title);
+    EXPECT_EQ(tags->artist, c.tags.artist);
+    EXPECT_EQ(tags->album, c.tags.album);
+    EXPECT_EQ(tags->comment, c.tags.comment);
+    EXPECT_EQ(tags->genre, c.tags.genre);
+  }
+}
+
+TEST_F(TagReaderOnWindows, AnOlderLibraryCannotBeGivenANameBeyondTheCodePage) {
+  findLibraryIn(buildPath("taglib-ansi"));
+  ASSERT_TRUE(reader.bindTagLibrary());
+  EXPECT_FALSE(reader.readsWide());
+  // Neither the UTF-16 name nor its ANSI form with "?" names the file.
+  EXPECT_EQ(reader.readTrackTags(codePage.toWide(buildPath("audio\\")) + u"\uB178\uB798.mp3"), std::nullopt);
+  EXPECT_EQ(reader.readTrackTags(buildPath("audio\\??.mp3")), std::nullopt);
+  // What it reads, it reads as ANSI bytes: the "?" of a character it lacks.
+  auto tags = reader.readTrackTags(codePage.toWide(buildPath("audio\\")) + u"sigur_ros.mp3");
+  ASSERT_TRUE(tags.has_value());
+  EXPECT_FALSE(tags->artist.isWide());
 }
 
 // --- the stand-in library itself, called as the plug-in calls it ----------
@@ -248,6 +309,31 @@ class StandInCraftedTags : public ::testing::Test {
   std::string audio, folder;
   StandInLibrary library;
 };
+
+#if !defined(_WIN64)
+// mp3infp_Load called through a cdecl declaration, as a plug-in with the
+// wrong declaration would call it.
+DWORD loadTakingTheEntryForCdecl() {
+  UniqueModule module(LoadLibraryA(buildPath("taglib/mp3infp.dll").c_str()));
+  DWORD(__cdecl * load)(HWND, LPCSTR) = nullptr;
+  entryInto(load, module.get(), "mp3infp_Load");
+  return load ? load(nullptr, "absent.mp3") : 1;
+}
+
+// The 32-bit library reads its caller's first instruction after the call: a
+// caller that takes an entry for cdecl is reported before it goes on with a
+// misplaced frame, and the process ends.
+TEST(StandInTagLibraryDeathTest, ACallerTakingAStdcallEntryForCdeclEndsTheProcess) {
+  std::string log = testing::freshFolder("taglib-cdecl-caller") + "\\mp3infp.log";
+  SetEnvironmentVariableA("STANDIN_MP3INFP_LOG", log.c_str());
+  EXPECT_EXIT(loadTakingTheEntryForCdecl(), ::testing::ExitedWithCode(5), "");
+  SetEnvironmentVariableA("STANDIN_MP3INFP_LOG", nullptr);
+  EXPECT_EQ(testing::splitLines(testing::readFileBytes(log)),
+            (std::vector<std::string>{"attach", "stack-fault mp3infp_Load: the caller goes on with its stack "
+                                      "pointer 8 bytes higher than it was before the call (it does not "
+                                      "take the entry for stdcall)"}));
+}
+#endif
 
 TEST_F(StandInCraftedTags, DecodeEveryEncodingUnsynchronisationAndHeaderVariant) {
   struct Case {

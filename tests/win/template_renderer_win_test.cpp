@@ -3,8 +3,10 @@
 
 #include <cstring>
 
+#include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
 #include "common/module_services_win32.h"
+#include "common/win32_handles.h"
 #include "pipeline/template_renderer.h"
 #include "win_test_support.h"
 
@@ -17,11 +19,13 @@ class TemplateFilesWin : public ::testing::Test {
     folder = testing::freshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
     path = folder + "\\t.html";
   }
-  std::string render(const std::string& templatePath) {
-    return renderScriptText(tags, RuleList{}, files, templatePath);
+  ScriptText render(const std::string& templatePath) {
+    return TemplateRenderer(noRules, files, codePage, templatePath).renderScriptText(tags);
   }
   std::string folder, path;
+  RuleList noRules;
   Win32FileSystem files;
+  Win32CodePage codePage;
   TrackTags tags{"Cat", "Tom & Jerry", "Al", "Co", "Ge"};
 };
 
@@ -39,7 +43,7 @@ TEST_F(TemplateFilesWin, ChunkBoundariesAndNulBytesOnDisk) {
   std::string withNul = std::string(31990, 'b') + std::string("#GENRE\0zz", 9) + "#ALBUM" +
                         std::string("\0tail", 5);
   testing::writeFileBytes(path, withNul);
-  std::string rendered = render(path);
+  std::string rendered = render(path).ansi();
   EXPECT_EQ(rendered.size(), 31990u + 7u) << rendered.substr(31980);
   EXPECT_EQ(rendered.substr(31990), "GeALBUM");
 }
@@ -63,6 +67,31 @@ TEST_F(TemplateFilesWin, MissingEmptyAndTooLongPathsGiveTheEmptyText) {
   testing::writeFileBytes(path, "");
   EXPECT_EQ(render(path), "");
   EXPECT_EQ(render(folder + "\\" + std::string(300, 'x') + ".html"), "");
+}
+
+TEST_F(TemplateFilesWin, ATemplateNamedBeyondTheCodePageOpensAndEachEncodingIsRead) {
+  // "음악\♡.html": a folder and a file name code page 932 cannot hold.
+  std::u16string wideFolder = codePage.toWide(folder) + u"\\\uC74C\uC545";
+  ASSERT_TRUE(CreateDirectoryW(reinterpret_cast<const wchar_t*>(wideFolder.c_str()), nullptr));
+  std::u16string widePath = wideFolder + u"\\\u2661.html";
+  auto write = [&](const std::string& bytes) {
+    UniqueFile file(CreateFileW(reinterpret_cast<const wchar_t*>(widePath.c_str()), GENERIC_WRITE, 0, nullptr,
+                                CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+  };
+  RuleList rules;
+  rules.append({"ARTIST", "Tom & Jerry", widePath});
+  auto renderByRule = [&] { return TemplateRenderer(rules, files, codePage, "").renderScriptText(tags); };
+
+  write("\xEF\xBB\xBF<b>#TITLE</b> \xE2\x99\xA1\r\n");
+  EXPECT_EQ(renderByRule(), AnsiOrWide(u"<b>Cat</b> \u2661"));
+  write(std::string("\xFF\xFE<\0#\0T\0I\0T\0L\0E\0>\0\x61\x26", 20));
+  EXPECT_EQ(renderByRule(), AnsiOrWide(u"<Cat>\u2661"));
+  // Held open elsewhere, it does not open, whatever its name.
+  UniqueFile other(CreateFileW(reinterpret_cast<const wchar_t*>(widePath.c_str()), GENERIC_READ, FILE_SHARE_READ,
+                               nullptr, OPEN_EXISTING, 0, nullptr));
+  EXPECT_EQ(renderByRule(), "");
 }
 
 TEST_F(TemplateFilesWin, TheDefaultTemplateLivesInThePluginsFolderBesideTheHost) {

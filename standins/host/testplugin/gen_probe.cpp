@@ -8,6 +8,9 @@
 //                          procedure back when its own is on top;
 //                          "keep-pinned": quit pins this DLL and keeps its hook;
 //                          "keep": quit keeps its hook, and the DLL is unloaded
+//   GEN_PROBE_INIT_CONVENTION=stdcall  init is a stdcall function taking one
+//                          argument, as a plug-in built with the wrong
+//                          declaration has: it removes 4 bytes it was never given
 #include <windows.h>
 
 #include <cstdio>
@@ -127,6 +130,9 @@ int __cdecl init() {
   }
 }
 
+// The player pushes nothing; this removes 4 bytes all the same.
+int __stdcall initWithWrongConvention(int) { return init(); }
+
 void __cdecl config() {
   note("config begin");
   // A modal loop on the player's thread, closed by the test from outside.
@@ -162,6 +168,8 @@ void __cdecl quit() {
 
 extern "C" GeneralPurposePlugin* __cdecl winampGetGeneralPurposePlugin() {
   note("export");
+  if (environment("GEN_PROBE_INIT_CONVENTION") == "stdcall")
+    descriptor.init = reinterpret_cast<int(__cdecl*)()>(reinterpret_cast<void (*)()>(&initWithWrongConvention));
   return &descriptor;
 }
 

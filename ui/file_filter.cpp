@@ -1,4 +1,4 @@
-#include "ui/file_chooser.h"
+#include "ui/file_filter.h"
 
 namespace tavrik {
 

@@ -1,0 +1,124 @@
+"""Prints the numbers of the benchmarks scripts/bench runs under Wine, from
+the stand-in player's and the stand-in encoder's logs in the folder given."""
+import re
+import statistics
+import sys
+from pathlib import Path
+
+work = Path(sys.argv[1])
+
+
+def host_lines(name):
+    return (work / name).read_bytes().decode("latin-1").splitlines()
+
+
+def field(lines, event, key):
+    """The last value of key=... on a line whose event is `event`."""
+    found = None
+    for line in lines:
+        parts = line.split(" ", 2)
+        if len(parts) == 3 and parts[1] == event:
+            m = re.search(r"\b" + key + r"=([0-9.]+)", parts[2])
+            if m:
+                found = float(m.group(1))
+    return found
+
+
+def quit_seconds(lines):
+    at = {}
+    for line in lines:
+        m = re.match(r"(\d+) quit gen_tavrik\.dll (called|returned)", line)
+        if m:
+            at[m.group(2)] = int(m.group(1))
+    return (at["returned"] - at["called"]) / 1000 if len(at) == 2 else None
+
+
+def encoder_log(name):
+    return (work / name).read_text(encoding="latin-1").splitlines()
+
+
+def completions(lines):
+    """When the encoder had handled each delivery's last message (c6 up)."""
+    done, previous = [], ""
+    for line in lines:
+        if line.startswith("done ") and previous.startswith("c6 0202"):
+            done.append(float(line.split()[1]))
+        previous = line
+    return done
+
+
+def latencies(begins, done):
+    """Per change, from its retitle to the end of the first delivery after it,
+    provided that came before the next change began."""
+    result = []
+    for i, begin in enumerate(begins):
+        end = begins[i + 1] if i + 1 < len(begins) else begin + 10e6
+        after = [d for d in done if begin <= d < end]
+        if after:
+            result.append(after[0] - begin)
+    return result
+
+
+def begins(lines, event):
+    """When each change of a latency run began, in the encoder's clock."""
+    found = []
+    for line in lines:
+        m = re.search(event + r" change=\d+ begin_us=(\d+)", line)
+        if m:
+            found.append(float(m.group(1)))
+    return found
+
+
+def percentile(values, share):
+    values = sorted(values)
+    return values[int(share * (len(values) - 1))]
+
+
+def verdict(ok):
+    return "met" if ok else "MISSED"
+
+
+plain = host_lines("plain.log")
+runs = [("prompt encoder", "prompt"), ("200 ms-per-message encoder", "slow"), ("hung encoder", "hung")]
+base_median = field(plain, "bench-tracks", "median_us")
+base_p95 = field(plain, "bench-tracks", "p95_us")
+changes = int(field(plain, "bench-tracks", "changes"))
+
+plain_same = field(plain, "bench", "mean_us")
+hooked_same = field(host_lines("prompt.log"), "bench", "mean_us")
+ratio = hooked_same / plain_same
+print(f"retitle without a track change: {plain_same:.1f} us without the plug-in, {hooked_same:.1f} us "
+      f"with it: {ratio:.2f}x (target <= 4x: {verdict(ratio <= 4)})")
+
+print(f"retitle at a track change, {changes} changes back to back, median / 95th percentile:")
+print(f"  {'without the plug-in':28} {base_median / 1000:8.2f} / {base_p95 / 1000:8.2f} ms")
+for label, name in runs:
+    lines = host_lines(f"{name}.log")
+    median, p95 = field(lines, "bench-tracks", "median_us"), field(lines, "bench-tracks", "p95_us")
+    slowest = field(lines, "bench-tracks", "max_us")
+    if median is None:
+        print(f"  {label:28} no result (the player did not finish)")
+        continue
+    worst = max(median / base_median, p95 / base_p95)
+    delivered = sum(1 for l in encoder_log(f"{name}-player.log") if l.startswith("c5 000c"))
+    quit = quit_seconds(lines)
+    quit_text = f"{quit:.2f} s" if quit is not None else "?"
+    print(f"  {label:28} {median / 1000:8.2f} / {p95 / 1000:8.2f} ms = {median / base_median:.1f}x / "
+          f"{p95 / base_p95:.1f}x (goal <= 10x: {verdict(worst <= 10)}); "
+          f"slowest {slowest / 1000:.0f} ms; texts set: {delivered}; quit took {quit_text}")
+
+done = completions(encoder_log("prompt-encoder.log"))
+plugin = latencies(begins(host_lines("prompt.log"), "bench-latency"), done)
+floor = latencies(begins((work / "floor.log").read_text().splitlines(), "floor"), done)
+if plugin and floor:
+    pm, pp = statistics.median(plugin), percentile(plugin, 0.95)
+    fm, fp = statistics.median(floor), percentile(floor, 0.95)
+    share = max(pm / fm, pp / fp)
+    print(f"retitle to the encoder's last action, prompt encoder, changes 100 ms apart, median / 95th percentile:")
+    print(f"  {'the plug-in':28} {pm / 1000:8.2f} / {pp / 1000:8.2f} ms ({len(plugin)} deliveries; "
+          f"target p95 < 5 ms: {verdict(pp < 5000)})")
+    print(f"  {'floor: a bare program':28} {fm / 1000:8.2f} / {fp / 1000:8.2f} ms ({len(floor)} deliveries of "
+          f"the same text, window search and five messages)")
+    print(f"  {'ratio':28} {pm / fm:8.2f} / {pp / fp:8.2f} x (goal <= 1.5x: {verdict(share <= 1.5)})")
+else:
+    print("retitle to the encoder's last action: no deliveries matched")

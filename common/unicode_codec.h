@@ -1,0 +1,40 @@
+// UTF-8 and UTF-16LE bytes to and from UTF-16 texts, for files that carry a
+// byte-order mark and for wide texts other components own. Pure functions
+// over bytes: whatever the input, the result is defined and nothing is read
+// past it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tavrik {
+
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+inline constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+inline constexpr char16_t kReplacementCharacter = 0xFFFD;
+
+// Every ill-formed sequence (a stray continuation byte, an overlong form, a
+// surrogate, a value above U+10FFFF, a sequence cut short) becomes one
+// U+FFFD per maximal part, as the Unicode standard recommends. When
+// `wellFormed` is given, it tells whether nothing had to be replaced.
+std::u16string decodeUtf8(std::string_view bytes, bool* wellFormed = nullptr);
+
+bool isWellFormedUtf8(std::string_view bytes);
+
+// Little-endian code units; an odd last byte and every unpaired surrogate
+// become U+FFFD.
+std::u16string decodeUtf16Le(std::string_view bytes);
+
+// Every unpaired surrogate becomes U+FFFD.
+std::u16string withoutUnpairedSurrogates(std::u16string_view text);
+
+// UTF-8 bytes of `text`; an unpaired surrogate is written as U+FFFD.
+std::string encodeUtf8(std::u16string_view text);
+
+// A copy of a NUL-terminated wide text that another component owns, read up
+// to its terminator but never past `limit` units: a text without a
+// terminator that near is cut at `limit`.
+std::u16string copyWideText(const char16_t* text, std::size_t limit);
+
+}  // namespace tavrik

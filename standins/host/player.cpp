@@ -1,0 +1,205 @@
+#include "player.h"
+
+#include "bench_harness.h"
+#include "gen_interface.h"
+#include "owners.h"
+#include "playlist.h"
+
+namespace standin {
+
+namespace {
+
+bool isLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
+bool noLeadByte(unsigned char) { return false; }
+
+std::wstring toWide(UINT codePage, const std::string& text) {
+  int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+// As a player converts: characters the code page lacks become "?" (or a
+// look-alike).
+std::string fromWide(UINT codePage, const std::wstring& wide) {
+  int length = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                   nullptr);
+  std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+  if (length > 0) {
+    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length, nullptr,
+                        nullptr);
+  }
+  return text;
+}
+
+}  // namespace
+
+Player::Player(HostOptions options, HostLog& log)
+    : options_(std::move(options)),
+      log_(log),
+      plugins_(log),
+      script_(options_.steps, options_.intervalMs, log) {}
+
+bool Player::loadPlaylist() {
+  if (options_.playlist.empty()) {
+    log_.line("playlist none entries=0");
+    return true;
+  }
+  char full[MAX_PATH * 2];
+  DWORD length = GetFullPathNameA(options_.playlist.c_str(), sizeof full, full, nullptr);
+  if (length == 0 || length >= sizeof full) {
+    log_.line("error playlist path " + options_.playlist);
+    return false;
+  }
+  OwnedFile file(CreateFileA(full, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    log_.line("error cannot open playlist " + std::string(full));
+    return false;
+  }
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
+  std::string folder = folderOf(full, isLeadByte);
+  if (isUtf8Playlist(full)) {
+    utf8Entries_ = parseM3u(withoutUtf8Mark(bytes), fromWide(CP_UTF8, toWide(CP_ACP, folder)));
+    for (const std::string& entry : utf8Entries_) wideEntries_.push_back(toWide(CP_UTF8, entry));
+    for (const std::wstring& entry : wideEntries_) entries_.push_back(fromWide(CP_ACP, entry));
+  } else {
+    entries_ = parseM3u(bytes, folder);
+    for (const std::string& entry : entries_) wideEntries_.push_back(toWide(CP_ACP, entry));
+    for (const std::wstring& entry : wideEntries_) utf8Entries_.push_back(fromWide(CP_UTF8, entry));
+  }
+  for (const std::string& entry : utf8Entries_) wideTitles_.push_back(toWide(CP_UTF8, stemOf(entry, noLeadByte)));
+  log_.line("playlist " + std::string(full) + " entries=" + std::to_string(entries_.size()));
+  for (std::size_t i = 0; i < entries_.size(); ++i)
+    log_.line("entry " + std::to_string(i) + " " + entries_[i]);
+  return true;
+}
+
+void Player::loadPluginsAndStartScript() {
+  busy_ = true;
+  plugins_.loadAll(executableFolder() + "\\Plugins", window_, options_.unloadOnInitFailure);
+  busy_ = false;
+  if (closeRequested_)
+    leave();
+  else
+    schedule(0);
+}
+
+LRESULT Player::answerRequest(WPARAM wParam, LPARAM lParam) {
+  if (lParam == kIpcGetListPos) {
+    ++listPosRequests_;
+    return static_cast<LRESULT>(current_);
+  }
+  if (lParam == kIpcGetPlaylistFile) {
+    ++playlistFileRequests_;
+    // The text stays ours and unchanged while the playlist does.
+    return wParam < entries_.size() ? reinterpret_cast<LRESULT>(entries_[wParam].c_str()) : 0;
+  }
+  if (lParam == kIpcGetPlaylistFileW && options_.wideRequests) {
+    ++widePlaylistFileRequests_;
+    return wParam < wideEntries_.size() ? reinterpret_cast<LRESULT>(wideEntries_[wParam].c_str()) : 0;
+  }
+  if (lParam == kIpcGetPlaylistTitleW && options_.wideRequests) {
+    ++widePlaylistTitleRequests_;
+    return wParam < wideTitles_.size() ? reinterpret_cast<LRESULT>(wideTitles_[wParam].c_str()) : 0;
+  }
+  ++otherRequests_;
+  return 0;
+}
+
+void Player::schedule(unsigned long delayMs) {
+  SetTimer(window_, kScriptTimer, delayMs < USER_TIMER_MINIMUM ? USER_TIMER_MINIMUM : delayMs,
+           nullptr);
+}
+
+void Player::onScriptTimer() {
+  KillTimer(window_, kScriptTimer);
+  if (busy_ || leaving_) return;
+  busy_ = true;
+  std::optional<unsigned long> delayMs = script_.runNextStep(*this);
+  busy_ = false;
+  if (closeRequested_) {
+    leave();
+  } else if (delayMs) {
+    schedule(*delayMs);
+  }
+}
+
+void Player::playEntry(unsigned long index) {
+  if (index >= entries_.size()) {
+    log_.line("error no entry " + std::to_string(index) + ", the playlist has " +
+              std::to_string(entries_.size()));
+    return;
+  }
+  current_ = index;
+  paused_ = false;
+  log_.line("track " + std::to_string(current_) + " " + entries_[current_]);
+  retitle();
+}
+
+void Player::togglePause() {
+  paused_ = !paused_;
+  retitle();
+}
+
+void Player::refresh() { retitle(); }
+
+void Player::repeat() {
+  paused_ = false;
+  if (current_ < entries_.size())
+    log_.line("repeat " + std::to_string(current_) + " " + entries_[current_]);
+  retitle();
+}
+
+std::string Player::title() const { return titleFor(entries_, current_, paused_, isLeadByte); }
+
+void Player::retitle() {
+  std::string text = title();
+  log_.line("retitle " + std::to_string(current_) + " " + text);
+  if (!options_.unicodeWindow) {
+    SetWindowTextA(window_, text.c_str());
+    return;
+  }
+  // The Unicode window is titled in UTF-16, and says what it then shows.
+  SetWindowTextW(window_, toWide(CP_UTF8, titleFor(utf8Entries_, current_, paused_, noLeadByte)).c_str());
+  std::wstring shown(static_cast<std::size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
+  shown.resize(static_cast<std::size_t>(GetWindowTextW(window_, shown.data(), static_cast<int>(shown.size()))));
+  log_.line("shown " + std::to_string(current_) + " " + fromWide(CP_UTF8, shown));
+}
+
+void Player::benchRetitles(unsigned long count) {
+  // Once untimed, so that a plug-in has seen this track before the timing.
+  retitle();
+  log_.line(standin::benchRetitles(window_, title(), count));
+}
+
+void Player::benchTrackChanges(unsigned long count) {
+  if (entries_.size() < 2) {
+    log_.line("error bench-tracks needs two entries");
+    return;
+  }
+  log_.line(standin::benchTrackChanges(window_, nextTrackTitle(), count));
+}
+
+void Player::benchLatency(unsigned long count, unsigned long intervalMs) {
+  if (entries_.size() < 2) {
+    log_.line("error bench-latency needs two entries");
+    return;
+  }
+  standin::benchLatency(window_, nextTrackTitle(), count, intervalMs,
+                        [this](const std::string& line) { log_.line(line); });
+}
+
+std::function<std::string()> Player::nextTrackTitle() {
+  return [this] {
+    current_ = (current_ + 1) % entries_.size();
+    paused_ = false;
+    return title();
+  };
+}
+
+}  // namespace standin

@@ -1,0 +1,89 @@
+// The stand-in player: its main window, the playlist it answers the
+// plug-ins' requests from, the titles it sets, and a close that waits until
+// no step and no plug-in's init is on the stack.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host_log.h"
+#include "host_script.h"
+#include "plugin_host.h"
+#include "script_runner.h"
+
+namespace standin {
+
+class Player {
+ public:
+  Player(HostOptions options, HostLog& log);
+  ~Player();
+  Player(const Player&) = delete;
+  Player& operator=(const Player&) = delete;
+
+  bool createWindow(HINSTANCE instance);
+  bool loadPlaylist();
+  // Loads the plug-ins, then runs the script from the next timer tick. A
+  // plug-in's init may show a modal box: a close meanwhile waits for it.
+  void loadPluginsAndStartScript();
+
+  // What the script's steps do.
+  std::size_t entryCount() const { return entries_.size(); }
+  void playEntry(unsigned long index);
+  void togglePause();
+  void refresh();
+  void repeat();
+  bool configure(const std::string& fileName) { return plugins_.configure(fileName); }
+  void benchRetitles(unsigned long count);
+  void benchTrackChanges(unsigned long count);
+  void benchLatency(unsigned long count, unsigned long intervalMs);
+  void closeAfterThisStep() { closeRequested_ = true; }
+
+  // A close from outside: at once, or as soon as the running step returns.
+  void requestClose(const char* why);
+  // After the message loop: quit and unload the plug-ins, close the window.
+  int finish();
+  void setExitCode(int code) { exitCode_ = code; }
+
+  // For the window procedure.
+  LRESULT answerRequest(WPARAM wParam, LPARAM lParam);
+  void onScriptTimer();
+  void logLine(const std::string& text) { log_.line(text); }
+  static constexpr UINT_PTR kScriptTimer = 1;
+
+ private:
+  void schedule(unsigned long delayMs);
+  void retitle();
+  std::string title() const;
+  // Moves to the next entry, round the list, and answers its title.
+  std::function<std::string()> nextTrackTitle();
+  void leave();
+
+  HostOptions options_;
+  HostLog& log_;
+  PluginHost plugins_;
+  ScriptRunner script_;
+  HWND window_ = nullptr;
+  // Each entry's path three ways: as request 211 answers it (ANSI bytes,
+  // "?" where the code page has no character), as 214 answers it (UTF-16),
+  // and in UTF-8 for the Unicode window's titles.
+  std::vector<std::string> entries_;
+  std::vector<std::wstring> wideEntries_;
+  std::vector<std::string> utf8Entries_;
+  std::vector<std::wstring> wideTitles_;  // as request 213 answers them
+  std::size_t current_ = 0;
+  bool paused_ = false;
+  // A step may run a modal loop (a plug-in's dialog) that dispatches this
+  // window's messages: no other step and no shutdown may run inside it.
+  bool busy_ = false;
+  bool closeRequested_ = false;
+  bool leaving_ = false;
+  int exitCode_ = 0;
+  unsigned long listPosRequests_ = 0, playlistFileRequests_ = 0, otherRequests_ = 0;
+  unsigned long widePlaylistFileRequests_ = 0, widePlaylistTitleRequests_ = 0;
+};
+
+}  // namespace standin
