@@ -39,9 +39,11 @@ class FileSystem {
   // The same for a path in UTF-16 (at most 259 units), for names the ANSI
   // code page cannot hold.
   virtual std::unique_ptr<InputFile> openExclusiveWide(const std::u16string& path) = 0;
-  // Writes `bytes` to a temporary file beside `path`, flushes it and only then
-  // puts it in the place of `path`. On any failure `path` is left exactly as
-  // it was, the temporary file is gone, and the answer is false.
+  // Writes `bytes` to a new temporary file beside `path`, flushes it and only
+  // then puts it in the place of `path`. On any failure `path` is left exactly
+  // as it was and the answer is false; a temporary file left behind (by a
+  // killed process, say) is removed by the next save. A path that does not fit
+  // 260 bytes is never touched.
   virtual bool replaceContent(const std::string& path, std::string_view bytes) = 0;
   // The same for a file other programs read while we write it, named in
   // UTF-16 (at most 259 units): `path` itself is never opened, so a reader is

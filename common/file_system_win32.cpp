@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "common/file_operations_win32.h"
 #include "common/host_folder.h"
+#include "common/replace_content.h"
 #include "common/win32_handles.h"
 
 namespace tavrik {
@@ -46,17 +48,6 @@ bool writeFlushed(UniqueFile file, std::string_view bytes) {
   return CloseHandle(file.release()) != 0;
 }
 
-// The old file must be ours to replace: a read-only file or one that another
-// program holds open fails here, before anything is written.
-bool replaceable(const std::string& path, bool& exists) {
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  exists = static_cast<bool>(file);
-  if (exists) return true;
-  DWORD error = GetLastError();
-  return error == ERROR_FILE_NOT_FOUND;
-}
-
 const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 // A rename refused with "access denied" or a sharing violation onto a plain
@@ -73,8 +64,6 @@ bool heldElsewhere(const std::u16string& path, DWORD renameError) {
 }
 
 }  // namespace
-
-std::string temporaryPathFor(const std::string& path) { return path + ".tmp"; }
 
 std::unique_ptr<InputFile> Win32FileSystem::openExclusive(const std::string& path) {
   if (path.empty() || !fitsWindowsPath(path)) return nullptr;
@@ -93,24 +82,8 @@ std::unique_ptr<InputFile> Win32FileSystem::openExclusiveWide(const std::u16stri
 }
 
 bool Win32FileSystem::replaceContent(const std::string& path, std::string_view bytes) {
-  std::string temporary = temporaryPathFor(path);
-  if (path.empty() || !fitsWindowsPath(temporary)) return false;
-  bool exists = false;
-  if (!replaceable(path, exists)) return false;
-  if (!writeFlushed(UniqueFile(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr)),
-                    bytes)) {
-    DeleteFileA(temporary.c_str());
-    return false;
-  }
-  // ReplaceFile keeps the old file's attributes and security; a file that is
-  // not there yet is simply moved into place.
-  bool replaced = exists ? ReplaceFileA(path.c_str(), temporary.c_str(), nullptr,
-                                        REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
-                         : MoveFileExA(temporary.c_str(), path.c_str(),
-                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  if (!replaced) DeleteFileA(temporary.c_str());
-  return replaced;
+  Win32FileOperations operations;
+  return replaceFileContent(operations, path, bytes, isAnsiLeadByte);
 }
 
 ReplaceOutcome Win32FileSystem::replaceContentWide(const std::u16string& path, std::string_view bytes) {

@@ -1,5 +1,5 @@
-// Files through the Win32 API: share mode 0 for every open, replace-by-rename
-// for every write.
+// Files through the Win32 API: share mode 0 for every open, a new temporary
+// file put in the old one's place for every write.
 #pragma once
 
 #include "common/file_system.h"
@@ -14,8 +14,5 @@ class Win32FileSystem final : public FileSystem {
   ReplaceOutcome replaceContentWide(const std::u16string& path, std::string_view bytes) override;
   bool exists(const std::string& path) override;
 };
-
-// The name of the temporary file written beside `path` before it replaces it.
-std::string temporaryPathFor(const std::string& path);
 
 }  // namespace tavrik

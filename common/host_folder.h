@@ -21,6 +21,12 @@ bool fitsWindowsPath(std::string_view path);
 using LeadBytePredicate = std::function<bool(unsigned char)>;
 bool isCodePage932LeadByte(unsigned char byte);
 
+// How many leading bytes of `path` are its drive and directory: everything up
+// to and including its last backslash, slash or drive colon, as the C
+// runtime's _splitpath finds them, stepping over the second byte of
+// double-byte characters.
+std::size_t folderLength(std::string_view path, const LeadBytePredicate& isLeadByte);
+
 // The drive and directory of `executablePath` (everything up to and including
 // its last backslash, slash or drive colon) followed by `relativeName`.
 // Nothing when either path is too long: a truncated path would name some

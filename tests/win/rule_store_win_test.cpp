@@ -5,6 +5,7 @@
 #include "common/code_page_win32.h"
 #include "common/cp932_texts.h"
 #include "common/file_system_win32.h"
+#include "common/host_folder.h"
 #include "common/module_services_win32.h"
 #include "rules/rule_store.h"
 #include "win_test_support.h"
@@ -41,9 +42,6 @@ class RuleStoreWin : public ::testing::Test {
   HANDLE holdOpen(const std::string& path) {
     return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   }
-  bool exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-  }
 
   std::string folder, ruleFile;
   Win32FileSystem files;
@@ -51,6 +49,7 @@ class RuleStoreWin : public ::testing::Test {
 };
 
 const std::string kOriginal = "ARTIST\tBand\tC:\\band.html\r\n\r\nGENRE\tKept\tC:\\k.html\r\n";
+const std::vector<std::string> kOnlyTheRuleFile = {"gen_tavrik.cfg"};
 
 TEST_F(RuleStoreWin, LoadsAndSavesTheFileBesideTheHost) {
   writeFileBytes(ruleFile, kOriginal);
@@ -63,7 +62,7 @@ TEST_F(RuleStoreWin, LoadsAndSavesTheFileBesideTheHost) {
   store.saveRules(rules);
   EXPECT_EQ(readFileBytes(ruleFile),
             "ARTIST\tBand\tC:\\band.html\r\nTITLE\tT\tC:\\t.html\r\n\r\nGENRE\tKept\tC:\\k.html\r\n");
-  EXPECT_FALSE(exists(temporaryPathFor(ruleFile)));
+  EXPECT_EQ(testing::folderEntries(folder + "\\Plugins"), kOnlyTheRuleFile);
   EXPECT_TRUE(services.errors.empty());
 }
 
@@ -83,7 +82,7 @@ TEST_F(RuleStoreWin, AFileHeldOpenByAnotherProgramDoesNotOpenAndIsNotReplaced) {
   store.saveRules(rules);
   CloseHandle(other);
   EXPECT_EQ(readFileBytes(ruleFile), kOriginal);
-  EXPECT_FALSE(exists(temporaryPathFor(ruleFile)));
+  EXPECT_EQ(testing::folderEntries(folder + "\\Plugins"), kOnlyTheRuleFile);
   EXPECT_EQ(services.errors, (std::vector<std::string>{texts::kRuleFileMissingMessage,
                                                        texts::kRuleFileWriteFailedMessage}));
 }
@@ -99,17 +98,17 @@ TEST_F(RuleStoreWin, ReadingKeepsOthersOutWhileTheFileIsOpen) {
 }
 
 TEST_F(RuleStoreWin, AFullDiskLeavesTheOldFileAndNoTemporaryFile) {
-  // The temporary file's name leads to /dev/full: every write fails.
-  std::string fullDiskHost = testing::environmentPath("TAVRIK_FULL_DISK");
-  std::string target = fullDiskHost + "\\Plugins\\gen_tavrik.cfg";
-  writeFileBytes(target, kOriginal);
-  ScratchHostServices services(fullDiskHost);
+  // This program runs with its files limited to 1 MiB (ulimit -f): a larger
+  // save fails part-way through its writes, as on a full disk.
+  writeFileBytes(ruleFile, kOriginal);
+  ScratchHostServices services(folder);
   RuleStore store(files, services, codePage);
   RuleList rules;
   ASSERT_TRUE(store.loadRules(rules));
-  rules.append({"TITLE", "lost", std::string(100000, 'x')});
+  rules.append({"TITLE", "lost", std::string(3 << 20, 'x')});
   store.saveRules(rules);
-  EXPECT_EQ(readFileBytes(target), kOriginal);
+  EXPECT_TRUE(readFileBytes(ruleFile) == kOriginal);
+  EXPECT_EQ(testing::folderEntries(folder + "\\Plugins"), kOnlyTheRuleFile);
   EXPECT_EQ(services.errors, (std::vector<std::string>{texts::kRuleFileWriteFailedMessage}));
 }
 
@@ -122,17 +121,52 @@ TEST_F(RuleStoreWin, AFolderInThePlaceOfTheFileFailsBothWays) {
   EXPECT_EQ(services.errors.size(), 1u);
 }
 
-TEST_F(RuleStoreWin, AHostFolderBeyond260BytesCountsAsMissing) {
-  std::string deep = folder;
-  while (deep.size() < 250) {
-    deep += "\\dddddddddddddddddddd";
-    CreateDirectoryA(deep.c_str(), nullptr);
+// Makes the folder `path` and folders below it, in parts of up to 40 bytes,
+// down to a path of `length` bytes; with `doubleByte` the parts are of "表"
+// and "ソ", whose second bytes are 0x5C, the backslash.
+std::string folderOfLength(std::string path, std::size_t length, bool doubleByte) {
+  CreateDirectoryA(path.c_str(), nullptr);
+  while (path.size() < length) {
+    std::size_t room = length - path.size();
+    std::size_t part = room <= 41 ? room - 1 : std::min<std::size_t>(40, room - 3);
+    std::string name(part % 2, 'x');
+    while (name.size() < part) name += doubleByte ? (name.size() % 4 ? "\x83\x5C" : "\x95\x5C") : "dd";
+    path += "\\" + name;
+    CreateDirectoryA(path.c_str(), nullptr);
   }
-  ScratchHostServices services(deep);
-  RuleStore store(files, services, codePage);
-  RuleList rules;
-  EXPECT_FALSE(store.loadRules(rules));
-  EXPECT_EQ(services.errors, (std::vector<std::string>{texts::kRuleFileMissingMessage}));
+  return path;
+}
+
+TEST_F(RuleStoreWin, RuleFilePathsUpTo259BytesLoadAndSaveAndLongerOnesCountAsMissing) {
+  const std::string inHost = "\\Plugins\\gen_tavrik.cfg";
+  const std::string saved =
+      "ARTIST\tBand\tC:\\band.html\r\nTITLE\t\x95\x5C\tC:\\t.html\r\n\r\nGENRE\tKept\tC:\\k.html\r\n";
+  for (bool doubleByte : {false, true}) {
+    for (std::size_t length = 255; length <= 260; ++length) {
+      SCOPED_TRACE(::testing::Message() << length << " bytes" << (doubleByte ? ", code page 932" : ""));
+      std::string host = folderOfLength(folder + (doubleByte ? "\\j" : "\\a") + std::to_string(length),
+                                        length - inHost.size(), doubleByte);
+      CreateDirectoryA((host + "\\Plugins").c_str(), nullptr);
+      std::string path = host + inHost;
+      ASSERT_EQ(path.size(), length);
+      testing::writeLongPathFile(path, kOriginal);
+
+      ScratchHostServices services(host);
+      RuleStore store(files, services, codePage);
+      RuleList rules;
+      const bool fits = length < kMaxPathBytes;
+      EXPECT_EQ(store.loadRules(rules), fits);
+      rules.append({"TITLE", "\x95\x5C", "C:\\t.html"});
+      store.saveRules(rules);
+      if (!fits) {
+        EXPECT_FALSE(files.replaceContent(path, "x\r\n"));
+      }
+      EXPECT_EQ(testing::readLongPathFile(path), fits ? saved : kOriginal);
+      EXPECT_EQ(testing::folderEntries(host + "\\Plugins"), kOnlyTheRuleFile);
+      EXPECT_EQ(services.errors, fits ? std::vector<std::string>{}
+                                      : std::vector<std::string>{texts::kRuleFileMissingMessage});
+    }
+  }
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "win_test_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+
+#include "common/win32_handles.h"
 
 namespace tavrik::testing {
 
@@ -58,6 +61,48 @@ std::vector<std::string> hostEvents(const std::string& log) {
 void writeFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+namespace {
+
+std::wstring longPath(const std::string& path) {
+  int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
+  return L"\\\\?\\" + wide;
+}
+
+}  // namespace
+
+std::string readLongPathFile(const std::string& path) {
+  UniqueFile file(CreateFileW(longPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return "(no file)";
+  std::string bytes;
+  char chunk[4096];
+  for (DWORD got = 0; ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0;) {
+    bytes.append(chunk, got);
+  }
+  return bytes;
+}
+
+void writeLongPathFile(const std::string& path, const std::string& bytes) {
+  UniqueFile file(CreateFileW(longPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 namespace {

@@ -27,6 +27,12 @@ std::vector<std::string> splitLines(const std::string& text);
 // The stand-in player's log lines without their leading milliseconds.
 std::vector<std::string> hostEvents(const std::string& log);
 void writeFileBytes(const std::string& path, const std::string& bytes);
+// The same for full paths of any length (through "\\?\"), for files whose
+// paths the plug-in must refuse.
+std::string readLongPathFile(const std::string& path);
+void writeLongPathFile(const std::string& path, const std::string& bytes);
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> folderEntries(const std::string& folder);
 
 // A visible top-level window of `process` (0: any process) with the class
 // and, when not empty, the title.

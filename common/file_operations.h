@@ -1,0 +1,40 @@
+// The file calls a save is made of, one by one, so that the save's logic can
+// run over a double that fails or stops at any of them.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace tavrik {
+
+// A file this process has just created, open for writing.
+class NewFile {
+ public:
+  // Closes the file when close() was not called, ignoring any error.
+  virtual ~NewFile() = default;
+  // Writes up to `count` bytes; answers how many were written, 0 on failure.
+  virtual std::size_t write(const char* bytes, std::size_t count) = 0;
+  // Pushes what was written down to the disk.
+  virtual bool flush() = 0;
+  // Closes the file; after a failure it is closed all the same.
+  virtual bool close() = 0;
+};
+
+class FileOperations {
+ public:
+  virtual ~FileOperations() = default;
+  // Whether `path` may be replaced: true when it is missing or a file we may
+  // write, false when it is read-only, held open elsewhere, a folder, ...
+  virtual bool replaceable(const std::string& path) = 0;
+  // Creates `path` only when no file of that name exists; an existing file is
+  // never opened. Null, with `nameTaken` telling why, when it is not created.
+  virtual std::unique_ptr<NewFile> createNew(const std::string& path, bool& nameTaken) = 0;
+  // Puts `replacement` in the place of `target`, old file or none, in one
+  // step that either happens whole or not at all.
+  virtual bool replace(const std::string& target, const std::string& replacement) = 0;
+  // Deletes a file; false when it is not there or cannot be deleted.
+  virtual bool remove(const std::string& path) = 0;
+};
+
+}  // namespace tavrik

@@ -1,0 +1,20 @@
+// The save's file calls through the Win32 API: files created with CREATE_NEW
+// and share mode 0, put in place by one write-through rename.
+#pragma once
+
+#include "common/file_operations.h"
+
+namespace tavrik {
+
+class Win32FileOperations final : public FileOperations {
+ public:
+  bool replaceable(const std::string& path) override;
+  std::unique_ptr<NewFile> createNew(const std::string& path, bool& nameTaken) override;
+  bool replace(const std::string& target, const std::string& replacement) override;
+  bool remove(const std::string& path) override;
+};
+
+// Whether `byte` leads a double-byte character in the system's ANSI code page.
+bool isAnsiLeadByte(unsigned char byte);
+
+}  // namespace tavrik

@@ -1,0 +1,79 @@
+// A folder in memory under the save's file calls, numbering every call so that
+// a test can make any one of them fail, or stop the process there.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "common/file_operations.h"
+#include "common/host_folder.h"
+
+namespace tavrik::testing {
+
+// Thrown at the step where the process dies: nothing after it happens, and
+// the files stay as the earlier steps left them.
+struct ProcessKilled {};
+
+class StepDisk : public FileOperations {
+ public:
+  std::map<std::string, std::string> files;
+  std::set<std::string> locked;  // held open elsewhere: not opened, replaced or deleted
+  int failAt = -1;               // the step that fails
+  int killAt = -1;               // the step that never happens, nor any after it
+  std::size_t writeLimit = 7;    // bytes one write takes at most
+  int steps = 0;
+  std::set<std::string> touched;  // every path a call named
+
+  bool replaceable(const std::string& path) override { return step(path) && !locked.count(path); }
+
+  std::unique_ptr<NewFile> createNew(const std::string& path, bool& nameTaken) override {
+    bool ok = step(path) && fitsWindowsPath(path);
+    nameTaken = ok && files.count(path);
+    if (!ok || nameTaken) return nullptr;
+    files[path];
+    return std::make_unique<File>(*this, path);
+  }
+
+  bool replace(const std::string& target, const std::string& replacement) override {
+    if (!step(target) || locked.count(target) || !files.count(replacement)) return false;
+    files[target] = files[replacement];
+    files.erase(replacement);
+    return true;
+  }
+
+  bool remove(const std::string& path) override {
+    if (!step(path) || locked.count(path)) return false;
+    return files.erase(path) == 1;
+  }
+
+ private:
+  bool step(const std::string& path) {
+    touched.insert(path);
+    int n = steps++;
+    if (killAt >= 0 && n >= killAt) throw ProcessKilled{};
+    return n != failAt;
+  }
+
+  class File : public NewFile {
+   public:
+    File(StepDisk& disk, std::string path) : disk_(disk), path_(std::move(path)) {}
+    std::size_t write(const char* bytes, std::size_t count) override {
+      bool ok = disk_.step(path_);
+      std::size_t n = std::min(count, disk_.writeLimit);
+      // A failed write may still have put part of its bytes on the disk.
+      if (!ok) n /= 2;
+      disk_.files[path_].append(bytes, n);
+      return ok ? n : 0;
+    }
+    bool flush() override { return disk_.step(path_); }
+    bool close() override { return disk_.step(path_); }
+
+   private:
+    StepDisk& disk_;
+    std::string path_;
+  };
+};
+
+}  // namespace tavrik::testing
