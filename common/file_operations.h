@@ -8,6 +8,16 @@
 
 namespace tavrik {
 
+// How a replace of a file went.
+enum class ReplaceOutcome {
+  Replaced,
+  // Another program has the file open and does not let it be replaced (a
+  // reader that opened it without FILE_SHARE_DELETE): worth another try soon.
+  HeldElsewhere,
+  // Anything else: no such folder, a read-only file, a full disk...
+  Failed,
+};
+
 // A file this process has just created, open for writing.
 class NewFile {
  public:
@@ -21,20 +31,29 @@ class NewFile {
   virtual bool close() = 0;
 };
 
-class FileOperations {
+// The calls with paths in the ANSI code page (std::string) or in UTF-16
+// (std::u16string).
+template <class Path>
+class BasicFileOperations {
  public:
-  virtual ~FileOperations() = default;
+  virtual ~BasicFileOperations() = default;
+  // Creates `path` only when no file of that name exists; an existing file is
+  // never opened. Null, with `nameTaken` telling why, when it is not created.
+  virtual std::unique_ptr<NewFile> createNew(const Path& path, bool& nameTaken) = 0;
+  // Puts `replacement` in the place of `target`, old file or none, in one
+  // step that either happens whole or not at all.
+  virtual ReplaceOutcome replace(const Path& target, const Path& replacement) = 0;
+  // Deletes a file; false when it is not there or cannot be deleted.
+  virtual bool remove(const Path& path) = 0;
+};
+
+using WideFileOperations = BasicFileOperations<std::u16string>;
+
+class FileOperations : public BasicFileOperations<std::string> {
+ public:
   // Whether `path` may be replaced: true when it is missing or a file we may
   // write, false when it is read-only, held open elsewhere, a folder, ...
   virtual bool replaceable(const std::string& path) = 0;
-  // Creates `path` only when no file of that name exists; an existing file is
-  // never opened. Null, with `nameTaken` telling why, when it is not created.
-  virtual std::unique_ptr<NewFile> createNew(const std::string& path, bool& nameTaken) = 0;
-  // Puts `replacement` in the place of `target`, old file or none, in one
-  // step that either happens whole or not at all.
-  virtual bool replace(const std::string& target, const std::string& replacement) = 0;
-  // Deletes a file; false when it is not there or cannot be deleted.
-  virtual bool remove(const std::string& path) = 0;
 };
 
 }  // namespace tavrik

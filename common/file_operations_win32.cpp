@@ -24,6 +24,32 @@ class Win32NewFile final : public NewFile {
   UniqueFile file_;
 };
 
+std::unique_ptr<NewFile> newFileOrWhyNot(HANDLE created, bool& nameTaken) {
+  UniqueFile file(created);
+  if (file) return std::make_unique<Win32NewFile>(std::move(file));
+  // A folder by that name answers "access denied", as does a folder we may
+  // not write in: both let the next name be tried.
+  DWORD error = GetLastError();
+  nameTaken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+              error == ERROR_ACCESS_DENIED;
+  return nullptr;
+}
+
+// After a refused rename: "access denied" or a sharing violation onto a plain
+// file we may write means another program holds it open. A folder or a
+// read-only file in its place refuses the same way, but for good.
+ReplaceOutcome refusedRename(DWORD renameError, DWORD targetAttributes) {
+  bool sharing = renameError == ERROR_ACCESS_DENIED || renameError == ERROR_SHARING_VIOLATION ||
+                 renameError == ERROR_LOCK_VIOLATION;
+  bool plainFile = targetAttributes != INVALID_FILE_ATTRIBUTES &&
+                   !(targetAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+  return sharing && plainFile ? ReplaceOutcome::HeldElsewhere : ReplaceOutcome::Failed;
+}
+
+const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+constexpr DWORD kRenameFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+
 }  // namespace
 
 // The old file must be ours to replace: a read-only file or one that another
@@ -35,27 +61,38 @@ bool Win32FileOperations::replaceable(const std::string& path) {
 }
 
 std::unique_ptr<NewFile> Win32FileOperations::createNew(const std::string& path, bool& nameTaken) {
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file) return std::make_unique<Win32NewFile>(std::move(file));
-  // A folder by that name answers "access denied", as does a folder we may
-  // not write in: both let the next name be tried.
-  DWORD error = GetLastError();
-  nameTaken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
-              error == ERROR_ACCESS_DENIED;
-  return nullptr;
+  return newFileOrWhyNot(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr),
+                         nameTaken);
 }
 
 // One rename, which the file system does whole or not at all. ReplaceFile
 // would keep the old file's attributes and security, but it takes several
 // steps (Wine's renames the old file away, deletes it and only then moves the
-// new one in): a process killed between them leaves no file at all.
-bool Win32FileOperations::replace(const std::string& target, const std::string& replacement) {
-  return MoveFileExA(replacement.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+// new one in): a process killed between them leaves no file at all, and a
+// reader would find none in between.
+ReplaceOutcome Win32FileOperations::replace(const std::string& target, const std::string& replacement) {
+  if (MoveFileExA(replacement.c_str(), target.c_str(), kRenameFlags)) return ReplaceOutcome::Replaced;
+  DWORD error = GetLastError();
+  return refusedRename(error, GetFileAttributesA(target.c_str()));
 }
 
 bool Win32FileOperations::remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+std::unique_ptr<NewFile> Win32WideFileOperations::createNew(const std::u16string& path, bool& nameTaken) {
+  return newFileOrWhyNot(CreateFileW(asWide(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr),
+                         nameTaken);
+}
+
+ReplaceOutcome Win32WideFileOperations::replace(const std::u16string& target,
+                                                const std::u16string& replacement) {
+  if (MoveFileExW(asWide(replacement), asWide(target), kRenameFlags)) return ReplaceOutcome::Replaced;
+  DWORD error = GetLastError();
+  return refusedRename(error, GetFileAttributesW(asWide(target)));
+}
+
+bool Win32WideFileOperations::remove(const std::u16string& path) { return DeleteFileW(asWide(path)) != 0; }
 
 bool isAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
 

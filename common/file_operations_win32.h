@@ -1,5 +1,6 @@
 // The save's file calls through the Win32 API: files created with CREATE_NEW
-// and share mode 0, put in place by one write-through rename.
+// and share mode 0, put in place by one write-through rename. Paths in the
+// ANSI code page or in UTF-16.
 #pragma once
 
 #include "common/file_operations.h"
@@ -10,8 +11,15 @@ class Win32FileOperations final : public FileOperations {
  public:
   bool replaceable(const std::string& path) override;
   std::unique_ptr<NewFile> createNew(const std::string& path, bool& nameTaken) override;
-  bool replace(const std::string& target, const std::string& replacement) override;
+  ReplaceOutcome replace(const std::string& target, const std::string& replacement) override;
   bool remove(const std::string& path) override;
+};
+
+class Win32WideFileOperations final : public WideFileOperations {
+ public:
+  std::unique_ptr<NewFile> createNew(const std::u16string& path, bool& nameTaken) override;
+  ReplaceOutcome replace(const std::u16string& target, const std::u16string& replacement) override;
+  bool remove(const std::u16string& path) override;
 };
 
 // Whether `byte` leads a double-byte character in the system's ANSI code page.

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/file_operations.h"
+
 namespace tavrik {
 
 class InputFile {
@@ -18,16 +20,6 @@ class InputFile {
   // How many bytes the file holds as far as is known at opening, 0 when not
   // known; only used to reserve room, so the file may still differ.
   virtual std::size_t sizeHint() { return 0; }
-};
-
-// How a replace of a file that other programs read went.
-enum class ReplaceOutcome {
-  Replaced,
-  // Another program has the file open and does not let it be replaced (a
-  // reader that opened it without FILE_SHARE_DELETE): worth another try soon.
-  HeldElsewhere,
-  // Anything else: no such folder, a read-only file, a full disk...
-  Failed,
 };
 
 class FileSystem {
@@ -49,8 +41,7 @@ class FileSystem {
   // UTF-16 (at most 259 units): `path` itself is never opened, so a reader is
   // never shut out, and it is replaced in one rename, so a reader finds the
   // old content or the whole new one, never a missing, empty or partial file.
-  // On any outcome but Replaced `path` is left as it was and the temporary
-  // file is gone.
+  // On any outcome but Replaced `path` is left as it was.
   virtual ReplaceOutcome replaceContentWide(const std::u16string& path, std::string_view bytes) = 0;
   // Whether anything (a file, a folder) has that name: a file that does not
   // open may be missing, or there and unreadable.

@@ -32,37 +32,6 @@ class Win32InputFile final : public InputFile {
   UniqueFile file_;
 };
 
-bool writeAll(HANDLE file, std::string_view bytes) {
-  while (!bytes.empty()) {
-    DWORD ask = bytes.size() > 0x100000u ? 0x100000u : static_cast<DWORD>(bytes.size());
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), ask, &written, nullptr) || written == 0) return false;
-    bytes.remove_prefix(written);
-  }
-  return true;
-}
-
-bool writeFlushed(UniqueFile file, std::string_view bytes) {
-  if (!file) return false;
-  if (!writeAll(file.get(), bytes) || !FlushFileBuffers(file.get())) return false;
-  return CloseHandle(file.release()) != 0;
-}
-
-const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
-// A rename refused with "access denied" or a sharing violation onto a plain
-// file we may write: another program holds it open. A folder or a read-only
-// file in its place refuses the same way, but for good.
-bool heldElsewhere(const std::u16string& path, DWORD renameError) {
-  if (renameError != ERROR_ACCESS_DENIED && renameError != ERROR_SHARING_VIOLATION &&
-      renameError != ERROR_LOCK_VIOLATION) {
-    return false;
-  }
-  DWORD attributes = GetFileAttributesW(asWide(path));
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
-}
-
 }  // namespace
 
 std::unique_ptr<InputFile> Win32FileSystem::openExclusive(const std::string& path) {
@@ -87,22 +56,8 @@ bool Win32FileSystem::replaceContent(const std::string& path, std::string_view b
 }
 
 ReplaceOutcome Win32FileSystem::replaceContentWide(const std::u16string& path, std::string_view bytes) {
-  std::u16string temporary = path + u".tmp";
-  if (path.empty() || temporary.size() >= kMaxPathBytes) return ReplaceOutcome::Failed;
-  if (!writeFlushed(UniqueFile(CreateFileW(asWide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr)),
-                    bytes)) {
-    DeleteFileW(asWide(temporary));
-    return ReplaceOutcome::Failed;
-  }
-  // One rename, never ReplaceFile: Wine's takes the old file away before the
-  // new one is in place, and a reader would find no file in between.
-  if (MoveFileExW(asWide(temporary), asWide(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return ReplaceOutcome::Replaced;
-  }
-  DWORD error = GetLastError();
-  DeleteFileW(asWide(temporary));
-  return heldElsewhere(path, error) ? ReplaceOutcome::HeldElsewhere : ReplaceOutcome::Failed;
+  Win32WideFileOperations operations;
+  return replaceSharedFileContent(operations, path, bytes);
 }
 
 bool Win32FileSystem::exists(const std::string& path) {

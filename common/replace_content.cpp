@@ -7,16 +7,30 @@ namespace tavrik {
 
 namespace {
 
-// The first bytes of `name`, at most `limit` of them, never ending inside a
-// double-byte character.
-std::string_view headOf(std::string_view name, std::size_t limit, const LeadBytePredicate& isLeadByte) {
+bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+
+// The first units of `name`, at most `limit` of them, never ending inside a
+// character of two units.
+template <class Char, class IsLead>
+std::basic_string_view<Char> headOf(std::basic_string_view<Char> name, std::size_t limit,
+                                    const IsLead& isLead) {
   std::size_t end = 0;
   while (end < name.size()) {
-    std::size_t next = end + (isLeadByte(static_cast<unsigned char>(name[end])) ? 2 : 1);
+    std::size_t next = end + (isLead(name[end]) ? 2 : 1);
     if (next > limit) break;
     end = next;
   }
   return name.substr(0, end);
+}
+
+template <class Char, class IsLead>
+std::basic_string<Char> temporaryNameOf(std::basic_string_view<Char> fileName, unsigned index,
+                                        const IsLead& isLead) {
+  std::size_t kept = fileName.size() >= 2 ? fileName.size() - 2 : 0;
+  std::basic_string<Char> name(headOf(fileName, kept, isLead));
+  name += static_cast<Char>('~');
+  name += static_cast<Char>('0' + index % 10);
+  return name;
 }
 
 bool writeAll(NewFile& file, std::string_view bytes) {
@@ -28,15 +42,58 @@ bool writeAll(NewFile& file, std::string_view bytes) {
   return true;
 }
 
+// The temporary file's possible paths beside `path`, whose first `folder`
+// units are its folder: those that fit, and never `path` itself ("a~1" names
+// itself among its temporary names; a one-character name at the very limit
+// has none that fits).
+template <class Path, class NameOf>
+std::vector<Path> temporaryPaths(const Path& path, std::size_t folder, const NameOf& nameOf) {
+  std::vector<Path> temporaries;
+  for (unsigned i = 0; i < kTemporaryNames; ++i) {
+    Path name = path.substr(0, folder) + nameOf(i);
+    if (name != path && name.size() < kMaxPathBytes) temporaries.push_back(std::move(name));
+  }
+  return temporaries;
+}
+
+// The save after the checks: `temporaries` are the temporary file's possible
+// paths beside `path`, each of which fits.
+template <class Path>
+ReplaceOutcome replaceThroughTemporary(BasicFileOperations<Path>& files, const Path& path,
+                                       const std::vector<Path>& temporaries, std::string_view bytes) {
+  // A save that was killed or lost its power left its temporary file behind.
+  for (const Path& leftover : temporaries) files.remove(leftover);
+
+  std::unique_ptr<NewFile> file;
+  const Path* temporary = nullptr;
+  for (const Path& candidate : temporaries) {
+    bool taken = false;
+    file = files.createNew(candidate, taken);
+    if (file) {
+      temporary = &candidate;
+      break;
+    }
+    if (!taken) return ReplaceOutcome::Failed;
+  }
+  if (!file) return ReplaceOutcome::Failed;
+
+  bool complete = writeAll(*file, bytes) && file->flush() && file->close();
+  file.reset();  // closes what a failure left open
+  ReplaceOutcome outcome = complete ? files.replace(path, *temporary) : ReplaceOutcome::Failed;
+  if (outcome != ReplaceOutcome::Replaced) files.remove(*temporary);
+  return outcome;
+}
+
 }  // namespace
 
 std::string temporaryName(std::string_view fileName, unsigned index,
                           const LeadBytePredicate& isLeadByte) {
-  std::size_t kept = fileName.size() >= 2 ? fileName.size() - 2 : 0;
-  std::string name(headOf(fileName, kept, isLeadByte));
-  name += '~';
-  name += static_cast<char>('0' + index % 10);
-  return name;
+  return temporaryNameOf(fileName, index,
+                         [&](char byte) { return isLeadByte(static_cast<unsigned char>(byte)); });
+}
+
+std::u16string temporaryName(std::u16string_view fileName, unsigned index) {
+  return temporaryNameOf(fileName, index, isHighSurrogate);
 }
 
 bool replaceFileContent(FileOperations& files, const std::string& path, std::string_view bytes,
@@ -46,34 +103,20 @@ bool replaceFileContent(FileOperations& files, const std::string& path, std::str
   if (!files.replaceable(path)) return false;
 
   std::string_view fileName = std::string_view(path).substr(folder);
-  std::vector<std::string> temporaries;
-  for (unsigned i = 0; i < kTemporaryNames; ++i) {
-    std::string name = path.substr(0, folder) + temporaryName(fileName, i, isLeadByte);
-    // "a~1" names itself among its temporary names; a one-byte name at the
-    // very limit has none that fits.
-    if (name != path && fitsWindowsPath(name)) temporaries.push_back(std::move(name));
-  }
-  // A save that was killed or lost its power left its temporary file behind.
-  for (const std::string& leftover : temporaries) files.remove(leftover);
+  auto temporaries =
+      temporaryPaths(path, folder, [&](unsigned i) { return temporaryName(fileName, i, isLeadByte); });
+  return replaceThroughTemporary(files, path, temporaries, bytes) == ReplaceOutcome::Replaced;
+}
 
-  std::unique_ptr<NewFile> file;
-  std::string temporary;
-  for (const std::string& candidate : temporaries) {
-    bool taken = false;
-    file = files.createNew(candidate, taken);
-    if (file) {
-      temporary = candidate;
-      break;
-    }
-    if (!taken) return false;
-  }
-  if (!file) return false;
+ReplaceOutcome replaceSharedFileContent(WideFileOperations& files, const std::u16string& path,
+                                        std::string_view bytes) {
+  std::size_t slash = path.find_last_of(u"\\/:");
+  std::size_t folder = slash == std::u16string::npos ? 0 : slash + 1;
+  if (folder == path.size() || path.size() >= kMaxPathBytes) return ReplaceOutcome::Failed;
 
-  bool complete = writeAll(*file, bytes) && file->flush() && file->close();
-  file.reset();  // closes what a failure left open
-  if (complete && files.replace(path, temporary)) return true;
-  files.remove(temporary);
-  return false;
+  std::u16string_view fileName = std::u16string_view(path).substr(folder);
+  auto temporaries = temporaryPaths(path, folder, [&](unsigned i) { return temporaryName(fileName, i); });
+  return replaceThroughTemporary(files, path, temporaries, bytes);
 }
 
 }  // namespace tavrik

@@ -22,15 +22,24 @@ inline constexpr unsigned kTemporaryNames = 10;
 // leftovers of our own interrupted saves.
 std::string temporaryName(std::string_view fileName, unsigned index,
                           const LeadBytePredicate& isLeadByte);
+// The same for a name in UTF-16, where a surrogate pair goes whole.
+std::u16string temporaryName(std::u16string_view fileName, unsigned index);
 
 // Deletes the leftovers of interrupted saves of `path`, writes `bytes` to a
 // newly created temporary file beside it, flushes and closes that and only
 // then puts it in the place of `path`. An existing file is never written into
 // or truncated: `path` keeps its old content or gets all of the new, and a
 // failure removes the temporary file (one that cannot be removed is cleaned up
-// by the next save). False on any failure, and for a path that does not fit
-// 260 bytes, which is never touched.
+// by the next save). False on any failure, for a file that is read-only or
+// held open elsewhere before anything is written, and for a path that does
+// not fit 260 bytes, which is never touched.
 bool replaceFileContent(FileOperations& files, const std::string& path, std::string_view bytes,
                         const LeadBytePredicate& isLeadByte);
+
+// The same for a file that other programs read while we write it, named in
+// UTF-16 (at most 259 units): `path` itself is never opened, so a reader is
+// never shut out; one that holds it open gives HeldElsewhere.
+ReplaceOutcome replaceSharedFileContent(WideFileOperations& files, const std::u16string& path,
+                                        std::string_view bytes);
 
 }  // namespace tavrik

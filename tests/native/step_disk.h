@@ -16,40 +16,41 @@ namespace tavrik::testing {
 // the files stay as the earlier steps left them.
 struct ProcessKilled {};
 
-class StepDisk : public FileOperations {
+// A folder under paths of type `Path`, answering the calls of `Operations`.
+template <class Path, class Operations>
+class BasicStepDisk : public Operations {
  public:
-  std::map<std::string, std::string> files;
-  std::set<std::string> locked;  // held open elsewhere: not opened, replaced or deleted
+  std::map<Path, std::string> files;
+  std::set<Path> locked;  // held open elsewhere: not opened, replaced or deleted
   int failAt = -1;               // the step that fails
   int killAt = -1;               // the step that never happens, nor any after it
   std::size_t writeLimit = 7;    // bytes one write takes at most
   int steps = 0;
-  std::set<std::string> touched;  // every path a call named
+  std::set<Path> touched;  // every path a call named
 
-  bool replaceable(const std::string& path) override { return step(path) && !locked.count(path); }
-
-  std::unique_ptr<NewFile> createNew(const std::string& path, bool& nameTaken) override {
-    bool ok = step(path) && fitsWindowsPath(path);
+  std::unique_ptr<NewFile> createNew(const Path& path, bool& nameTaken) override {
+    bool ok = step(path) && path.size() < kMaxPathBytes;
     nameTaken = ok && files.count(path);
     if (!ok || nameTaken) return nullptr;
     files[path];
     return std::make_unique<File>(*this, path);
   }
 
-  bool replace(const std::string& target, const std::string& replacement) override {
-    if (!step(target) || locked.count(target) || !files.count(replacement)) return false;
+  ReplaceOutcome replace(const Path& target, const Path& replacement) override {
+    if (!step(target) || !files.count(replacement)) return ReplaceOutcome::Failed;
+    if (locked.count(target)) return ReplaceOutcome::HeldElsewhere;
     files[target] = files[replacement];
     files.erase(replacement);
-    return true;
+    return ReplaceOutcome::Replaced;
   }
 
-  bool remove(const std::string& path) override {
+  bool remove(const Path& path) override {
     if (!step(path) || locked.count(path)) return false;
     return files.erase(path) == 1;
   }
 
- private:
-  bool step(const std::string& path) {
+ protected:
+  bool step(const Path& path) {
     touched.insert(path);
     int n = steps++;
     if (killAt >= 0 && n >= killAt) throw ProcessKilled{};
@@ -58,7 +59,7 @@ class StepDisk : public FileOperations {
 
   class File : public NewFile {
    public:
-    File(StepDisk& disk, std::string path) : disk_(disk), path_(std::move(path)) {}
+    File(BasicStepDisk& disk, Path path) : disk_(disk), path_(std::move(path)) {}
     std::size_t write(const char* bytes, std::size_t count) override {
       bool ok = disk_.step(path_);
       std::size_t n = std::min(count, disk_.writeLimit);
@@ -71,9 +72,16 @@ class StepDisk : public FileOperations {
     bool close() override { return disk_.step(path_); }
 
    private:
-    StepDisk& disk_;
-    std::string path_;
+    BasicStepDisk& disk_;
+    Path path_;
   };
 };
+
+class StepDisk : public BasicStepDisk<std::string, FileOperations> {
+ public:
+  bool replaceable(const std::string& path) override { return step(path) && !locked.count(path); }
+};
+
+using WideStepDisk = BasicStepDisk<std::u16string, WideFileOperations>;
 
 }  // namespace tavrik::testing

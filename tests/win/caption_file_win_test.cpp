@@ -1,10 +1,15 @@
 // The caption file's replace through the real Win32 calls: a whole new file
 // put in place by one rename, a reader holding the file told apart from a
-// write that cannot succeed, and nothing left behind either way.
+// write that cannot succeed, nothing left behind either way, and paths up to
+// the 260-unit limit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "common/ansi_or_wide.h"
 #include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
+#include "common/host_folder.h"
 #include "common/win32_handles.h"
 #include "win_test_support.h"
 
@@ -22,8 +27,9 @@ class CaptionFileWin : public ::testing::Test {
     CreateDirectoryW(asWide(subfolder), nullptr);
     caption = subfolder + u"\\now \u266A.txt";
   }
+  // Through "\\?\", so that paths the plug-in must refuse can be read too.
   std::string content(const std::u16string& path) {
-    UniqueFile file(CreateFileW(asWide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    UniqueFile file(CreateFileW(asWide(u"\\\\?\\" + path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
     if (!file) return "<no file>";
     char buffer[256];
@@ -32,10 +38,11 @@ class CaptionFileWin : public ::testing::Test {
     return std::string(buffer, got);
   }
   // The names in the caption's folder.
-  std::vector<std::u16string> names() {
+  std::vector<std::u16string> names() { return namesBeside(caption); }
+  std::vector<std::u16string> namesBeside(const std::u16string& path) {
     std::vector<std::u16string> found;
     WIN32_FIND_DATAW data;
-    std::u16string pattern = caption.substr(0, caption.rfind(u'\\')) + u"\\*";
+    std::u16string pattern = u"\\\\?\\" + path.substr(0, path.rfind(u'\\')) + u"\\*";
     HANDLE search = FindFirstFileW(asWide(pattern), &data);
     if (search == INVALID_HANDLE_VALUE) return found;
     do {
@@ -81,9 +88,51 @@ TEST_F(CaptionFileWin, WhatCanNeverBeWrittenFailsWithoutLeavingAnything) {
   std::u16string directory = folder + u"\\a folder.txt";
   CreateDirectoryW(asWide(directory), nullptr);
   EXPECT_EQ(files.replaceContentWide(directory, "x"), ReplaceOutcome::Failed);
-  EXPECT_EQ(GetFileAttributesW(asWide(directory + u".tmp")), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(namesBeside(directory), (std::vector<std::u16string>{u"a folder.txt", u"\uCEA1\uC158"}));
   EXPECT_EQ(files.replaceContentWide(u"", "x"), ReplaceOutcome::Failed);
   EXPECT_EQ(files.replaceContentWide(folder + u"\\" + std::u16string(260, u'x'), "x"), ReplaceOutcome::Failed);
+}
+
+TEST_F(CaptionFileWin, ALeftoverOfAnInterruptedWriteGoesAndTheUsersFilesStay) {
+  std::u16string folderOfCaption = caption.substr(0, caption.rfind(u'\\') + 1);
+  for (const char16_t* name : {u"now \u266A.t~3", u"now \u266A.txt.tmp", u"notes.txt"}) {
+    UniqueFile file(CreateFileW(asWide(folderOfCaption + name), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ASSERT_TRUE(file);
+  }
+  EXPECT_EQ(files.replaceContentWide(caption, "now"), ReplaceOutcome::Replaced);
+  EXPECT_EQ(names(), (std::vector<std::u16string>{u"notes.txt", u"now \u266A.txt", u"now \u266A.txt.tmp"}));
+}
+
+// Makes folders of "캡션" below `path`, in parts of up to 100 units, down to a
+// path of `length` units.
+std::u16string folderOfLength(std::u16string path, std::size_t length) {
+  while (path.size() < length) {
+    std::size_t room = length - path.size();
+    std::size_t part = room <= 101 ? room - 1 : std::min<std::size_t>(100, room - 3);
+    path += u"\\" + std::u16string(part, u'\uCEA1');
+    CreateDirectoryW(asWide(u"\\\\?\\" + path), nullptr);
+  }
+  return path;
+}
+
+TEST_F(CaptionFileWin, PathsUpTo259UnitsAreWrittenAndLongerOnesNeverTouched) {
+  const std::u16string name = u"\\now \u266A.txt";
+  for (std::size_t length = 255; length <= 260; ++length) {
+    SCOPED_TRACE(::testing::Message() << length << " units");
+    std::u16string top = folder + u"\\" + widenAscii(std::to_string(length).c_str());
+    CreateDirectoryW(asWide(top), nullptr);
+    std::u16string path = folderOfLength(top, length - name.size()) + name;
+    ASSERT_EQ(path.size(), length);
+    {
+      UniqueFile old(CreateFileW(asWide(u"\\\\?\\" + path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+      DWORD written = 0;
+      ASSERT_TRUE(old && WriteFile(old.get(), "old", 3, &written, nullptr));
+    }
+    const bool fits = length < kMaxPathBytes;
+    EXPECT_EQ(files.replaceContentWide(path, "new"), fits ? ReplaceOutcome::Replaced : ReplaceOutcome::Failed);
+    EXPECT_EQ(content(path), fits ? "new" : "old");
+    EXPECT_EQ(namesBeside(path), std::vector<std::u16string>{name.substr(1)});
+  }
 }
 
 }  // namespace

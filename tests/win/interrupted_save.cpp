@@ -31,7 +31,7 @@ class PausingOperations final : public FileOperations {
     if (!file) return nullptr;
     return std::make_unique<PausingFile>(*this, std::move(file));
   }
-  bool replace(const std::string& target, const std::string& replacement) override {
+  ReplaceOutcome replace(const std::string& target, const std::string& replacement) override {
     step();
     return real_.replace(target, replacement);
   }

@@ -1,7 +1,9 @@
-// The rule file through the real Win32 file calls: deny-share opening and a
-// save that fails half-way must leave the user's file as it was.
+// The files beside the host (the rule file, the caption's settings file)
+// through the real Win32 file calls: deny-share opening and a save that fails
+// half-way must leave the user's file as it was.
 #include <gtest/gtest.h>
 
+#include "caption/caption_settings_store.h"
 #include "common/code_page_win32.h"
 #include "common/cp932_texts.h"
 #include "common/file_system_win32.h"
@@ -165,6 +167,37 @@ TEST_F(RuleStoreWin, RuleFilePathsUpTo259BytesLoadAndSaveAndLongerOnesCountAsMis
       EXPECT_EQ(testing::folderEntries(host + "\\Plugins"), kOnlyTheRuleFile);
       EXPECT_EQ(services.errors, fits ? std::vector<std::string>{}
                                       : std::vector<std::string>{texts::kRuleFileMissingMessage});
+    }
+  }
+}
+
+TEST_F(RuleStoreWin, SettingsFilePathsUpTo259BytesLoadAndSaveAndLongerOnesCountAsMissing) {
+  const std::string inHost = "\\Plugins\\gen_tavrik.ini";
+  const std::string original = "; mine\r\n[caption]\r\nfile=C:\\old.txt\r\nwhen_paused=idle\r\n";
+  const std::string saved = "; mine\r\n[caption]\r\nfile=C:\\\x95\x5C.txt\r\nwhen_paused=idle\r\n"
+                            "idle_template=\r\n";
+  for (bool doubleByte : {false, true}) {
+    for (std::size_t length = 255; length <= 260; ++length) {
+      SCOPED_TRACE(::testing::Message() << length << " bytes" << (doubleByte ? ", code page 932" : ""));
+      std::string host = folderOfLength(folder + (doubleByte ? "\\j" : "\\a") + std::to_string(length),
+                                        length - inHost.size(), doubleByte);
+      CreateDirectoryA((host + "\\Plugins").c_str(), nullptr);
+      std::string path = host + inHost;
+      ASSERT_EQ(path.size(), length);
+      testing::writeLongPathFile(path, original);
+
+      ScratchHostServices services(host);
+      CaptionSettingsStore store(files, services, codePage);
+      const bool fits = length < kMaxPathBytes;
+      CaptionSettings settings = store.load();
+      EXPECT_EQ(settings.on(), fits);
+      settings.file = std::string("C:\\\x95\x5C.txt");
+      settings.idleWhenPaused = true;
+      store.save(settings);
+      EXPECT_EQ(testing::readLongPathFile(path), fits ? saved : original);
+      EXPECT_EQ(testing::folderEntries(host + "\\Plugins"), std::vector<std::string>{"gen_tavrik.ini"});
+      EXPECT_EQ(services.errors, fits ? std::vector<std::string>{}
+                                      : std::vector<std::string>{texts::kSettingsFileWriteFailedMessage});
     }
   }
 }
