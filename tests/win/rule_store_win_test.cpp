@@ -139,6 +139,18 @@ std::string folderOfLength(std::string path, std::size_t length, bool doubleByte
   return path;
 }
 
+// A host folder, made below the scratch folder, whose Plugins folder holds
+// `inHost` ("\\Plugins\\gen_tavrik.cfg") with `content` at a path of `length`
+// bytes; different for each length and kind of folder name.
+std::string hostWithFileOfLength(const std::string& scratch, const std::string& inHost, const std::string& content,
+                                 std::size_t length, bool doubleByte) {
+  std::string host = folderOfLength(scratch + (doubleByte ? "\\j" : "\\a") + std::to_string(length),
+                                    length - inHost.size(), doubleByte);
+  CreateDirectoryA((host + "\\Plugins").c_str(), nullptr);
+  testing::writeLongPathFile(host + inHost, content);
+  return host;
+}
+
 TEST_F(RuleStoreWin, RuleFilePathsUpTo259BytesLoadAndSaveAndLongerOnesCountAsMissing) {
   const std::string inHost = "\\Plugins\\gen_tavrik.cfg";
   const std::string saved =
@@ -146,12 +158,9 @@ TEST_F(RuleStoreWin, RuleFilePathsUpTo259BytesLoadAndSaveAndLongerOnesCountAsMis
   for (bool doubleByte : {false, true}) {
     for (std::size_t length = 255; length <= 260; ++length) {
       SCOPED_TRACE(::testing::Message() << length << " bytes" << (doubleByte ? ", code page 932" : ""));
-      std::string host = folderOfLength(folder + (doubleByte ? "\\j" : "\\a") + std::to_string(length),
-                                        length - inHost.size(), doubleByte);
-      CreateDirectoryA((host + "\\Plugins").c_str(), nullptr);
+      std::string host = hostWithFileOfLength(folder, inHost, kOriginal, length, doubleByte);
       std::string path = host + inHost;
       ASSERT_EQ(path.size(), length);
-      testing::writeLongPathFile(path, kOriginal);
 
       ScratchHostServices services(host);
       RuleStore store(files, services, codePage);
@@ -179,12 +188,9 @@ TEST_F(RuleStoreWin, SettingsFilePathsUpTo259BytesLoadAndSaveAndLongerOnesCountA
   for (bool doubleByte : {false, true}) {
     for (std::size_t length = 255; length <= 260; ++length) {
       SCOPED_TRACE(::testing::Message() << length << " bytes" << (doubleByte ? ", code page 932" : ""));
-      std::string host = folderOfLength(folder + (doubleByte ? "\\j" : "\\a") + std::to_string(length),
-                                        length - inHost.size(), doubleByte);
-      CreateDirectoryA((host + "\\Plugins").c_str(), nullptr);
+      std::string host = hostWithFileOfLength(folder, inHost, original, length, doubleByte);
       std::string path = host + inHost;
       ASSERT_EQ(path.size(), length);
-      testing::writeLongPathFile(path, original);
 
       ScratchHostServices services(host);
       CaptionSettingsStore store(files, services, codePage);
