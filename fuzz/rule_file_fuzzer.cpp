@@ -1,14 +1,29 @@
 // The rule file. Whatever its bytes: saving what was loaded and loading that
-// again gives the same rules and the same unread rest, and the unread rest is
-// the file's own tail. A file already in the saved form (every rule line with
-// two TABs or more, ending in CR LF) saves as exactly its own bytes.
+// again gives the same rules, the same unread rest and the same encoding, and
+// the unread rest is the file's own tail. A file already in the saved form
+// (every rule line with two TABs or more, ending in CR LF) saves as exactly
+// its own bytes, a UTF-8 one included.
+// Encodings: a file is ANSI without the UTF-8 mark, UTF-8 with it when the
+// reference decoder finds the rest well-formed, marked bytes otherwise; a
+// marked file holds the lines of the bytes after its mark, decoded (UTF-8) or
+// as they are (marked bytes). Adding a rule that the code page cannot hold
+// saves through the rule store with the mark: an ANSI file becomes UTF-8,
+// its texts and unread rest read through the code page; the others keep
+// their encoding and their texts.
 #include <algorithm>
 
+#include "common/unicode_codec.h"
+#include "fakes.h"
 #include "fuzz_check.h"
 #include "latin1_code_page.h"
+#include "reference_unicode.h"
 #include "rules/rule_file.h"
+#include "rules/rule_store.h"
 
 namespace {
+
+using tavrik::AnsiOrWide;
+using tavrik::RuleFileEncoding;
 
 bool sameRules(const tavrik::RuleList& a, const tavrik::RuleList& b) {
   if (a.count() != b.count()) return false;
@@ -35,6 +50,81 @@ bool inSavedForm(std::string_view rulesPart) {
   return true;
 }
 
+// Each field of `rules` made by `convert`.
+template <typename Convert>
+tavrik::RuleList converted(const tavrik::RuleList& rules, Convert convert) {
+  tavrik::RuleList out;
+  for (const tavrik::TemplateRule& rule : rules.rules()) {
+    out.append({convert(rule.conditionType), convert(rule.conditionValue), convert(rule.templatePath)});
+  }
+  return out;
+}
+
+bool allOfKind(const tavrik::RuleList& rules, bool wide) {
+  return std::all_of(rules.rules().begin(), rules.rules().end(), [wide](const tavrik::TemplateRule& rule) {
+    return rule.conditionType.isWide() == wide && rule.conditionValue.isWide() == wide &&
+           rule.templatePath.isWide() == wide;
+  });
+}
+
+void checkEncoding(std::string_view input, const tavrik::ParsedRuleFile& loaded) {
+  if (input.substr(0, tavrik::kUtf8Mark.size()) != tavrik::kUtf8Mark) {
+    fuzz::expect(loaded.encoding == RuleFileEncoding::Ansi, "a file without the mark is ANSI");
+    fuzz::expect(allOfKind(loaded.rules, false), "an ANSI file holds bytes");
+    return;
+  }
+  std::string_view body = input.substr(tavrik::kUtf8Mark.size());
+  bool wellFormed = false;
+  fuzz::referenceDecodeUtf8(body, &wellFormed);
+  bool utf8 = loaded.encoding == RuleFileEncoding::Utf8;
+  fuzz::expect(loaded.encoding == (wellFormed ? RuleFileEncoding::Utf8 : RuleFileEncoding::MarkedBytes),
+               "a marked file is UTF-8 exactly when the rest is well-formed");
+  fuzz::expect(allOfKind(loaded.rules, utf8), "a UTF-8 file holds UTF-16 texts, a marked one bytes");
+  // A second mark would make the bytes after the first one a marked file too.
+  if (body.substr(0, tavrik::kUtf8Mark.size()) == tavrik::kUtf8Mark) return;
+  tavrik::ParsedRuleFile asBytes = tavrik::parseRuleFile(body);
+  fuzz::expect(loaded.unreadRest == asBytes.unreadRest, "a marked file leaves the rest its bytes leave");
+  tavrik::RuleList expected =
+      utf8 ? converted(asBytes.rules, [](const AnsiOrWide& f) { return AnsiOrWide(fuzz::referenceDecodeUtf8(f.ansi())); })
+           : asBytes.rules;
+  fuzz::expect(sameRules(loaded.rules, expected), "a marked file holds the lines of its bytes");
+}
+
+// Through the rule store, as the plug-in saves at quit: the loaded rules, an
+// ANSI rule with a byte beyond ASCII and a rule the code page cannot hold.
+void checkSaveBeyondCodePage(std::string_view input, const tavrik::ParsedRuleFile& loaded) {
+  using namespace tavrik::testing;
+  FakeFileSystem files;
+  FakeModuleServices services;
+  fuzz::Latin1CodePage codePage;
+  files.files[kRuleFilePath] = std::string(input);
+  tavrik::RuleStore store(files, services, codePage);
+  tavrik::RuleList rules;
+  fuzz::expect(store.loadRules(rules), "the file loads");
+  const tavrik::TemplateRule ansiRule{"ARTIST", "caf\xE9", "C:\\caf\xE9.html"};
+  const tavrik::TemplateRule wideRule{u"TITLE", u"\u2661 \U0001F3B5", u"C:\\\uC74C\uC545.html"};
+  rules.append(ansiRule);
+  rules.append(wideRule);
+  store.saveRules(rules);
+  fuzz::expect(services.errors.empty(), "the save succeeds");
+  const std::string& saved = files.files[kRuleFilePath];
+  fuzz::expect(saved.compare(0, tavrik::kUtf8Mark.size(), tavrik::kUtf8Mark) == 0, "it is saved with the mark");
+
+  tavrik::ParsedRuleFile reloaded = tavrik::parseRuleFile(saved);
+  bool bytes = loaded.encoding == RuleFileEncoding::MarkedBytes;
+  fuzz::expect(reloaded.encoding == (bytes ? RuleFileEncoding::MarkedBytes : RuleFileEncoding::Utf8),
+               "an ANSI or UTF-8 file saves as UTF-8, marked bytes stay so");
+  tavrik::RuleList expected = converted(rules, [&](const AnsiOrWide& f) -> AnsiOrWide {
+    if (!bytes) return tavrik::wideOf(f, codePage);
+    return f.isWide() ? AnsiOrWide(fuzz::referenceEncodeUtf8(f.wide())) : f;
+  });
+  fuzz::expect(sameRules(reloaded.rules, expected), "every rule reads back, the added ones last");
+  std::string rest = loaded.encoding == RuleFileEncoding::Ansi
+                         ? fuzz::referenceEncodeUtf8(codePage.toWide(loaded.unreadRest))
+                         : loaded.unreadRest;
+  fuzz::expect(reloaded.unreadRest == rest, "the unread rest moves to UTF-8 with an ANSI file, else stays");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -43,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string& rest = loaded.unreadRest;
   fuzz::expect(rest.size() <= input.size() && input.substr(input.size() - rest.size()) == rest,
                "the unread rest is the file's tail");
+  checkEncoding(input, loaded);
 
   fuzz::Latin1CodePage codePage;
   std::string saved = tavrik::formatRuleFile(loaded.rules, rest, loaded.encoding, codePage);
@@ -50,9 +141,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::expect(sameRules(reloaded.rules, loaded.rules), "a saved file loads the same rules");
   fuzz::expect(reloaded.unreadRest == rest, "a saved file keeps the same unread rest");
   fuzz::expect(reloaded.encoding == loaded.encoding, "a saved file keeps its encoding");
+  bool marked = saved.compare(0, tavrik::kUtf8Mark.size(), tavrik::kUtf8Mark) == 0;
+  fuzz::expect(marked == (loaded.encoding != RuleFileEncoding::Ansi), "a marked file saves with its mark");
 
   if (inSavedForm(input.substr(0, input.size() - rest.size()))) {
     fuzz::expect(saved == input, "a file in the saved form saves as itself");
   }
+  checkSaveBeyondCodePage(input, loaded);
   return 0;
 }

@@ -45,8 +45,11 @@ AnsiOrWide decodeTemplate(std::string file, std::size_t chunkBytes) {
     keepUpToNulInEachChunk(file, chunkBytes, 2);
     return decodeUtf16Le(std::string_view(file).substr(kUtf16LeMark.size()));
   }
+  // The file's own first bytes say UTF-8, not what is left of them once the
+  // NULs are dropped: a chunk that starts with NUL may bring a mark forward.
+  bool utf8 = startsWith(file, kUtf8Mark);
   keepUpToNulInEachChunk(file, chunkBytes, 1);
-  if (startsWith(file, kUtf8Mark)) return decodeUtf8(std::string_view(file).substr(kUtf8Mark.size()));
+  if (utf8) return decodeUtf8(std::string_view(file).substr(kUtf8Mark.size()));
   return file;
 }
 

@@ -10,7 +10,8 @@
 
 namespace tavrik {
 
-// `file` is the whole file as read, chunk after chunk of `chunkBytes`. As
+// `file` is the whole file as read, chunk after chunk of `chunkBytes` (even,
+// so that a chunk holds whole UTF-16 units; the reader's is 32000). As
 // with every template, each chunk counts only up to its first NUL (a NUL
 // unit in UTF-16); the mark is not part of the text. Ill-formed UTF-8 or
 // UTF-16 becomes U+FFFD.

@@ -221,6 +221,10 @@ TEST(DecodeTemplate, TheMarkSaysTheEncodingAndIsNoPartOfTheText) {
   EXPECT_EQ(decodeTemplate(std::string("\xFE\xFF\0a", 4), 32000), AnsiOrWide(std::string("\xFE\xFF", 2)));
   EXPECT_EQ(decodeTemplate("\xEF\xBB", 32000), "\xEF\xBB");
   EXPECT_EQ(decodeTemplate("\xEF\xBB\xBF", 32000), AnsiOrWide(u""));
+  // Only the file's first bytes are its mark: a first chunk cut to nothing by
+  // its NUL leaves a mark at the second chunk's start in the ANSI text.
+  std::string markInSecondChunk = std::string(1, '\0') + std::string(31999, 'x') + "\xEF\xBB\xBF#TITLE";
+  EXPECT_EQ(decodeTemplate(markInSecondChunk, 32000), AnsiOrWide("\xEF\xBB\xBF#TITLE"));
 }
 
 TEST(DecodeTemplate, BadUnicodeBecomesReplacementCharacters) {
