@@ -8,6 +8,10 @@
 //  - Saving to the joined path touches no path that does not fit and nothing
 //    outside the file's folder, and leaves the old or the new content; the
 //    next save that does not fail leaves the new content and no other file.
+//  - The same save of a file other programs read, named in UTF-16 (the
+//    joined path's bytes as units, a byte D8 to DF taking the next byte with
+//    it, so that surrogates, paired or not, appear): its temporary names
+//    never cut a surrogate pair.
 #include <optional>
 
 #include "common/host_folder.h"
@@ -41,6 +45,51 @@ std::optional<std::string> plainJoin(const std::string& executable, const std::s
   return joined;
 }
 
+bool isHigh(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool isLow(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+std::u16string unitsOf(const std::string& path) {
+  std::u16string units;
+  for (std::size_t at = 0; at < path.size(); ++at) {
+    unsigned char byte = static_cast<unsigned char>(path[at]);
+    if (byte >= 0xD8 && byte <= 0xDF && at + 1 < path.size()) {
+      units += static_cast<char16_t>(byte << 8 | static_cast<unsigned char>(path[++at]));
+    } else {
+      units += static_cast<char16_t>(byte);
+    }
+  }
+  return units;
+}
+
+void saveShared(const std::u16string& path, int failAt) {
+  std::size_t slash = path.find_last_of(u"\\/:");
+  const std::u16string folder = path.substr(0, slash == std::u16string::npos ? 0 : slash + 1);
+  const std::u16string name = path.substr(folder.size());
+  tavrik::testing::WideStepDisk disk;
+  disk.files[path] = "old";
+  disk.failAt = failAt;
+  auto outcome = tavrik::replaceSharedFileContent(disk, path, "new");
+  bool replaced = outcome == tavrik::ReplaceOutcome::Replaced;
+  fuzz::expect(outcome != tavrik::ReplaceOutcome::HeldElsewhere, "held only when a reader holds it");
+  fuzz::expect(disk.files[path] == (replaced ? "new" : "old"), "the old or the new caption");
+  disk.failAt = -1;
+  replaced = tavrik::replaceSharedFileContent(disk, path, "next") == tavrik::ReplaceOutcome::Replaced;
+  bool savable = !name.empty() && path.size() < 260 && !(name.size() == 1 && path.size() == 259);
+  fuzz::expect(replaced == savable, "every caption path that fits can be written");
+  for (const std::u16string& touched : disk.touched) {
+    fuzz::expect(touched.size() < 260 && touched.compare(0, folder.size(), folder) == 0 &&
+                     touched.find_first_of(u"\\/:", folder.size()) == std::u16string::npos,
+                 "only paths that fit, in the caption's folder");
+    if (touched == path) continue;
+    std::size_t kept = touched.size() - folder.size() - 2;
+    fuzz::expect(kept == 0 || !isHigh(touched[folder.size() + kept - 1]) || !isLow(name[kept]),
+                 "a temporary name never cuts a surrogate pair");
+  }
+  if (replaced) {
+    fuzz::expect(disk.files.size() == 1 && disk.files[path] == "next", "the new caption and nothing else");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -53,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto joined = tavrik::joinHostFolder(executable, relative, tavrik::isCodePage932LeadByte);
   fuzz::expect(joined == plainJoin(executable, relative, true), "joining in code page 932");
   if (!joined) return 0;
+  saveShared(unitsOf(*joined), parts[2].empty() ? -1 : static_cast<unsigned char>(parts[2][0]));
 
   const std::string& path = *joined;
   const std::string folder = plainFolder(path, true);
