@@ -7,27 +7,37 @@ namespace tavrik {
 
 namespace {
 
-bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+// How many units the character at `at` takes: a lead byte takes the next
+// byte, whatever it is, as the ANSI functions step; a high surrogate takes
+// the next unit only when that is a low one (names may hold lone surrogates).
+std::size_t widthAt(std::string_view name, std::size_t at, const LeadBytePredicate& isLeadByte) {
+  return isLeadByte(static_cast<unsigned char>(name[at])) ? 2 : 1;
+}
+std::size_t widthAt(std::u16string_view name, std::size_t at) {
+  bool high = name[at] >= 0xD800 && name[at] <= 0xDBFF;
+  bool lowNext = at + 1 < name.size() && name[at + 1] >= 0xDC00 && name[at + 1] <= 0xDFFF;
+  return high && lowNext ? 2 : 1;
+}
 
 // The first units of `name`, at most `limit` of them, never ending inside a
 // character of two units.
-template <class Char, class IsLead>
+template <class Char, class WidthAt>
 std::basic_string_view<Char> headOf(std::basic_string_view<Char> name, std::size_t limit,
-                                    const IsLead& isLead) {
+                                    const WidthAt& width) {
   std::size_t end = 0;
   while (end < name.size()) {
-    std::size_t next = end + (isLead(name[end]) ? 2 : 1);
+    std::size_t next = end + width(end);
     if (next > limit) break;
     end = next;
   }
   return name.substr(0, end);
 }
 
-template <class Char, class IsLead>
+template <class Char, class WidthAt>
 std::basic_string<Char> temporaryNameOf(std::basic_string_view<Char> fileName, unsigned index,
-                                        const IsLead& isLead) {
+                                        const WidthAt& width) {
   std::size_t kept = fileName.size() >= 2 ? fileName.size() - 2 : 0;
-  std::basic_string<Char> name(headOf(fileName, kept, isLead));
+  std::basic_string<Char> name(headOf(fileName, kept, width));
   name += static_cast<Char>('~');
   name += static_cast<Char>('0' + index % 10);
   return name;
@@ -88,12 +98,11 @@ ReplaceOutcome replaceThroughTemporary(BasicFileOperations<Path>& files, const P
 
 std::string temporaryName(std::string_view fileName, unsigned index,
                           const LeadBytePredicate& isLeadByte) {
-  return temporaryNameOf(fileName, index,
-                         [&](char byte) { return isLeadByte(static_cast<unsigned char>(byte)); });
+  return temporaryNameOf(fileName, index, [&](std::size_t at) { return widthAt(fileName, at, isLeadByte); });
 }
 
 std::u16string temporaryName(std::u16string_view fileName, unsigned index) {
-  return temporaryNameOf(fileName, index, isHighSurrogate);
+  return temporaryNameOf(fileName, index, [&](std::size_t at) { return widthAt(fileName, at); });
 }
 
 bool replaceFileContent(FileOperations& files, const std::string& path, std::string_view bytes,

@@ -29,6 +29,10 @@ TEST(TemporaryNameWide, KeepsTheNamesLengthAndNeverCutsASurrogatePair) {
   // U+1F3B5 is D83C DFB5: cutting after its first unit would leave half of it.
   EXPECT_EQ(temporaryName(u"a\U0001F3B5b", 1), u"a~1");
   EXPECT_EQ(temporaryName(u"\U0001F3B5", 2), u"~2");
+  // Names may hold lone surrogates: a high one pairs only with a low one
+  // right after it, so the pair here is the second and third units.
+  const char16_t lonePair[] = {0xD83C, 0xD83C, 0xDFB5, u'b', 0};
+  EXPECT_EQ(temporaryName(lonePair, 4), (std::u16string{0xD83C, u'~', u'4'}));
 }
 
 TEST(ReplaceSharedContent, TheFileItselfIsNamedOnlyByTheRenameAndAHeldFileIsLeftAsItWas) {
