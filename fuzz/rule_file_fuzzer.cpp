@@ -6,10 +6,10 @@
 // Encodings: a file is ANSI without the UTF-8 mark, UTF-8 with it when the
 // reference decoder finds the rest well-formed, marked bytes otherwise; a
 // marked file holds the lines of the bytes after its mark, decoded (UTF-8) or
-// as they are (marked bytes). Adding a rule that the code page cannot hold
-// saves through the rule store with the mark: an ANSI file becomes UTF-8,
-// its texts and unread rest read through the code page; the others keep
-// their encoding and their texts.
+// as they are (marked bytes). Saved through the rule store with rules added,
+// a file keeps its encoding, except that an ANSI one becomes UTF-8, its
+// texts and unread rest read through the code page, once a rule holds a text
+// the code page cannot; an ANSI file holds UTF-16 texts as their ANSI bytes.
 #include <algorithm>
 
 #include "common/unicode_codec.h"
@@ -91,8 +91,9 @@ void checkEncoding(std::string_view input, const tavrik::ParsedRuleFile& loaded)
 }
 
 // Through the rule store, as the plug-in saves at quit: the loaded rules, an
-// ANSI rule with a byte beyond ASCII and a rule the code page cannot hold.
-void checkSaveBeyondCodePage(std::string_view input, const tavrik::ParsedRuleFile& loaded) {
+// ANSI rule with a byte beyond ASCII, a UTF-16 rule the code page holds and,
+// when `beyond`, one it cannot hold.
+void checkSaveWithAddedRules(std::string_view input, const tavrik::ParsedRuleFile& loaded, bool beyond) {
   using namespace tavrik::testing;
   FakeFileSystem files;
   FakeModuleServices services;
@@ -101,27 +102,28 @@ void checkSaveBeyondCodePage(std::string_view input, const tavrik::ParsedRuleFil
   tavrik::RuleStore store(files, services, codePage);
   tavrik::RuleList rules;
   fuzz::expect(store.loadRules(rules), "the file loads");
-  const tavrik::TemplateRule ansiRule{"ARTIST", "caf\xE9", "C:\\caf\xE9.html"};
-  const tavrik::TemplateRule wideRule{u"TITLE", u"\u2661 \U0001F3B5", u"C:\\\uC74C\uC545.html"};
-  rules.append(ansiRule);
-  rules.append(wideRule);
+  rules.append({"ARTIST", "caf\xE9", "C:\\caf\xE9.html"});
+  rules.append({u"GENRE", u"Beyonc\u00E9", u"C:\\b.html"});
+  if (beyond) rules.append({u"TITLE", u"\u2661 \U0001F3B5", u"C:\\\uC74C\uC545.html"});
   store.saveRules(rules);
   fuzz::expect(services.errors.empty(), "the save succeeds");
   const std::string& saved = files.files[kRuleFilePath];
-  fuzz::expect(saved.compare(0, tavrik::kUtf8Mark.size(), tavrik::kUtf8Mark) == 0, "it is saved with the mark");
 
+  RuleFileEncoding encoding = beyond && loaded.encoding == RuleFileEncoding::Ansi ? RuleFileEncoding::Utf8
+                                                                                   : loaded.encoding;
   tavrik::ParsedRuleFile reloaded = tavrik::parseRuleFile(saved);
-  bool bytes = loaded.encoding == RuleFileEncoding::MarkedBytes;
-  fuzz::expect(reloaded.encoding == (bytes ? RuleFileEncoding::MarkedBytes : RuleFileEncoding::Utf8),
-               "an ANSI or UTF-8 file saves as UTF-8, marked bytes stay so");
+  fuzz::expect(reloaded.encoding == encoding, "only a text beyond the code page makes an ANSI file UTF-8");
+  bool marked = saved.compare(0, tavrik::kUtf8Mark.size(), tavrik::kUtf8Mark) == 0;
+  fuzz::expect(marked == (encoding != RuleFileEncoding::Ansi), "a UTF-8 or marked file is saved with the mark");
   tavrik::RuleList expected = converted(rules, [&](const AnsiOrWide& f) -> AnsiOrWide {
-    if (!bytes) return tavrik::wideOf(f, codePage);
-    return f.isWide() ? AnsiOrWide(fuzz::referenceEncodeUtf8(f.wide())) : f;
+    if (encoding == RuleFileEncoding::Utf8) return tavrik::wideOf(f, codePage);
+    if (!f.isWide()) return f;
+    return encoding == RuleFileEncoding::Ansi ? AnsiOrWide(*codePage.toAnsiExactly(f.wide()))
+                                              : AnsiOrWide(fuzz::referenceEncodeUtf8(f.wide()));
   });
   fuzz::expect(sameRules(reloaded.rules, expected), "every rule reads back, the added ones last");
-  std::string rest = loaded.encoding == RuleFileEncoding::Ansi
-                         ? fuzz::referenceEncodeUtf8(codePage.toWide(loaded.unreadRest))
-                         : loaded.unreadRest;
+  std::string rest = encoding != loaded.encoding ? fuzz::referenceEncodeUtf8(codePage.toWide(loaded.unreadRest))
+                                                 : loaded.unreadRest;
   fuzz::expect(reloaded.unreadRest == rest, "the unread rest moves to UTF-8 with an ANSI file, else stays");
 }
 
@@ -147,6 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (inSavedForm(input.substr(0, input.size() - rest.size()))) {
     fuzz::expect(saved == input, "a file in the saved form saves as itself");
   }
-  checkSaveBeyondCodePage(input, loaded);
+  checkSaveWithAddedRules(input, loaded, false);
+  checkSaveWithAddedRules(input, loaded, true);
   return 0;
 }
