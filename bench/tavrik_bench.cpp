@@ -15,6 +15,7 @@
 #include "common/module_services.h"
 #include "pipeline/template_renderer.h"
 #include "rules/rule_store.h"
+#include "latin1_code_page.h"
 
 namespace {
 
@@ -92,24 +93,6 @@ class BenchServices : public ModuleServices {
   void showErrorMessage(const std::string&) override {}
 };
 
-// ISO 8859-1, enough for the ASCII texts measured here.
-class Latin1CodePage : public CodePage {
- public:
-  std::u16string toWide(std::string_view ansi) override {
-    std::u16string wide;
-    for (unsigned char c : ansi) wide += c;
-    return wide;
-  }
-  std::optional<std::string> toAnsiExactly(std::u16string_view wide) override {
-    std::string ansi;
-    for (char16_t c : wide) {
-      if (c > 0xFF) return std::nullopt;
-      ansi += static_cast<char>(c);
-    }
-    return ansi;
-  }
-};
-
 std::string templateOf(std::size_t size, std::size_t placeholderEvery) {
   const char* placeholders[] = {"#ARTIST", "#TITLE", "#ALBUM", "#COMMENT", "#GENRE"};
   std::string text;
@@ -132,7 +115,7 @@ void renderBench(benchmark::State& state, std::size_t size, std::size_t every, c
   MemoryFiles files;
   files.files["t.html"] = mark + templateOf(size, every);
   RuleList rules;
-  Latin1CodePage codePage;
+  testing::Latin1CodePage codePage;
   TemplateRenderer renderer(rules, files, codePage, "t.html");
   for (auto _ : state) {
     ScriptText text = renderer.renderScriptText(kTags);
@@ -162,7 +145,7 @@ void loadRulesBench(benchmark::State& state, int count) {
   writeRuleFile(count);
   DiskFiles files;
   BenchServices services;
-  Latin1CodePage codePage;
+  testing::Latin1CodePage codePage;
   for (auto _ : state) {
     RuleStore store(files, services, codePage);
     auto rules = std::make_unique<RuleList>();

@@ -97,7 +97,7 @@ void checkSaveWithAddedRules(std::string_view input, const tavrik::ParsedRuleFil
   using namespace tavrik::testing;
   FakeFileSystem files;
   FakeModuleServices services;
-  fuzz::Latin1CodePage codePage;
+  tavrik::testing::Latin1CodePage codePage;
   files.files[kRuleFilePath] = std::string(input);
   tavrik::RuleStore store(files, services, codePage);
   tavrik::RuleList rules;
@@ -137,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                "the unread rest is the file's tail");
   checkEncoding(input, loaded);
 
-  fuzz::Latin1CodePage codePage;
+  tavrik::testing::Latin1CodePage codePage;
   std::string saved = tavrik::formatRuleFile(loaded.rules, rest, loaded.encoding, codePage);
   tavrik::ParsedRuleFile reloaded = tavrik::parseRuleFile(saved);
   fuzz::expect(sameRules(reloaded.rules, loaded.rules), "a saved file loads the same rules");

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   expected = fuzz::plainRemove(expected, "\r\n\t");
 
   // All ANSI: the fill works on the bytes, as the plain passes do.
-  fuzz::Latin1CodePage codePage;
+  tavrik::testing::Latin1CodePage codePage;
   tavrik::ScriptText filled = tavrik::fillTemplate(parts[0], tags, codePage);
   fuzz::expect(!filled.isWide() && filled.ansi() == expected,
                "the fill equals the five plain passes and the removal");

@@ -1,5 +1,5 @@
-// For the targets of the plug-in's code (never the stand-ins'): a code page
-// that the fuzz targets can hold every conversion against.
+// A code page that fuzz targets and benchmarks can hold every conversion
+// against, free of the platform.
 #pragma once
 
 #include <optional>
@@ -8,12 +8,12 @@
 
 #include "common/code_page.h"
 
-namespace fuzz {
+namespace tavrik::testing {
 
 // A code page of one byte per character, U+0000 to U+00FF: every byte string
 // reads back as itself, so that a target checks the module's own logic, not
 // a conversion.
-class Latin1CodePage : public tavrik::CodePage {
+class Latin1CodePage : public CodePage {
  public:
   std::u16string toWide(std::string_view ansi) override {
     std::u16string wide;
@@ -30,4 +30,4 @@ class Latin1CodePage : public tavrik::CodePage {
   }
 };
 
-}  // namespace fuzz
+}  // namespace tavrik::testing
