@@ -3,6 +3,8 @@
 // hold NUL). The fill must equal its definition done plainly: each text
 // escaped, the five placeholders replaced one pass after another in the order
 // ARTIST, TITLE, ALBUM, COMMENT, GENRE, then every CR, LF and TAB removed.
+// The same texts then go again as UTF-16, the template and some tags wide and
+// the others ANSI read through the code page, and must fill to the same text.
 #include "fuzz_check.h"
 #include "latin1_code_page.h"
 #include "pipeline/template_fill.h"
@@ -28,5 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tavrik::ScriptText filled = tavrik::fillTemplate(parts[0], tags, codePage);
   fuzz::expect(!filled.isWide() && filled.ansi() == expected,
                "the fill equals the five plain passes and the removal");
+
+  // The template's length picks which tags come wide.
+  const std::size_t wideTags = parts[0].size();
+  tavrik::AnsiOrWide* inOrder[] = {&tags.artist, &tags.title, &tags.album, &tags.comment, &tags.genre};
+  for (int k = 0; k < 5; ++k) {
+    if (wideTags >> k & 1) *inOrder[k] = codePage.toWide(parts[k + 1]);
+  }
+  tavrik::ScriptText filledWide = tavrik::fillTemplate(codePage.toWide(parts[0]), tags, codePage);
+  fuzz::expect(filledWide.isWide() && filledWide.wide() == codePage.toWide(expected),
+               "the UTF-16 fill equals the ANSI one, character for character");
   return 0;
 }
