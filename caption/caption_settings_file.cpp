@@ -78,7 +78,9 @@ CaptionSettingsFile parseCaptionSettingsFile(std::string_view bytes, CodePage& c
   if (bytes.substr(0, kUtf16LeMark.size()) == kUtf16LeMark) {
     bytes.remove_prefix(kUtf16LeMark.size());
     if (bytes.size() % 2 != 0) return garbled();
-    std::u16string text = decodeUtf16Le(bytes);
+    // Units as they are: a path may hold an unpaired surrogate, and the
+    // file's other lines are written back unchanged.
+    std::u16string text = utf16LeUnits(bytes);
     if (text.find(u'\0') != std::u16string::npos) return garbled();
     settings = settingsIn(text, codePage);
     file.text = std::move(text);

@@ -81,14 +81,18 @@ bool isWellFormedUtf8(std::string_view bytes) {
   return wellFormed;
 }
 
-std::u16string decodeUtf16Le(std::string_view bytes) {
+std::u16string utf16LeUnits(std::string_view bytes) {
   std::u16string units;
   units.reserve(bytes.size() / 2 + 1);
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
     units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                    static_cast<unsigned char>(bytes[i + 1]) << 8);
   }
-  std::u16string text = withoutUnpairedSurrogates(units);
+  return units;
+}
+
+std::u16string decodeUtf16Le(std::string_view bytes) {
+  std::u16string text = withoutUnpairedSurrogates(utf16LeUnits(bytes));
   if (bytes.size() % 2 != 0) text += kReplacementCharacter;  // half a unit
   return text;
 }

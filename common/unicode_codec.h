@@ -26,6 +26,10 @@ bool isWellFormedUtf8(std::string_view bytes);
 // become U+FFFD.
 std::u16string decodeUtf16Le(std::string_view bytes);
 
+// Little-endian code units as they are, unpaired surrogates included, as
+// Windows keeps them in file names; an odd last byte is dropped.
+std::u16string utf16LeUnits(std::string_view bytes);
+
 // Every unpaired surrogate becomes U+FFFD.
 std::u16string withoutUnpairedSurrogates(std::u16string_view text);
 

@@ -87,6 +87,21 @@ TEST(CaptionSettingsFile, RefusesWhatItCannotReadAsMeant) {
   }
 }
 
+// Windows keeps unpaired surrogates in file names and in a profile file's
+// lines; read and written back, they stay what they were, never U+FFFD.
+TEST(CaptionSettingsFile, KeepsUnpairedSurrogatesInPathsAndOtherLines) {
+  FakeCodePage codePage;
+  const std::u16string other = u"[other]\nx=\xDC00y\n";
+  auto original = parseCaptionSettingsFile(utf16File(other + u"[caption]\nfile=C:\\\xD800.txt\n"), codePage);
+  EXPECT_EQ(original.settings.file, AnsiOrWide(u"C:\\\xD800.txt"));
+
+  CaptionSettings settings{u"C:\\\xDBFF\xD55C.txt", "", false};
+  std::string saved = formatCaptionSettingsFile(settings, original, codePage);
+  EXPECT_EQ(saved, utf16File(other + u"[caption]\nfile=C:\\\xDBFF\xD55C.txt\nidle_template=\r\n"
+                                     u"when_paused=track\r\n"));
+  EXPECT_EQ(parseCaptionSettingsFile(saved, codePage).settings, settings);
+}
+
 TEST(CaptionSettingsFile, WritesBackTheOtherLinesAndTurnsToUtf16OnlyWhenAPathNeedsIt) {
   FakeCodePage codePage;
   const std::string kept = "; mine\n[other]\nx=\x83\x65\n";
