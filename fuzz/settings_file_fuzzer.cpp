@@ -6,9 +6,9 @@
 //   them, and its other keys keep their values;
 // - any file, garbled or not, written with the new settings reads back as
 //   exactly those settings, and a file not garbled keeps its other keys.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "caption/caption_settings_file.h"
@@ -23,21 +23,11 @@ using tavrik::AnsiOrWide;
 using tavrik::CaptionSettings;
 
 // What the dialog's one-line edits can hold: no NUL, CR or LF.
-std::string oneLineValue(std::string_view bytes) {
-  std::string value;
-  for (char c : bytes)
-    if (c != '\0' && c != '\r' && c != '\n') value += c;
-  return value;
-}
-
-// A value as UTF-16 units, two bytes each, for paths the code page cannot hold.
-std::u16string wideValue(std::string_view bytes) {
-  std::u16string value;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                          static_cast<unsigned char>(bytes[i + 1]) << 8);
-    if (unit != u'\0' && unit != u'\r' && unit != u'\n') value += unit;
-  }
+template <typename String>
+String oneLineValue(const String& text) {
+  String value;
+  for (auto c : text)
+    if (c != 0 && c != '\r' && c != '\n') value += c;
   return value;
 }
 
@@ -83,8 +73,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   tavrik::testing::Latin1CodePage codePage;
   CaptionSettings wanted;
-  wanted.file = choices & 1 ? AnsiOrWide(wideValue(fileBytes)) : AnsiOrWide(oneLineValue(fileBytes));
-  wanted.idleTemplate = choices & 2 ? AnsiOrWide(wideValue(idleBytes)) : AnsiOrWide(oneLineValue(idleBytes));
+  // ANSI bytes, or UTF-16 units (unpaired surrogates included) for paths the
+  // code page cannot hold.
+  auto value = [](bool wide, std::string_view bytes) {
+    return wide ? AnsiOrWide(oneLineValue(tavrik::utf16LeUnits(bytes)))
+                : AnsiOrWide(oneLineValue(std::string(bytes)));
+  };
+  wanted.file = value(choices & 1, fileBytes);
+  wanted.idleTemplate = value(choices & 2, idleBytes);
   wanted.idleWhenPaused = choices & 4;
 
   tavrik::CaptionSettingsFile original = tavrik::parseCaptionSettingsFile(settingsFile, codePage);
