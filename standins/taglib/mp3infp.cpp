@@ -4,8 +4,7 @@
 // RIFF MP3) and WAV (LIST/INFO) tags. STANDIN_MP3INFP_VERSION (e.g. "0x226")
 // makes it report another version; STANDIN_MP3INFP_LOG names a file where it
 // notes being loaded and unloaded, so that a test can tell whether its user
-// released it. The 32-bit build also checks that each caller takes the
-// entries for stdcall.
+// released it.
 #include <windows.h>
 
 #include <algorithm>
@@ -113,45 +112,6 @@ void note(const std::string& event) {
   CloseHandle(file);
 }
 
-#if defined(__i386__)
-constexpr int kExitStackFault = 5;
-
-// A stdcall entry removes its N bytes of arguments itself (ret N); a caller
-// that takes it for cdecl removes them again, or goes on N bytes off its own
-// frame. That happens after the return, where no callee can measure it, but
-// the caller's code says it in advance: MinGW's GCC (the only compiler our
-// callers are built with) passes arguments through an area kept at the
-// bottom of the frame (stack probing makes it accumulate outgoing
-// arguments), and the first instruction after a call into a function that
-// removed N bytes is `sub esp, N`, which puts the area back. So the stack
-// pointer the caller goes on with is the one before the call, plus N, minus
-// what that instruction reserves; anything but zero is a fault. The run ends
-// at once: the caller would go on with a damaged frame.
-void checkCaller(const char* entry, const void* returnAddress, long argumentBytes) {
-  const auto* code = static_cast<const unsigned char*>(returnAddress);
-  long reserved = 0;
-  if (code[0] == 0x83 && code[1] == 0xEC) {  // sub esp, imm8 (sign-extended)
-    reserved = static_cast<signed char>(code[2]);
-  } else if (code[0] == 0x81 && code[1] == 0xEC) {  // sub esp, imm32
-    std::int32_t imm = 0;
-    std::memcpy(&imm, code + 2, sizeof imm);
-    reserved = imm;
-  }
-  long off = argumentBytes - reserved;
-  if (off == 0) return;
-  std::string line = std::string("stack-fault ") + entry + ": the caller goes on with its stack pointer " +
-                     std::to_string(off < 0 ? -off : off) + " bytes " + (off > 0 ? "higher" : "lower") +
-                     " than it was before the call (it does not take the entry for stdcall)";
-  note(line);
-  std::string out = "mp3infp.dll stand-in: " + line + "\n";
-  DWORD written = 0;
-  WriteFile(GetStdHandle(STD_ERROR_HANDLE), out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
-  TerminateProcess(GetCurrentProcess(), kExitStackFault);
-}
-#define CHECK_CALLER(entry, argumentBytes) checkCaller(entry, __builtin_return_address(0), argumentBytes)
-#else
-#define CHECK_CALLER(entry, argumentBytes) ((void)0)
-#endif
 
 }  // namespace
 
@@ -165,7 +125,6 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
 extern "C" {
 
 DWORD WINAPI mp3infp_GetVer() {
-  CHECK_CALLER("mp3infp_GetVer", 0);
   char text[32] = {};
   DWORD length = GetEnvironmentVariableA("STANDIN_MP3INFP_VERSION", text, sizeof text);
   if (length > 0 && length < sizeof text) return static_cast<DWORD>(std::strtoul(text, nullptr, 0));
@@ -179,7 +138,6 @@ DWORD WINAPI mp3infp_GetVer() {
 // 0 when the tags were read; ERROR_FILE_NOT_FOUND when the file cannot be
 // opened, ERROR_BAD_FORMAT when it is no file this library knows.
 DWORD WINAPI mp3infp_Load(HWND, LPCSTR path) {
-  CHECK_CALLER("mp3infp_Load", 8);
   try {
     loaded = LoadedFile{};
     if (!path) return ERROR_FILE_NOT_FOUND;
@@ -194,12 +152,10 @@ DWORD WINAPI mp3infp_Load(HWND, LPCSTR path) {
 }
 
 DWORD WINAPI mp3infp_GetType() {
-  CHECK_CALLER("mp3infp_GetType", 0);
   return loaded.type;
 }
 
 BOOL WINAPI mp3infp_GetValue(LPCSTR key, char** value) {
-  CHECK_CALLER("mp3infp_GetValue", 8);
   try {
     if (!key || !value) return FALSE;
     auto found = loaded.values.find(key);
@@ -214,7 +170,6 @@ BOOL WINAPI mp3infp_GetValue(LPCSTR key, char** value) {
 
 #ifndef STANDIN_LEAVE_OUT_TAG_TYPE
 DWORD WINAPI mp3infp_mp3_GetTagType() {
-  CHECK_CALLER("mp3infp_mp3_GetTagType", 0);
   return loaded.type == standin::kTypeMp3 ? loaded.tagKinds : 0;
 }
 #endif
@@ -222,7 +177,6 @@ DWORD WINAPI mp3infp_mp3_GetTagType() {
 #ifndef STANDIN_LEAVE_OUT_WIDE
 // The same as mp3infp_Load, for a path in UTF-16.
 DWORD WINAPI mp3infp_LoadW(HWND, LPCWSTR path) {
-  CHECK_CALLER("mp3infp_LoadW", 8);
   try {
     loaded = LoadedFile{};
     if (!path) return ERROR_FILE_NOT_FOUND;
@@ -238,7 +192,6 @@ DWORD WINAPI mp3infp_LoadW(HWND, LPCWSTR path) {
 
 // The same as mp3infp_GetValue, with the key and the text in UTF-16.
 BOOL WINAPI mp3infp_GetValueW(LPCWSTR key, wchar_t** value) {
-  CHECK_CALLER("mp3infp_GetValueW", 8);
   try {
     if (!key || !value) return FALSE;
     std::string narrowKey;

@@ -310,31 +310,6 @@ class StandInCraftedTags : public ::testing::Test {
   StandInLibrary library;
 };
 
-#if !defined(_WIN64)
-// mp3infp_Load called through a cdecl declaration, as a plug-in with the
-// wrong declaration would call it.
-DWORD loadTakingTheEntryForCdecl() {
-  UniqueModule module(LoadLibraryA(buildPath("taglib/mp3infp.dll").c_str()));
-  DWORD(__cdecl * load)(HWND, LPCSTR) = nullptr;
-  entryInto(load, module.get(), "mp3infp_Load");
-  return load ? load(nullptr, "absent.mp3") : 1;
-}
-
-// The 32-bit library reads its caller's first instruction after the call: a
-// caller that takes an entry for cdecl is reported before it goes on with a
-// misplaced frame, and the process ends.
-TEST(StandInTagLibraryDeathTest, ACallerTakingAStdcallEntryForCdeclEndsTheProcess) {
-  std::string log = testing::freshFolder("taglib-cdecl-caller") + "\\mp3infp.log";
-  SetEnvironmentVariableA("STANDIN_MP3INFP_LOG", log.c_str());
-  EXPECT_EXIT(loadTakingTheEntryForCdecl(), ::testing::ExitedWithCode(5), "");
-  SetEnvironmentVariableA("STANDIN_MP3INFP_LOG", nullptr);
-  EXPECT_EQ(testing::splitLines(testing::readFileBytes(log)),
-            (std::vector<std::string>{"attach", "stack-fault mp3infp_Load: the caller goes on with its stack "
-                                      "pointer 8 bytes higher than it was before the call (it does not "
-                                      "take the entry for stdcall)"}));
-}
-#endif
-
 TEST_F(StandInCraftedTags, DecodeEveryEncodingUnsynchronisationAndHeaderVariant) {
   struct Case {
     const char* what;
