@@ -116,9 +116,9 @@ void renderBench(benchmark::State& state, std::size_t size, std::size_t every, c
   files.files["t.html"] = mark + templateOf(size, every);
   RuleList rules;
   testing::Latin1CodePage codePage;
-  TemplateRenderer renderer(rules, files, codePage, "t.html");
+  TemplateRenderer renderer(files, codePage, "t.html");
   for (auto _ : state) {
-    ScriptText text = renderer.renderScriptText(kTags);
+    ScriptText text = renderer.renderScriptText(kTags, rules);
     benchmark::DoNotOptimize(&text);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));

@@ -107,6 +107,23 @@ for label, name in runs:
           f"{p95 / base_p95:.1f}x (goal <= 10x: {verdict(worst <= 10)}); "
           f"slowest {slowest / 1000:.0f} ms; texts set: {delivered}; quit took {quit_text}")
 
+requests = host_lines("requests.log")
+floor_median = field(requests, "bench-tracks", "median_us")
+floor_p95 = field(requests, "bench-tracks", "p95_us")
+print(f"retitle at a track change against a plug-in that only asks its two requests, median / 95th percentile:")
+print(f"  {'only the two requests':28} {floor_median / 1000:8.2f} / {floor_p95 / 1000:8.2f} ms "
+      f"({floor_median / base_median:.1f}x / {floor_p95 / base_p95:.1f}x the player without a plug-in)")
+for label, name in [("prompt tag library", "prompt"), ("500 ms a tag load", "slowload")]:
+    lines = host_lines(f"{name}.log")
+    median, p95 = field(lines, "bench-tracks", "median_us"), field(lines, "bench-tracks", "p95_us")
+    if median is None:
+        print(f"  {label:28} no result (the player did not finish)")
+        continue
+    ok = median <= 1.5 * floor_median and p95 <= 3 * floor_p95
+    print(f"  {label:28} {median / 1000:8.2f} / {p95 / 1000:8.2f} ms = {median / floor_median:.2f}x / "
+          f"{p95 / floor_p95:.2f}x the requests (goal <= 1.5x / 3x: {verdict(ok)}); "
+          f"{median / base_median:.1f}x / {p95 / base_p95:.1f}x without a plug-in")
+
 done = completions(encoder_log("prompt-encoder.log"))
 plugin = latencies(begins(host_lines("prompt.log"), "bench-latency"), done)
 floor = latencies(begins((work / "floor.log").read_text().splitlines(), "floor"), done)

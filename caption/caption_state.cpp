@@ -4,20 +4,14 @@
 
 namespace tavrik {
 
-void CaptionState::update(const std::function<bool()>& change) {
-  bool tell = false;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    bool wasOn = settings_.on();
-    if (!change()) return;
-    // Turning the file off is news to the writer too: it stops retrying.
-    // While there is no file, the writer never hears of anything.
-    tell = wasOn || settings_.on();
-    if (tell) ++revision_;
-  }
-  // Outside the lock: the writer's thread asks for the wish under its own
-  // lock, so waking it while holding ours could deadlock.
-  if (tell && changed_) changed_();
+template <typename Change>
+void CaptionState::update(const Change& change) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  bool wasOn = settings_.on();
+  if (!change()) return;
+  // Turning the file off is news to the writer too: it stops retrying.
+  // While there is no file, the writer never hears of anything.
+  if (wasOn || settings_.on()) ++revision_;
 }
 
 void CaptionState::setSettings(const CaptionSettings& settings) {

@@ -1,10 +1,9 @@
-// What the caption file is to show, kept between the host's thread, which
-// tells it the tracks' texts, the player's state and the settings, and the
-// delivery thread, which writes the file.
+// What the caption file is to show, kept between the player's thread, which
+// tells it the player's state and the settings, and the plug-in's thread,
+// which tells it each track's text and writes the file.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -21,22 +20,19 @@ struct CaptionWish {
   unsigned long revision = 0;       // grows with every change while a file is configured
 };
 
-class CaptionState final : public CaptionFeed {
+class CaptionState {
  public:
-  // `changed` runs after each change while a caption file is configured (or
-  // was, until this change), on the changing thread and outside the lock:
-  // it wakes the writer.
-  explicit CaptionState(std::function<void()> changed) : changed_(std::move(changed)) {}
-
   void setSettings(const CaptionSettings& settings);
   CaptionSettings settings() const;
 
   // The texts are kept even while no file is configured, so that a file
   // set up in the middle of a track starts with that track.
-  void trackText(const ScriptText& text) override;
-  bool wantsPlaybackStatus() override;
-  // 0 stopped, 3 paused, anything else playing.
-  void playbackStatus(std::intptr_t answer) override;
+  void trackText(const ScriptText& text);
+  // False while no caption file is configured: the host is then not asked.
+  bool wantsPlaybackStatus();
+  // The host's answer to IPC_ISPLAYING: 0 stopped, 3 paused, anything else
+  // playing.
+  void playbackStatus(std::intptr_t answer);
 
   CaptionWish wish() const;
   unsigned long revision() const;
@@ -44,15 +40,15 @@ class CaptionState final : public CaptionFeed {
  private:
   enum class Playback { Playing, Paused, Stopped };
   // Applies `change` under the lock; when it answers true and a file is
-  // (or was) configured, counts a new revision and tells of it.
-  void update(const std::function<bool()>& change);
+  // (or was) configured, counts a new revision, which the writer looks for.
+  template <typename Change>
+  void update(const Change& change);
 
   mutable std::mutex mutex_;
   CaptionSettings settings_;
   std::optional<ScriptText> track_;
   Playback playback_ = Playback::Playing;
   unsigned long revision_ = 0;
-  std::function<void()> changed_;
 };
 
 }  // namespace tavrik

@@ -6,7 +6,7 @@
 
 namespace tavrik {
 
-std::optional<SideWork::Clock::time_point> CaptionWriter::dueAt() {
+std::optional<CaptionWriter::Clock::time_point> CaptionWriter::dueAt() {
   if (state_.revision() != seenRevision_) return Clock::time_point::min();
   return retryAt_;
 }

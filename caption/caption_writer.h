@@ -1,4 +1,4 @@
-// Writes the caption file on the delivery thread: the same one-line text the
+// Writes the caption file on the plug-in's thread: the same one-line text the
 // encoder receives, or the idle template's, as UTF-8 without a byte-order
 // mark, each time through a whole new file put in the old one's place, and
 // only when the text (or the file's path) changed.
@@ -11,12 +11,12 @@
 #include "caption/caption_state.h"
 #include "common/code_page.h"
 #include "common/file_system.h"
-#include "pipeline/delivery_thread.h"
 
 namespace tavrik {
 
-class CaptionWriter final : public SideWork {
+class CaptionWriter {
  public:
+  using Clock = std::chrono::steady_clock;
   // While a reader holds the file, it is tried again this often for this
   // long; after that the newest text stays pending and is tried once every
   // kPendingRetry, and at once whenever the wish changes.
@@ -29,8 +29,8 @@ class CaptionWriter final : public SideWork {
 
   // At once (the earliest time there is) after a change of the wish; at the
   // retry time while a write is held up; else never. A failure of another kind waits for the next change.
-  std::optional<Clock::time_point> dueAt() override;
-  void perform(Clock::time_point now) override;
+  std::optional<Clock::time_point> dueAt();
+  void perform(Clock::time_point now);
 
  private:
   // The file's bytes for `wish`; nothing while there is nothing to show yet.

@@ -13,6 +13,12 @@ HMODULE thisModule() {
   return module;
 }
 
+void pinThisModule() {
+  HMODULE pinned = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                     reinterpret_cast<LPCSTR>(&thisModule), &pinned);
+}
+
 std::string Win32ModuleServices::moduleString(unsigned id) {
   char buffer[1024];
   int length = LoadStringA(thisModule(), id, buffer, sizeof buffer);

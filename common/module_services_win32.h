@@ -11,6 +11,11 @@ namespace tavrik {
 // The module this code is linked into: the plug-in DLL, or a test program.
 HMODULE thisModule();
 
+// Keeps the module holding this code loaded until the process ends, whatever
+// the host's FreeLibrary: for a window procedure or a thread of ours that
+// outlives quit.
+void pinThisModule();
+
 class Win32ModuleServices final : public ModuleServices {
  public:
   // `owner` is the host's main window, which owns every error message.

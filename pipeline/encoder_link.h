@@ -11,14 +11,14 @@
 
 namespace tavrik {
 
-class EncoderLink final : public ScriptDelivery {
+class EncoderLink {
  public:
   explicit EncoderLink(WindowOps& windows) : windows_(windows) {}
 
   // Sends nothing when any window on the way to the panel's sixth control is
   // missing, and nothing more for this text once a message goes unanswered.
   // ANSI bytes go as an ANSI WM_SETTEXT, UTF-16 as a Unicode one.
-  void deliverToEncoder(const ScriptText& text) override;
+  void deliverToEncoder(const ScriptText& text);
 
  private:
   using Controls = std::array<WindowHandle, 6>;

@@ -18,6 +18,16 @@ const char* Win32HostRequests::playlistFile(std::intptr_t index) {
       SendMessageA(host_, WM_USER, static_cast<WPARAM>(index), IPC_GETPLAYLISTFILE));
 }
 
+const char16_t* Win32HostRequests::playlistTitleWide(std::intptr_t index) {
+  return reinterpret_cast<const char16_t*>(
+      SendMessageA(host_, WM_USER, static_cast<WPARAM>(index), IPC_GETPLAYLISTTITLEW));
+}
+
+const char* Win32HostRequests::playlistTitle(std::intptr_t index) {
+  return reinterpret_cast<const char*>(
+      SendMessageA(host_, WM_USER, static_cast<WPARAM>(index), IPC_GETPLAYLISTTITLE));
+}
+
 std::intptr_t Win32HostRequests::playbackStatus() {
   return static_cast<std::intptr_t>(SendMessageA(host_, WM_USER, 0, IPC_ISPLAYING));
 }

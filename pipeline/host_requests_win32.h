@@ -11,6 +11,8 @@ namespace tavrik {
 inline constexpr LPARAM IPC_ISPLAYING = 104;
 inline constexpr LPARAM IPC_GETLISTPOS = 125;
 inline constexpr LPARAM IPC_GETPLAYLISTFILE = 211;
+inline constexpr LPARAM IPC_GETPLAYLISTTITLE = 212;
+inline constexpr LPARAM IPC_GETPLAYLISTTITLEW = 213;
 inline constexpr LPARAM IPC_GETPLAYLISTFILEW = 214;
 
 class Win32HostRequests final : public HostRequests {
@@ -19,6 +21,8 @@ class Win32HostRequests final : public HostRequests {
   std::intptr_t currentListPosition() override;
   const char16_t* playlistFileWide(std::intptr_t index) override;
   const char* playlistFile(std::intptr_t index) override;
+  const char16_t* playlistTitleWide(std::intptr_t index) override;
+  const char* playlistTitle(std::intptr_t index) override;
   std::intptr_t playbackStatus() override;
 
  private:

@@ -1,5 +1,7 @@
 #include "pipeline/host_window_hook_win32.h"
 
+#include "common/module_services_win32.h"
+
 namespace tavrik {
 
 namespace {
@@ -11,13 +13,13 @@ WNDPROC previousWndProc = nullptr;
 // with the ANSI ones would have every title pass through the ANSI code page
 // on its way to the host's own procedure, and lose what the page cannot hold.
 bool hookedWide = false;
-TitleChangeHandler* activeHandler = nullptr;
+std::function<void()> activeHandling;
 
 LRESULT CALLBACK HostWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_SETTEXT && activeHandler) {
+  if (message == WM_SETTEXT && activeHandling) {
     // Nothing may escape into the host: the message goes on whatever happened.
     try {
-      activeHandler->onTitleChange();
+      activeHandling();
     } catch (...) {
     }
   }
@@ -29,12 +31,6 @@ LRESULT CALLBACK HostWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM
   return CallWindowProcA(previousWndProc, window, message, wParam, lParam);
 }
 
-void pinThisModule() {
-  HMODULE pinned = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                     reinterpret_cast<LPCSTR>(&HostWindowHook), &pinned);
-}
-
 }  // namespace
 
 void installHostWindowHook(HWND host) {
@@ -44,10 +40,10 @@ void installHostWindowHook(HWND host) {
                                                          : SetWindowLongPtrA(host, GWLP_WNDPROC, hook));
 }
 
-void setTitleChangeHandler(TitleChangeHandler* handler) { activeHandler = handler; }
+void setTitleChangeHandling(std::function<void()> handling) { activeHandling = std::move(handling); }
 
 bool releaseHostWindow(HWND host) {
-  activeHandler = nullptr;
+  activeHandling = nullptr;
   if (!previousWndProc) return true;
   // Read and written with the kind the hook went in with: the other kind
   // could answer a translating stand-in for our procedure instead of it.

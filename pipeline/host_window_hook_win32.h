@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "pipeline/title_change_handler.h"
+#include <functional>
 
 namespace tavrik {
 
@@ -15,8 +15,9 @@ namespace tavrik {
 // handler is set it passes every message straight on.
 void installHostWindowHook(HWND host);
 
-// The handling the hook runs on WM_SETTEXT; null runs none.
-void setTitleChangeHandler(TitleChangeHandler* handler);
+// The handling the hook runs on WM_SETTEXT, before the message goes on; an
+// empty one runs none.
+void setTitleChangeHandling(std::function<void()> handling);
 
 // Stops the handling and gives `host` its former procedure back. When another
 // module subclassed the window after us, restoring would cut it off: the hook

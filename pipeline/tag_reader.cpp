@@ -93,6 +93,28 @@ std::optional<TrackTags> TagReader::readTrackTags(const AnsiOrWide& path) {
   return TrackTags{fields[0], fields[1], fields[2], fields[3], fields[4]};
 }
 
+TrackTags TagReader::streamTags(const AnsiOrWide& title) {
+  std::array<AnsiOrWide, 5> fields;
+  auto split = [&](const auto& text, const auto& separator) {
+    std::size_t at = text.find(separator);
+    if (at == text.npos) {
+      fields[0] = text;
+    } else {
+      fields[1] = text.substr(0, at);
+      fields[0] = text.substr(at + separator.size());
+    }
+  };
+  if (title.isWide()) {
+    split(title.wide(), std::u16string(u" - "));
+  } else {
+    split(title.ansi(), std::string(" - "));
+  }
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (fields[i].empty()) fields[i] = services_.moduleString(kDefaultTextIds[i]);
+  }
+  return TrackTags{fields[0], fields[1], fields[2], fields[3], fields[4]};
+}
+
 void TagReader::releaseTagLibrary() { library_.reset(); }
 
 }  // namespace tavrik

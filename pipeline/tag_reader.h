@@ -11,6 +11,7 @@
 #include "common/module_services.h"
 #include "pipeline/tag_library.h"
 #include "pipeline/title_change_ports.h"
+#include "pipeline/track_tags.h"
 
 namespace tavrik {
 
@@ -18,7 +19,7 @@ inline constexpr std::uint32_t kOldestTagLibraryVersion = 0x227;
 // From this version on the library may also offer its wide entries.
 inline constexpr std::uint32_t kFirstWideTagLibraryVersion = 0x254;
 
-class TagReader final : public TagSource {
+class TagReader {
  public:
   // `hostWindow` is the host's main window, handed to the library with every
   // file it loads.
@@ -33,7 +34,11 @@ class TagReader final : public TagSource {
   // the library is not bound or cannot load the file. A library of version
   // 2.54 or later with both wide entries is asked in UTF-16, any other one
   // in ANSI bytes, as ever.
-  std::optional<TrackTags> readTrackTags(const AnsiOrWide& path) override;
+  std::optional<TrackTags> readTrackTags(const AnsiOrWide& path);
+  // A stream's song, from the title the stream gives it: "Artist - Title"
+  // (split at the first " - "), or the title alone. What the title does not
+  // give takes its default text; the library is not asked.
+  TrackTags streamTags(const AnsiOrWide& title);
   // Frees the library; nothing happens when none is bound. The destructor
   // frees it too, but FreeLibrary must not run from DllMain: call this at
   // quit rather than leaving it to a global's destructor at unload.

@@ -48,9 +48,9 @@ std::optional<AnsiOrWide> readTemplateFile(FileSystem& files, const AnsiOrWide& 
   return decodeTemplate(std::move(bytes), kTemplateChunkBytes);
 }
 
-ScriptText TemplateRenderer::renderScriptText(const TrackTags& tags) const {
+ScriptText TemplateRenderer::renderScriptText(const TrackTags& tags, const RuleList& rules) const {
   std::optional<AnsiOrWide> content =
-      readTemplateFile(files_, selectTemplate(tags, rules_, defaultTemplatePath_, codePage_));
+      readTemplateFile(files_, selectTemplate(tags, rules, defaultTemplatePath_, codePage_));
   if (!content) return {};
   return fillTemplate(*content, tags, codePage_);
 }

@@ -28,21 +28,18 @@ std::string defaultTemplatePath(ModuleServices& services);
 // nothing when the file does not open.
 std::optional<AnsiOrWide> readTemplateFile(FileSystem& files, const AnsiOrWide& path);
 
-// Everything rendering reads: the rules as they are at each track, the
-// template files, and the template used when no rule matches.
+// What rendering reads besides the rules: the template files, and the
+// template used when no rule matches.
 class TemplateRenderer {
  public:
-  TemplateRenderer(const RuleList& rules, FileSystem& files, CodePage& codePage,
-                   std::string defaultTemplatePath)
-      : rules_(rules), files_(files), codePage_(codePage),
-        defaultTemplatePath_(std::move(defaultTemplatePath)) {}
+  TemplateRenderer(FileSystem& files, CodePage& codePage, std::string defaultTemplatePath)
+      : files_(files), codePage_(codePage), defaultTemplatePath_(std::move(defaultTemplatePath)) {}
 
-  // The script text for the encoder; the empty text when the chosen template
-  // does not open.
-  ScriptText renderScriptText(const TrackTags& tags) const;
+  // The script text for the encoder, the template chosen by `rules`; the
+  // empty text when the chosen template does not open.
+  ScriptText renderScriptText(const TrackTags& tags, const RuleList& rules) const;
 
  private:
-  const RuleList& rules_;
   FileSystem& files_;
   CodePage& codePage_;
   AnsiOrWide defaultTemplatePath_;

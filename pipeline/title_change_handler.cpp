@@ -6,51 +6,59 @@ namespace tavrik {
 
 namespace {
 // Windows paths hold at most 32767 units: an answer without its terminator
-// that far is cut there, and then names no file.
-constexpr std::size_t kLongestWidePath = 32768;
+// that far is cut there, and then names no file. No title comes near it.
+constexpr std::size_t kLongestWideText = 32768;
+
+template <typename Char>
+bool startsWithScheme(const std::basic_string<Char>& path) {
+  std::size_t letters = 0;
+  while (letters < path.size()) {
+    Char c = path[letters];
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) break;
+    ++letters;
+  }
+  return letters >= 2 && path.compare(letters, 3, std::basic_string<Char>{':', '/', '/'}) == 0;
+}
 }  // namespace
 
-void TitleChangeHandler::onTitleChange() {
-  if (running_) {
-    retitledMeanwhile_ = true;
-    return;
-  }
-  running_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{running_};
-  do {
-    retitledMeanwhile_ = false;
-    handleOnce();
-  } while (retitledMeanwhile_);
+bool isStreamUrl(const AnsiOrWide& path) {
+  return path.isWide() ? startsWithScheme(path.wide()) : startsWithScheme(path.ansi());
 }
 
-AnsiOrWide TitleChangeHandler::currentFilePath() {
-  std::intptr_t index = host_.currentListPosition();
+AnsiOrWide TitleChangeHandler::entryPath(std::intptr_t index) {
   // The path as the host has it, not cleaned up in any way: it must name the
   // same file.
-  if (const char16_t* wide = host_.playlistFileWide(index)) return copyWideText(wide, kLongestWidePath);
+  if (const char16_t* wide = host_.playlistFileWide(index)) return copyWideText(wide, kLongestWideText);
   const char* answer = host_.playlistFile(index);
   return std::string(answer ? answer : "");
 }
 
-void TitleChangeHandler::handleOnce() {
-  AnsiOrWide path = currentFilePath();
-  if (path != lastFilePath_) handleNewPath(path);
-  // Stop and pause retitle the host on the same file: only its state tells.
-  if (caption_ && caption_->wantsPlaybackStatus()) caption_->playbackStatus(host_.playbackStatus());
+AnsiOrWide TitleChangeHandler::entryTitle(std::intptr_t index) {
+  if (const char16_t* wide = host_.playlistTitleWide(index)) return copyWideText(wide, kLongestWideText);
+  const char* answer = host_.playlistTitle(index);
+  return std::string(answer ? answer : "");
 }
 
-void TitleChangeHandler::handleNewPath(const AnsiOrWide& path) {
-  // Replaced before the tags are read: a file whose tags fail is not retried
-  // on every retitling.
-  lastFilePath_ = path;
-  std::optional<TrackTags> tags = tags_.readTrackTags(path);
-  if (!tags) return;
-  ScriptText text = renderer_.renderScriptText(*tags);
-  delivery_.deliverToEncoder(text);
-  if (caption_) caption_->trackText(text);
+TitleChange TitleChangeHandler::onTitleChange(bool wantsPlaybackStatus) {
+  TitleChange change;
+  std::intptr_t index = host_.currentListPosition();
+  AnsiOrWide path = entryPath(index);
+  if (isStreamUrl(path)) {
+    // The songs of a stream change under one path: its title tells them apart.
+    AnsiOrWide title = entryTitle(index);
+    if (path != lastFilePath_ || lastStreamTitle_ != title) {
+      lastFilePath_ = path;
+      lastStreamTitle_ = title;
+      if (!title.empty()) change.track = TrackRequest{std::move(path), std::move(title)};
+    }
+  } else if (path != lastFilePath_) {
+    lastFilePath_ = path;
+    lastStreamTitle_.reset();
+    change.track = TrackRequest{std::move(path), std::nullopt};
+  }
+  // Stop and pause retitle the host on the same track: only its state tells.
+  if (wantsPlaybackStatus) change.playbackStatus = host_.playbackStatus();
+  return change;
 }
 
 }  // namespace tavrik

@@ -1,45 +1,59 @@
-// What happens when the host retitles its main window: find the current file,
-// and only when it differs from the last one handled, read its tags, render
-// the script text and deliver it to the encoder.
+// What the player's thread does when the host retitles its main window: ask
+// the host for the current entry, compare it with the last one handled, and
+// say what is new. Nothing here reads a file or waits for another program:
+// the tags, the template and the outputs are the plug-in's own thread's work.
 #pragma once
 
-#include "pipeline/template_renderer.h"
+#include <optional>
+
 #include "pipeline/title_change_ports.h"
 
 namespace tavrik {
 
+// A track for the plug-in's thread: the entry's path as the host gave it,
+// and for a stream (whose path stays its URL while the songs change) the
+// entry's title, which names the song.
+struct TrackRequest {
+  AnsiOrWide path;
+  std::optional<AnsiOrWide> streamTitle;
+
+  friend bool operator==(const TrackRequest& a, const TrackRequest& b) {
+    return a.path == b.path && a.streamTitle == b.streamTitle;
+  }
+};
+
+// What one retitle brought.
+struct TitleChange {
+  std::optional<TrackRequest> track;             // a new file, or a stream's new song
+  std::optional<std::intptr_t> playbackStatus;  // the host's IPC_ISPLAYING, when asked
+};
+
+// A path that names a stream: two or more ASCII letters, then "://". One
+// letter before ":" is a drive ("C://music" is a file).
+bool isStreamUrl(const AnsiOrWide& path);
+
 class TitleChangeHandler {
  public:
-  // `caption`, when given, is told each text handed to the encoder and, while
-  // it wants it, the player's state at every retitling.
-  TitleChangeHandler(HostRequests& host, TagSource& tags, const TemplateRenderer& renderer,
-                     ScriptDelivery& delivery, CaptionFeed* caption = nullptr)
-      : host_(host), tags_(tags), renderer_(renderer), delivery_(delivery), caption_(caption) {}
+  explicit TitleChangeHandler(HostRequests& host) : host_(host) {}
 
-  // Runs for every WM_SETTEXT to the host's window. A retitling that arrives
-  // while the handling runs (whatever on the way lets the host's messages
-  // be dispatched) is not handled inside it: the running handling asks the
-  // host again once its own text is handed over, so the newest track's text
-  // is always handed over last.
-  void onTitleChange();
-
-  const AnsiOrWide& lastFilePath() const { return lastFilePath_; }
+  // Runs for every WM_SETTEXT to the host's window. A file is new when its
+  // path differs from the last one handled; a stream when its path or its
+  // title does. The last entry is replaced before its tags are read, so a
+  // file whose tags fail is not tried again on every retitle, and a stream
+  // still connecting (an empty title) delivers nothing. The host is asked
+  // whether it plays only when `wantsPlaybackStatus`: with no caption output
+  // on, it gets no request it did not get before.
+  TitleChange onTitleChange(bool wantsPlaybackStatus);
 
  private:
-  void handleOnce();
-  void handleNewPath(const AnsiOrWide& path);
   // The host's path of its current entry: in UTF-16 when the host answers
   // IPC_GETPLAYLISTFILEW, else in ANSI bytes as older hosts give it.
-  AnsiOrWide currentFilePath();
+  AnsiOrWide entryPath(std::intptr_t index);
+  AnsiOrWide entryTitle(std::intptr_t index);
 
   HostRequests& host_;
-  TagSource& tags_;
-  const TemplateRenderer& renderer_;
-  ScriptDelivery& delivery_;
-  CaptionFeed* caption_;
   AnsiOrWide lastFilePath_;
-  bool running_ = false;
-  bool retitledMeanwhile_ = false;
+  std::optional<AnsiOrWide> lastStreamTitle_;
 };
 
 }  // namespace tavrik

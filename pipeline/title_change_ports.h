@@ -1,14 +1,10 @@
-// The three ports of the title-change handling: what it asks of the host,
-// where the tags come from and where the text goes. Each has one Win32
-// adapter (host_requests_win32, tag_reader over tag_library_win32,
-// encoder_link over window_ops_win32); tests use hand-written fakes.
+// What the title-change handling asks of the host: its window-message
+// requests. One Win32 adapter (host_requests_win32); tests use a fake.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "common/ansi_or_wide.h"
-#include "pipeline/track_tags.h"
 
 namespace tavrik {
 
@@ -16,51 +12,29 @@ namespace tavrik {
 // Win32 adapters turn it into an HWND.
 using WindowHandle = void*;
 
-// The host's window-message requests.
+// The text for the encoder: ANSI bytes when every text it was made of came
+// as ANSI bytes, UTF-16 as soon as one came as Unicode.
+using ScriptText = AnsiOrWide;
+
+// The host's window-message requests. Every answer that points at a text
+// points at the host's own text, valid only until the host's next change:
+// the caller copies it at once.
 class HostRequests {
  public:
   virtual ~HostRequests() = default;
   // IPC_GETLISTPOS: the current playlist index.
   virtual std::intptr_t currentListPosition() = 0;
-  // IPC_GETPLAYLISTFILEW: the host's own UTF-16 text for that entry's path,
-  // or null (older hosts know no such request).
+  // IPC_GETPLAYLISTFILEW: the host's UTF-16 text for that entry's path, or
+  // null (older hosts know no such request).
   virtual const char16_t* playlistFileWide(std::intptr_t index) = 0;
-  // IPC_GETPLAYLISTFILE: the host's own ANSI text for that entry's path, or null.
+  // IPC_GETPLAYLISTFILE: the entry's path in ANSI bytes, or null.
   virtual const char* playlistFile(std::intptr_t index) = 0;
+  // IPC_GETPLAYLISTTITLEW: the entry's title in UTF-16, or null.
+  virtual const char16_t* playlistTitleWide(std::intptr_t index) = 0;
+  // IPC_GETPLAYLISTTITLE: the entry's title in ANSI bytes, or null.
+  virtual const char* playlistTitle(std::intptr_t index) = 0;
   // IPC_ISPLAYING: 1 playing, 3 paused, 0 stopped.
   virtual std::intptr_t playbackStatus() = 0;
-};
-
-// Where the tags come from: the tag library, bound or not.
-class TagSource {
- public:
-  virtual ~TagSource() = default;
-  // The tags of `path`, or nothing when they cannot be loaded.
-  virtual std::optional<TrackTags> readTrackTags(const AnsiOrWide& path) = 0;
-};
-
-// The text for the encoder: ANSI bytes when every text it was made of came
-// as ANSI bytes, UTF-16 as soon as one came as Unicode.
-using ScriptText = AnsiOrWide;
-
-// Where the text goes: the encoder's Script panel.
-class ScriptDelivery {
- public:
-  virtual ~ScriptDelivery() = default;
-  virtual void deliverToEncoder(const ScriptText& text) = 0;
-};
-
-// What the caption file is told on the host's thread: each track's text as
-// it is handed to the encoder, and, only while it wants it, the player's
-// state at every retitling.
-class CaptionFeed {
- public:
-  virtual ~CaptionFeed() = default;
-  virtual void trackText(const ScriptText& text) = 0;
-  // False while no caption file is configured: the host is then not asked.
-  virtual bool wantsPlaybackStatus() = 0;
-  // The host's answer to IPC_ISPLAYING.
-  virtual void playbackStatus(std::intptr_t answer) = 0;
 };
 
 }  // namespace tavrik

@@ -13,7 +13,7 @@ int PluginLifecycle::init() {
     return -1;
   }
   operations_.loadCaptionSettings();
-  operations_.startDelivery();
+  operations_.startTrackThread();
   running_ = true;
   operations_.enablePipeline(true);
   return 0;
@@ -25,22 +25,29 @@ void PluginLifecycle::config() {
   if (running_) operations_.runSettingsDialog();
 }
 
-void PluginLifecycle::quit() {
+bool PluginLifecycle::quit() {
   // After a failed init everything was undone there, and the user's rule
   // file is not written over with rules that never came from it.
-  if (!running_) return;
+  if (!running_) return true;
   running_ = false;
-  // No new text, then the last track change's text still reaches the
-  // encoder, within limits; only with the thread gone are the rules saved
-  // and the library released, and no code of ours runs after quit. The
-  // caption file's last text is written by the thread before it ends.
+  // No new track, then the last track change's text still reaches the
+  // encoder, within limits; only with the thread gone is the library
+  // released, and no code of ours runs after quit. The caption file's last
+  // text is written by the thread before it ends. The rules are saved even
+  // when the thread is stuck in a tag load: the user's edits must not wait
+  // for a share that never answers.
   operations_.enablePipeline(false);
-  operations_.finishDelivery(std::chrono::steady_clock::now() + kDeliveryTimeAtQuit);
+  bool ended = operations_.finishTrackThread(std::chrono::steady_clock::now() + kDeliveryTimeAtQuit);
   operations_.saveRules();
   operations_.saveCaptionSettings();
-  operations_.releaseTagLibrary();
+  if (ended) {
+    operations_.releaseTagLibrary();
+  } else {
+    operations_.keepForRunningThread();
+  }
   // Last: the hook goes before the module may be unloaded.
   operations_.unhook();
+  return ended;
 }
 
 }  // namespace tavrik

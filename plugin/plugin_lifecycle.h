@@ -1,14 +1,15 @@
 // The order of init, config and quit, over the operations the shell puts
 // together: the hook on the host's window, the tag library, the rule file,
-// the caption file's settings, the delivery thread and the settings dialog.
+// the caption file's settings, the plug-in's thread and the settings dialog.
 #pragma once
 
 #include <chrono>
 
 namespace tavrik {
 
-// How long quit lets the encoder take the text of a track change that came
-// just before it, in all: a delivery running or waiting then is given up.
+// How long quit lets the encoder and the outputs take the text of a track
+// change that came just before it, in all: work running or waiting then is
+// given up.
 inline constexpr std::chrono::seconds kDeliveryTimeAtQuit{2};
 
 class ShellOperations {
@@ -28,11 +29,16 @@ class ShellOperations {
   virtual void saveCaptionSettings() = 0;
   // Lets the hook run the track pipeline, or makes it a pure pass-through.
   virtual void enablePipeline(bool enabled) = 0;
-  // The thread that delivers the texts to the encoder.
-  virtual void startDelivery() = 0;
-  // Takes no new text, lets the delivery running or waiting finish until
-  // `deadline`, then ends the thread: no delivery goes on after it returns.
-  virtual void finishDelivery(std::chrono::steady_clock::time_point deadline) = 0;
+  // The plug-in's thread, which handles every track after the host's answers.
+  virtual void startTrackThread() = 0;
+  // Takes no new track, lets the running or waiting one finish until
+  // `deadline`, then ends the thread. False when the thread was still inside
+  // a call it cannot leave (a tag load that does not return): it is left
+  // running, and what it uses must stay for the rest of the process.
+  virtual bool finishTrackThread(std::chrono::steady_clock::time_point deadline) = 0;
+  // The thread is left running: this module and everything it uses stay
+  // loaded until the process ends.
+  virtual void keepForRunningThread() = 0;
   virtual void runSettingsDialog() = 0;
 };
 
@@ -46,7 +52,9 @@ class PluginLifecycle {
   // thread started.
   int init();
   void config();
-  void quit();
+  // False when the plug-in's thread was left running: the caller must then
+  // keep everything the shell holds.
+  bool quit();
 
  private:
   ShellOperations& operations_;

@@ -57,8 +57,9 @@ void __cdecl config() {
 void __cdecl quit() {
   try {
     if (!lifecycle) return;
-    lifecycle->quit();
-    endPlugin();
+    // A thread left in a call that does not return still uses the shell:
+    // it stays, with this module pinned, until the process ends.
+    if (lifecycle->quit()) endPlugin();
   } catch (...) {
   }
 }

@@ -11,13 +11,12 @@ Win32Shell::Win32Shell(HWND host)
       store_(files_, services_, codePage_),
       captionStore_(files_, services_, codePage_),
       tags_(loader_, services_, codePage_, host),
-      renderer_(rules_, files_, codePage_, defaultTemplatePath(services_)),
+      renderer_(files_, codePage_, defaultTemplatePath(services_)),
       encoder_(windows_),
-      caption_([this] { delivery_.wake(); }),
       captionWriter_(caption_, files_, codePage_),
-      delivery_(encoder_, &captionWriter_),
+      thread_(tags_, rules_, renderer_, encoder_, caption_, captionWriter_),
       requests_(host),
-      handler_(requests_, tags_, renderer_, delivery_, &caption_) {}
+      handler_(requests_) {}
 
 void Win32Shell::installHook() { installHostWindowHook(host_); }
 
@@ -27,9 +26,14 @@ bool Win32Shell::bindTagLibrary() { return tags_.bindTagLibrary(); }
 
 void Win32Shell::releaseTagLibrary() { tags_.releaseTagLibrary(); }
 
-bool Win32Shell::loadRules() { return store_.loadRules(rules_); }
+bool Win32Shell::loadRules() {
+  RuleList rules;
+  if (!store_.loadRules(rules)) return false;
+  rules_.replace(std::move(rules));
+  return true;
+}
 
-void Win32Shell::saveRules() { store_.saveRules(rules_); }
+void Win32Shell::saveRules() { store_.saveRules(*rules_.current()); }
 
 void Win32Shell::loadCaptionSettings() { applyCaptionSettings(captionStore_.load()); }
 
@@ -39,26 +43,37 @@ void Win32Shell::applyCaptionSettings(const CaptionSettings& settings) {
   caption_.setSettings(settings);
   // No request the host did not get before, while no file is configured.
   if (caption_.wantsPlaybackStatus()) caption_.playbackStatus(requests_.playbackStatus());
+  thread_.wake();
 }
 
-void Win32Shell::enablePipeline(bool enabled) { setTitleChangeHandler(enabled ? &handler_ : nullptr); }
+void Win32Shell::onTitleChange() { thread_.take(handler_.onTitleChange(caption_.wantsPlaybackStatus())); }
 
-void Win32Shell::startDelivery() { delivery_.start(); }
-
-void Win32Shell::finishDelivery(std::chrono::steady_clock::time_point deadline) {
-  // Messages sent from now on give up by the deadline; one already waiting
-  // for its answer gives up within its own second, sooner still. So joining
-  // the thread ends by the deadline.
-  windows_.endWaitsBy(deadline);
-  delivery_.finish(deadline);
+void Win32Shell::enablePipeline(bool enabled) {
+  setTitleChangeHandling(enabled ? std::function<void()>([this] { onTitleChange(); }) : nullptr);
 }
+
+void Win32Shell::startTrackThread() { thread_.start(); }
+
+bool Win32Shell::finishTrackThread(std::chrono::steady_clock::time_point deadline) {
+  // Messages sent from now on give up in time for the thread to come back
+  // by the deadline; one already waiting for its answer gives up within its
+  // own second, sooner still.
+  windows_.endWaitsBy(deadline - TrackThread::kWrapUp);
+  return thread_.finish(deadline);
+}
+
+void Win32Shell::keepForRunningThread() { pinThisModule(); }
 
 void Win32Shell::runSettingsDialog() {
-  // Built from this module's resources, with no owner. OK has replaced the
-  // rules and the caption settings; after Cancel both are as they were.
+  // Built from this module's resources, with no owner, over copies: a track
+  // change meanwhile uses the rules in force, and OK puts the edited ones in
+  // force at once, whole. After Cancel both stay as they were.
+  RuleList rules = *rules_.current();
   CaptionSettings settings = caption_.settings();
-  CRuleListDlg dialog(rules_, &settings);
-  if (dialog.DoModal() == IDOK && settings != caption_.settings()) applyCaptionSettings(settings);
+  CRuleListDlg dialog(rules, &settings);
+  if (dialog.DoModal() != IDOK) return;
+  rules_.replace(std::move(rules));
+  if (settings != caption_.settings()) applyCaptionSettings(settings);
 }
 
 }  // namespace tavrik

@@ -10,7 +10,6 @@
 #include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
 #include "common/module_services_win32.h"
-#include "pipeline/delivery_thread.h"
 #include "pipeline/encoder_link.h"
 #include "pipeline/host_requests_win32.h"
 #include "pipeline/tag_library_win32.h"
@@ -19,8 +18,9 @@
 #include "pipeline/title_change_handler.h"
 #include "pipeline/window_ops_win32.h"
 #include "plugin/plugin_lifecycle.h"
-#include "rules/rule_list.h"
+#include "plugin/track_thread.h"
 #include "rules/rule_store.h"
+#include "rules/rules_in_force.h"
 
 namespace tavrik {
 
@@ -37,20 +37,24 @@ class Win32Shell final : public ShellOperations {
   void loadCaptionSettings() override;
   void saveCaptionSettings() override;
   void enablePipeline(bool enabled) override;
-  void startDelivery() override;
-  void finishDelivery(std::chrono::steady_clock::time_point deadline) override;
+  void startTrackThread() override;
+  bool finishTrackThread(std::chrono::steady_clock::time_point deadline) override;
+  void keepForRunningThread() override;
   void runSettingsDialog() override;
 
  private:
   // New settings for the caption file, and the player's state at once when
   // a file is configured: a stopped player shows the idle caption.
   void applyCaptionSettings(const CaptionSettings& settings);
+  // On the player's thread, at every retitle: only the host's answers are
+  // had here; the rest is the plug-in's thread's.
+  void onTitleChange();
 
   HWND host_;
   Win32CodePage codePage_;
   Win32FileSystem files_;
   Win32ModuleServices services_;
-  RuleList rules_;
+  RulesInForce rules_;
   RuleStore store_;
   CaptionSettingsStore captionStore_;
   Win32TagLibraryLoader loader_;
@@ -58,10 +62,10 @@ class Win32Shell final : public ShellOperations {
   TemplateRenderer renderer_;
   Win32WindowOps windows_;
   EncoderLink encoder_;
-  // Declared before the thread, which writes through them until it ends.
+  // Declared before the thread, which works through them until it ends.
   CaptionState caption_;
   CaptionWriter captionWriter_;
-  DeliveryThread delivery_;
+  TrackThread thread_;
   Win32HostRequests requests_;
   TitleChangeHandler handler_;
 };

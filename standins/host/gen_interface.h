@@ -31,6 +31,7 @@ inline constexpr const char kPluginExport[] = "winampGetGeneralPurposePlugin";
 inline constexpr LPARAM kIpcIsPlaying = 104;  // 1 playing, 3 paused, 0 stopped
 inline constexpr LPARAM kIpcGetListPos = 125;
 inline constexpr LPARAM kIpcGetPlaylistFile = 211;
+inline constexpr LPARAM kIpcGetPlaylistTitle = 212;  // the entry's title, ANSI
 // Newer players: the entry's title and path as UTF-16.
 inline constexpr LPARAM kIpcGetPlaylistTitleW = 213;
 inline constexpr LPARAM kIpcGetPlaylistFileW = 214;

@@ -24,7 +24,30 @@ Step makeStep(StepKind kind, unsigned long number, const std::string& text) {
   return step;
 }
 
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 }  // namespace
+
+std::optional<std::string> percentDecoded(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      out += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return std::nullopt;
+    int high = hexDigit(text[i + 1]), low = hexDigit(text[i + 2]);
+    if (high < 0 || low < 0) return std::nullopt;
+    out += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return out;
+}
 
 bool parseStep(const std::string& text, Step& step) {
   auto colon = text.find(':');
@@ -54,6 +77,15 @@ bool parseStep(const std::string& text, Step& step) {
     }
     if (!parseNumber(argument, number)) return false;
     step = makeStep(StepKind::PlayIndex, number, text);
+    return true;
+  }
+  if (word == "song") {
+    // Any title, empty included; its non-ASCII bytes come %-encoded, as
+    // UTF-8, since the command line passes through the ANSI code page.
+    std::optional<std::string> title = hasArgument ? percentDecoded(argument) : std::nullopt;
+    if (!title) return false;
+    step = makeStep(StepKind::Song, 0, text);
+    step.name = *title;
     return true;
   }
   if (word == "config") {
@@ -114,6 +146,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--wide-requests") {
       good = value == "yes" || value == "no";
       options.wideRequests = value == "yes";
+    } else if (arg == "--scroll") {
+      good = parseNumber(value, options.scrollMs) && options.scrollMs > 0;
     } else if (arg == "--window") {
       good = value == "ansi" || value == "unicode";
       options.unicodeWindow = value == "unicode";

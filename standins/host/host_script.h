@@ -3,19 +3,21 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace standin {
 
 enum class StepKind {
-  PlayAll, PlayIndex, Pause, Stop, Refresh, Repeat, Config, Wait, Bench, BenchTracks, BenchLatency, Exit
+  PlayAll, PlayIndex, Pause, Stop, Refresh, Repeat, Song, Config, Wait, Bench, BenchTracks, BenchLatency, Exit
 };
 
 struct Step {
   StepKind kind = StepKind::Exit;
   unsigned long number = 0;  // play:N index, wait:MS milliseconds, bench*:N count
-  std::string name;          // config:NAME, the plug-in's file name (empty: all)
+  std::string name;          // config:NAME, the plug-in's file name (empty: all);
+                             // song:TEXT, the song's title in UTF-8
   std::string text;          // the step as written, for the log
 };
 
@@ -31,6 +33,9 @@ struct HostOptions {
   // The main window a Unicode window, retitled in UTF-16, as newer players
   // have it; else an ANSI window.
   bool unicodeWindow = false;
+  // While playing, the window is retitled this often with the same title, as
+  // the player does when it scrolls its title; 0: never.
+  unsigned long scrollMs = 0;
   std::vector<Step> steps;
 };
 
@@ -41,6 +46,10 @@ struct ParsedCommandLine {
 
 // Arguments after the program name.
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
+
+// "%XX" sequences as the bytes they stand for, the rest as it is; nothing
+// when a "%" is not followed by two hex digits.
+std::optional<std::string> percentDecoded(const std::string& text);
 
 // One step as written ("play:3"); false when it is not a step.
 bool parseStep(const std::string& text, Step& step);

@@ -72,11 +72,29 @@ bool Player::loadPlaylist() {
     for (const std::string& entry : entries_) wideEntries_.push_back(toWide(CP_ACP, entry));
     for (const std::wstring& entry : wideEntries_) utf8Entries_.push_back(fromWide(CP_UTF8, entry));
   }
-  for (const std::string& entry : utf8Entries_) wideTitles_.push_back(toWide(CP_UTF8, stemOf(entry, noLeadByte)));
+  wideTitles_.resize(entries_.size());
+  ansiTitles_.resize(entries_.size());
+  ansiNames_.resize(entries_.size());
+  utf8Names_.resize(entries_.size());
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    setEntryTitle(i, isStreamEntry(entries_[i]) ? std::wstring() : toWide(CP_UTF8, stemOf(utf8Entries_[i], noLeadByte)));
+  }
   log_.line("playlist " + std::string(full) + " entries=" + std::to_string(entries_.size()));
   for (std::size_t i = 0; i < entries_.size(); ++i)
     log_.line("entry " + std::to_string(i) + " " + entries_[i]);
   return true;
+}
+
+void Player::setEntryTitle(std::size_t index, const std::wstring& title) {
+  wideTitles_[index] = title;
+  ansiTitles_[index] = fromWide(CP_ACP, title);
+  if (isStreamEntry(entries_[index])) {
+    ansiNames_[index] = title.empty() ? entries_[index] : ansiTitles_[index];
+    utf8Names_[index] = title.empty() ? utf8Entries_[index] : fromWide(CP_UTF8, title);
+  } else {
+    ansiNames_[index] = stemOf(entries_[index], isLeadByte);
+    utf8Names_[index] = stemOf(utf8Entries_[index], noLeadByte);
+  }
 }
 
 void Player::loadPluginsAndStartScript() {
@@ -110,6 +128,10 @@ LRESULT Player::answerRequest(WPARAM wParam, LPARAM lParam) {
   if (lParam == kIpcGetPlaylistTitleW && options_.wideRequests) {
     ++widePlaylistTitleRequests_;
     return wParam < wideTitles_.size() ? reinterpret_cast<LRESULT>(wideTitles_[wParam].c_str()) : 0;
+  }
+  if (lParam == kIpcGetPlaylistTitle) {
+    ++playlistTitleRequests_;
+    return wParam < ansiTitles_.size() ? reinterpret_cast<LRESULT>(ansiTitles_[wParam].c_str()) : 0;
   }
   ++otherRequests_;
   return 0;
@@ -169,17 +191,38 @@ void Player::repeat() {
   retitle();
 }
 
-std::string Player::title() const { return titleFor(entries_, current_, playback_, isLeadByte); }
-
-void Player::retitle() {
-  std::string text = title();
-  log_.line("retitle " + std::to_string(current_) + " " + text);
-  if (!options_.unicodeWindow) {
-    SetWindowTextA(window_, text.c_str());
+void Player::songChange(const std::string& utf8Title) {
+  if (current_ >= entries_.size() || !isStreamEntry(entries_[current_])) {
+    log_.line("error song: the current entry is no stream");
     return;
   }
-  // The Unicode window is titled in UTF-16, and says what it then shows.
-  SetWindowTextW(window_, toWide(CP_UTF8, titleFor(utf8Entries_, current_, playback_, noLeadByte)).c_str());
+  setEntryTitle(current_, toWide(CP_UTF8, utf8Title));
+  log_.line("song " + std::to_string(current_) + " " + utf8Title);
+  retitle();
+}
+
+void Player::onScrollTimer() {
+  // Scrolling retitles a playing player with the title it already has.
+  if (playback_ != Playback::Playing || leaving_) return;
+  ++scrollRetitles_;
+  setWindowTitle();
+}
+
+std::string Player::title() const { return titleFor(ansiNames_, current_, playback_); }
+
+void Player::setWindowTitle() {
+  if (options_.unicodeWindow) {
+    SetWindowTextW(window_, toWide(CP_UTF8, titleFor(utf8Names_, current_, playback_)).c_str());
+  } else {
+    SetWindowTextA(window_, title().c_str());
+  }
+}
+
+void Player::retitle() {
+  log_.line("retitle " + std::to_string(current_) + " " + title());
+  setWindowTitle();
+  if (!options_.unicodeWindow) return;
+  // The Unicode window says what it then shows.
   std::wstring shown(static_cast<std::size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
   shown.resize(static_cast<std::size_t>(GetWindowTextW(window_, shown.data(), static_cast<int>(shown.size()))));
   log_.line("shown " + std::to_string(current_) + " " + fromWide(CP_UTF8, shown));

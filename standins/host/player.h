@@ -38,6 +38,9 @@ class Player {
   void stop();
   void refresh();
   void repeat();
+  // The stream playing gets a new song: its entry's title changes, and the
+  // window is retitled.
+  void songChange(const std::string& utf8Title);
   bool configure(const std::string& fileName) { return plugins_.configure(fileName); }
   void benchRetitles(unsigned long count);
   void benchTrackChanges(unsigned long count);
@@ -53,13 +56,21 @@ class Player {
   // For the window procedure.
   LRESULT answerRequest(WPARAM wParam, LPARAM lParam);
   void onScriptTimer();
+  void onScrollTimer();
   void logLine(const std::string& text) { log_.line(text); }
   static constexpr UINT_PTR kScriptTimer = 1;
+  static constexpr UINT_PTR kScrollTimer = 2;
 
  private:
   void schedule(unsigned long delayMs);
   void retitle();
+  // SetWindowTextA or SetWindowTextW with the title as it stands.
+  void setWindowTitle();
   std::string title() const;
+  // The entry's title as requests 212 and 213 answer it and the title bar
+  // shows it: a file's name without folder and extension; a stream's song,
+  // empty while it connects (the bar then shows its address).
+  void setEntryTitle(std::size_t index, const std::wstring& title);
   // Moves to the next entry, round the list, and answers its title.
   std::function<std::string()> nextTrackTitle();
   void leave();
@@ -76,6 +87,9 @@ class Player {
   std::vector<std::wstring> wideEntries_;
   std::vector<std::string> utf8Entries_;
   std::vector<std::wstring> wideTitles_;  // as request 213 answers them
+  std::vector<std::string> ansiTitles_;   // as request 212 answers them
+  std::vector<std::string> ansiNames_, utf8Names_;  // as the title bar shows them
+  unsigned long scrollRetitles_ = 0;
   std::size_t current_ = 0;
   Playback playback_ = Playback::Stopped;
   // A step may run a modal loop (a plug-in's dialog) that dispatches this
@@ -85,7 +99,7 @@ class Player {
   bool leaving_ = false;
   int exitCode_ = 0;
   unsigned long listPosRequests_ = 0, playlistFileRequests_ = 0, isPlayingRequests_ = 0, otherRequests_ = 0;
-  unsigned long widePlaylistFileRequests_ = 0, widePlaylistTitleRequests_ = 0;
+  unsigned long widePlaylistFileRequests_ = 0, widePlaylistTitleRequests_ = 0, playlistTitleRequests_ = 0;
 };
 
 }  // namespace standin

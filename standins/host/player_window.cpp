@@ -19,8 +19,13 @@ bool handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
           result = player->answerRequest(wParam, lParam);
           return true;
         case WM_TIMER:
-          if (wParam != Player::kScriptTimer) break;
-          player->onScriptTimer();
+          if (wParam == Player::kScriptTimer) {
+            player->onScriptTimer();
+          } else if (wParam == Player::kScrollTimer) {
+            player->onScrollTimer();
+          } else {
+            break;
+          }
           result = 0;
           return true;
         case WM_CLOSE:
@@ -83,6 +88,7 @@ bool Player::createWindow(HINSTANCE instance) {
   if (!window_) return false;
   activePlayer = this;
   ShowWindow(window_, SW_SHOWNOACTIVATE);
+  if (options_.scrollMs) SetTimer(window_, kScrollTimer, options_.scrollMs, nullptr);
   log_.line("window " + hex(reinterpret_cast<UINT_PTR>(window_)) + " class=" + kWindowClass +
             (options_.unicodeWindow ? " unicode" : ""));
   return true;
@@ -101,6 +107,7 @@ void Player::leave() {
   // return into code that is gone.
   leaving_ = true;
   KillTimer(window_, kScriptTimer);
+  KillTimer(window_, kScrollTimer);
   PostQuitMessage(0);
 }
 
@@ -134,6 +141,9 @@ int Player::finish() {
             " playlistfilew=" + std::to_string(widePlaylistFileRequests_) +
             " playlisttitlew=" + std::to_string(widePlaylistTitleRequests_) +
             " other=" + std::to_string(otherRequests_));
+  // Apart, so that the line above reads as it always did.
+  log_.line("requests playlisttitle=" + std::to_string(playlistTitleRequests_) +
+            " scroll-retitles=" + std::to_string(scrollRetitles_));
   DestroyWindow(window_);
   log_.line("exit " + std::to_string(exitCode_));
   return exitCode_;

@@ -39,8 +39,16 @@ std::string stemOf(const std::string& path, LeadByteTest isLeadByte) {
   return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
+bool isStreamEntry(const std::string& entry) {
+  std::size_t letters = 0;
+  while (letters < entry.size() && ((entry[letters] >= 'a' && entry[letters] <= 'z') ||
+                                    (entry[letters] >= 'A' && entry[letters] <= 'Z')))
+    ++letters;
+  return letters >= 2 && entry.compare(letters, 3, "://") == 0;
+}
+
 std::string resolveEntry(const std::string& folder, const std::string& entry) {
-  if (hasDrive(entry)) return entry;
+  if (hasDrive(entry) || isStreamEntry(entry)) return entry;
   if (!entry.empty() && isSeparator(entry[0])) {
     // "\\server\x" is absolute; "\x" is on the list's drive.
     if (entry.size() > 1 && isSeparator(entry[1])) return entry;
@@ -79,11 +87,9 @@ std::string withoutUtf8Mark(const std::string& bytes) {
   return bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? bytes.substr(3) : bytes;
 }
 
-std::string titleFor(const std::vector<std::string>& entries, std::size_t index, Playback playback,
-                     LeadByteTest isLeadByte) {
-  if (index >= entries.size()) return "Winamp";
-  std::string title =
-      std::to_string(index + 1) + ". " + stemOf(entries[index], isLeadByte) + " - Winamp";
+std::string titleFor(const std::vector<std::string>& names, std::size_t index, Playback playback) {
+  if (index >= names.size()) return "Winamp";
+  std::string title = std::to_string(index + 1) + ". " + names[index] + " - Winamp";
   if (playback == Playback::Paused) title += " [Paused]";
   if (playback == Playback::Stopped) title += " [Stopped]";
   return title;

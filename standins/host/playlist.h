@@ -18,8 +18,12 @@ std::string folderOf(const std::string& path, LeadByteTest isLeadByte);
 // The file name without folder and without its last extension.
 std::string stemOf(const std::string& path, LeadByteTest isLeadByte);
 
-// An M3U entry as the player keeps it: absolute entries as written, relative
-// ones joined to the list's folder, "\x" put on the folder's drive.
+// Whether an entry is a stream: a URL, two or more letters then "://".
+bool isStreamEntry(const std::string& entry);
+
+// An M3U entry as the player keeps it: streams and absolute entries as
+// written, relative ones joined to the list's folder, "\x" put on the
+// folder's drive.
 std::string resolveEntry(const std::string& folder, const std::string& entry);
 
 // Entries of an M3U text (CR LF or LF lines; empty and '#' lines skipped).
@@ -36,8 +40,7 @@ enum class Playback { Playing, Paused, Stopped };
 
 // What the player shows in its title bar: "2. name - Winamp", with
 // " [Paused]" while paused and " [Stopped]" while stopped, and "Winamp" when
-// there is no such entry.
-std::string titleFor(const std::vector<std::string>& entries, std::size_t index, Playback playback,
-                     LeadByteTest isLeadByte);
+// there is no such entry. `names` are the entries' titles.
+std::string titleFor(const std::vector<std::string>& names, std::size_t index, Playback playback);
 
 }  // namespace standin

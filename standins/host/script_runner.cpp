@@ -42,6 +42,9 @@ void ScriptRunner::run(const Step& step, Player& player, unsigned long& delayMs)
     case StepKind::Repeat:
       player.repeat();
       break;
+    case StepKind::Song:
+      player.songChange(step.name);
+      break;
     case StepKind::Config:
       if (!player.configure(step.name)) log_.line("error no plug-in to configure");
       break;

@@ -4,7 +4,8 @@
 // RIFF MP3) and WAV (LIST/INFO) tags. STANDIN_MP3INFP_VERSION (e.g. "0x226")
 // makes it report another version; STANDIN_MP3INFP_LOG names a file where it
 // notes being loaded and unloaded, so that a test can tell whether its user
-// released it.
+// released it. STANDIN_MP3INFP_LOAD_MS=N makes every load take N ms more,
+// like a file on a slow share, and notes each load and the thread it came on.
 #include <windows.h>
 
 #include <algorithm>
@@ -77,6 +78,44 @@ LoadedFile loaded;
 std::string answer;
 std::wstring wideAnswer;
 
+// Appends one line to the file named by STANDIN_MP3INFP_LOG, if any.
+void note(const std::string& event) {
+  char path[MAX_PATH] = {};
+  DWORD length = GetEnvironmentVariableA("STANDIN_MP3INFP_LOG", path, sizeof path);
+  if (length == 0 || length >= sizeof path) return;
+  HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  std::string line = event + "\r\n";
+  DWORD written = 0;
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+// The thread that loaded the library: the host's, at the plug-in's init.
+DWORD attachingThread = 0;
+
+// With STANDIN_MP3INFP_LOAD_MS set: waits that long, and notes the load.
+void slowShare(const std::string& utf8Path) {
+  char text[32] = {};
+  DWORD length = GetEnvironmentVariableA("STANDIN_MP3INFP_LOAD_MS", text, sizeof text);
+  if (length == 0 || length >= sizeof text) return;
+  bool attaching = GetCurrentThreadId() == attachingThread;
+  note("load " + utf8Path + (attaching ? " thread=attaching" : " thread=other"));
+  Sleep(static_cast<DWORD>(std::strtoul(text, nullptr, 10)));
+}
+
+std::string utf8Of(const std::wstring& wide) {
+  int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                   nullptr);
+  std::string out(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+  if (length > 0) {
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), length, nullptr,
+                        nullptr);
+  }
+  return out;
+}
+
 // Reads the tags of an opened file into `loaded`; closes the file.
 DWORD loadOpened(HANDLE file) {
   FileBytes bytes(file);
@@ -98,26 +137,16 @@ DWORD loadOpened(HANDLE file) {
   return 0;
 }
 
-// Appends one line to the file named by STANDIN_MP3INFP_LOG, if any.
-void note(const std::string& event) {
-  char path[MAX_PATH] = {};
-  DWORD length = GetEnvironmentVariableA("STANDIN_MP3INFP_LOG", path, sizeof path);
-  if (length == 0 || length >= sizeof path) return;
-  HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  std::string line = event + "\r\n";
-  DWORD written = 0;
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(file);
-}
 
 
 }  // namespace
 
 // FreeLibrary unloads with `reserved` null; the end of the process does not.
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
-  if (reason == DLL_PROCESS_ATTACH) note("attach");
+  if (reason == DLL_PROCESS_ATTACH) {
+    attachingThread = GetCurrentThreadId();
+    note("attach");
+  }
   if (reason == DLL_PROCESS_DETACH) note(reserved ? "detach process-exit" : "detach unload");
   return TRUE;
 }
@@ -141,6 +170,7 @@ DWORD WINAPI mp3infp_Load(HWND, LPCSTR path) {
   try {
     loaded = LoadedFile{};
     if (!path) return ERROR_FILE_NOT_FOUND;
+    slowShare(utf8Of(fromAnsi(path)));
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return ERROR_FILE_NOT_FOUND;
@@ -180,6 +210,7 @@ DWORD WINAPI mp3infp_LoadW(HWND, LPCWSTR path) {
   try {
     loaded = LoadedFile{};
     if (!path) return ERROR_FILE_NOT_FOUND;
+    slowShare(utf8Of(path));
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return ERROR_FILE_NOT_FOUND;

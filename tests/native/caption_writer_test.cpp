@@ -1,5 +1,5 @@
 // What the caption file gets, decided by the player's state and the texts
-// and written by the delivery thread's side work: UTF-8 without a mark, the
+// and written by the plug-in's thread between tracks: UTF-8 without a mark, the
 // idle caption on stop, the track's again on resume, only changes written,
 // and a held file retried, then kept pending, never given up.
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ namespace tavrik {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = SideWork::Clock;
+using Clock = CaptionWriter::Clock;
 constexpr std::intptr_t kStopped = 0, kPlaying = 1, kPaused = 3;
 const std::u16string kCaption = u"C:\\obs\\now.txt";
 const std::string kIdleTemplate = "C:\\obs\\idle.html";
@@ -23,7 +23,7 @@ class CaptionWriterTest : public ::testing::Test {
     state.setSettings(CaptionSettings{kCaption, kIdleTemplate, false});
     files.files[kIdleTemplate] = "<p>\r\n\tBack soon</p>\r\n";
   }
-  // What the delivery thread does when it finds the writer due.
+  // What the plug-in's thread does when it finds the writer due.
   void runDueWork(Clock::time_point now) {
     std::optional<Clock::time_point> due = writer.dueAt();
     if (due && *due <= now) writer.perform(now);
@@ -38,8 +38,7 @@ class CaptionWriterTest : public ::testing::Test {
     return out;
   }
 
-  int wakes = 0;
-  CaptionState state{[this] { ++wakes; }};
+  CaptionState state;
   testing::FakeFileSystem files;
   testing::FakeCodePage codePage;
   CaptionWriter writer{state, files, codePage};
@@ -59,7 +58,7 @@ TEST_F(CaptionWriterTest, EachNewTextInUtf8AndNothingTwice) {
   EXPECT_EQ(written(), (std::vector<std::string>{"<b>\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88</b>",
                                                  "\xEC\x95\x88\xEB\x85\x95 \xF0\x9F\x8E\xB5"}));
   EXPECT_FALSE(writer.dueAt()) << "nothing more to do";
-  EXPECT_EQ(wakes, 3) << "the unchanged state woke no one";
+  EXPECT_EQ(state.revision(), 3u) << "the unchanged state made no news";
 }
 
 TEST_F(CaptionWriterTest, StopShowsTheIdleTemplateAndPlayingAgainTheTrackEvenForTheSameFile) {

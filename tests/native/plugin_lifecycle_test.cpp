@@ -34,11 +34,14 @@ struct RecordingShell : ShellOperations {
   void loadCaptionSettings() override { calls.push_back("load caption"); }
   void saveCaptionSettings() override { calls.push_back("save caption"); }
   void enablePipeline(bool enabled) override { calls.push_back(enabled ? "pipeline on" : "pipeline off"); }
-  void startDelivery() override { calls.push_back("start delivery"); }
-  void finishDelivery(std::chrono::steady_clock::time_point deadline) override {
+  void startTrackThread() override { calls.push_back("start delivery"); }
+  bool finishTrackThread(std::chrono::steady_clock::time_point deadline) override {
     calls.push_back("finish delivery");
     deliveryDeadline = deadline;
+    return threadEnds;
   }
+  void keepForRunningThread() override { calls.push_back("keep"); }
+  bool threadEnds = true;
   std::chrono::steady_clock::time_point deliveryDeadline;
   void runSettingsDialog() override { calls.push_back("dialog"); }
 
@@ -64,7 +67,7 @@ TEST(PluginLifecycle, ARunHooksBeforeBindingSavesBeforeReleasingAndUnhooksLast) 
   EXPECT_EQ(shell.count("dialog"), 2);
   EXPECT_EQ(shell.count("save"), 0) << "the file is written at quit only";
   const auto quitCalled = std::chrono::steady_clock::now();
-  plugin.quit();
+  EXPECT_TRUE(plugin.quit());
   EXPECT_TRUE(shell.inOrder("pipeline off", "finish delivery")) << "no new text while it finishes";
   EXPECT_TRUE(shell.inOrder("finish delivery", "save"));
   EXPECT_TRUE(shell.inOrder("save", "save caption"));
@@ -73,6 +76,19 @@ TEST(PluginLifecycle, ARunHooksBeforeBindingSavesBeforeReleasingAndUnhooksLast) 
   EXPECT_LE(shell.deliveryDeadline, std::chrono::steady_clock::now() + std::chrono::seconds(2));
   EXPECT_EQ(shell.calls.back(), "unhook");
   EXPECT_EQ(shell.count("unhook"), 1);
+  EXPECT_EQ(shell.count("keep"), 0);
+}
+
+TEST(PluginLifecycle, AThreadStuckInALoadAtQuitKeepsTheLibraryButTheSettingsAreSaved) {
+  RecordingShell shell;
+  PluginLifecycle plugin(shell);
+  ASSERT_EQ(plugin.init(), 0);
+  shell.threadEnds = false;
+  shell.calls.clear();
+  EXPECT_FALSE(plugin.quit()) << "the caller must keep what the thread uses";
+  EXPECT_EQ(shell.calls, (std::vector<std::string>{"pipeline off", "finish delivery", "save", "save caption",
+                                                   "keep", "unhook"}))
+      << "the library the thread is inside of is never released";
 }
 
 TEST(PluginLifecycle, AFailedBindReadsNoRulesUnhooksLastAndThenDoesNothing) {

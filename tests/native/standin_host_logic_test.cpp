@@ -37,6 +37,11 @@ TEST(StandinPlaylist, EntriesResolveAgainstTheListsFolder) {
   EXPECT_EQ(resolveEntry("Z:\\lists", "\\root\\a.mp3"), "Z:\\root\\a.mp3");
   EXPECT_EQ(resolveEntry("Z:\\lists", "\\\\server\\share\\a.mp3"), "\\\\server\\share\\a.mp3");
   EXPECT_EQ(resolveEntry("", "a.mp3"), "a.mp3");
+  // A stream is its address, wherever the list lies; a drive is no scheme.
+  EXPECT_EQ(resolveEntry("Z:\\lists", "http://radio.example:8000/live"), "http://radio.example:8000/live");
+  EXPECT_TRUE(isStreamEntry("https://a"));
+  EXPECT_FALSE(isStreamEntry("C://a.mp3"));
+  EXPECT_FALSE(isStreamEntry("Z:\\lists\\http://a"));
 }
 
 TEST(StandinPlaylist, M3uSkipsCommentsAndEmptyLinesAndKeepsBytes) {
@@ -61,26 +66,26 @@ TEST(StandinPlaylist, AnM3u8ListIsUtf8) {
   EXPECT_EQ(withoutUtf8Mark("a.mp3"), "a.mp3");
   // UTF-8 has no trail byte that is a backslash: its titles need no lead bytes.
   std::vector<std::string> entries = parseM3u(withoutUtf8Mark("\xEF\xBB\xBF\xED\x95\x9C.mp3\r\n"), "Z:\\l");
-  EXPECT_EQ(titleFor(entries, 0, Playback::Playing, noLead), "1. \xED\x95\x9C - Winamp");
+  EXPECT_EQ(stemOf(entries[0], noLead), "\xED\x95\x9C");
 }
 
 TEST(StandinPlaylist, TitleNumbersFromOneAndMarksPause) {
-  std::vector<std::string> entries = {"Z:\\a\\First Song.mp3", "Z:\\a\\" + kHyo + ".mp3"};
-  EXPECT_EQ(titleFor(entries, 0, Playback::Playing, cp932Lead), "1. First Song - Winamp");
-  EXPECT_EQ(titleFor(entries, 1, Playback::Playing, cp932Lead), "2. " + kHyo + " - Winamp");
-  EXPECT_EQ(titleFor(entries, 1, Playback::Paused, cp932Lead), "2. " + kHyo + " - Winamp [Paused]");
-  EXPECT_EQ(titleFor(entries, 1, Playback::Stopped, cp932Lead), "2. " + kHyo + " - Winamp [Stopped]");
-  EXPECT_EQ(titleFor(entries, 2, Playback::Playing, cp932Lead), "Winamp");
-  EXPECT_EQ(titleFor({}, 0, Playback::Paused, cp932Lead), "Winamp");
+  std::vector<std::string> names = {"First Song", kHyo};
+  EXPECT_EQ(titleFor(names, 0, Playback::Playing), "1. First Song - Winamp");
+  EXPECT_EQ(titleFor(names, 1, Playback::Playing), "2. " + kHyo + " - Winamp");
+  EXPECT_EQ(titleFor(names, 1, Playback::Paused), "2. " + kHyo + " - Winamp [Paused]");
+  EXPECT_EQ(titleFor(names, 1, Playback::Stopped), "2. " + kHyo + " - Winamp [Stopped]");
+  EXPECT_EQ(titleFor(names, 2, Playback::Playing), "Winamp");
+  EXPECT_EQ(titleFor({}, 0, Playback::Paused), "Winamp");
 }
 
 TEST(StandinScript, OptionsAndStepsInOrder) {
   auto parsed = parseCommandLine({"--playlist", "l.m3u", "--interval", "300", "--log", "h.log",
                                   "play", "play:2", "pause", "stop", "refresh", "repeat", "config",
                                   "config:gen_x.dll", "wait:1500", "bench:10", "bench-tracks:200",
-                                  "bench-latency:30", "exit",
+                                  "bench-latency:30", "song:Tom %26 Jerry - %ED%95%9C", "song:", "exit",
                                   "--exit-after", "9", "--init-failure", "unload", "--wide-requests", "no",
-                                  "--window", "unicode"});
+                                  "--window", "unicode", "--scroll", "200"});
   ASSERT_EQ(parsed.error, "");
   const HostOptions& o = parsed.options;
   EXPECT_EQ(o.playlist, "l.m3u");
@@ -90,13 +95,14 @@ TEST(StandinScript, OptionsAndStepsInOrder) {
   EXPECT_TRUE(o.unloadOnInitFailure);
   EXPECT_FALSE(o.wideRequests);
   EXPECT_TRUE(o.unicodeWindow);
+  EXPECT_EQ(o.scrollMs, 200u);
   std::vector<StepKind> kinds;
   for (const auto& s : o.steps) kinds.push_back(s.kind);
   EXPECT_EQ(kinds, (std::vector<StepKind>{StepKind::PlayAll, StepKind::PlayIndex, StepKind::Pause,
                                           StepKind::Stop, StepKind::Refresh, StepKind::Repeat, StepKind::Config,
                                           StepKind::Config, StepKind::Wait, StepKind::Bench,
-                                          StepKind::BenchTracks, StepKind::BenchLatency,
-                                          StepKind::Exit}));
+                                          StepKind::BenchTracks, StepKind::BenchLatency, StepKind::Song,
+                                          StepKind::Song, StepKind::Exit}));
   EXPECT_EQ(o.steps[1].number, 2u);
   EXPECT_EQ(o.steps[6].name, "");
   EXPECT_EQ(o.steps[7].name, "gen_x.dll");
@@ -105,6 +111,8 @@ TEST(StandinScript, OptionsAndStepsInOrder) {
   EXPECT_EQ(o.steps[10].number, 200u);
   EXPECT_EQ(o.steps[11].number, 30u);
   EXPECT_EQ(o.steps[1].text, "play:2");
+  EXPECT_EQ(o.steps[12].name, "Tom & Jerry - \xED\x95\x9C") << "the song's title, %-decoded UTF-8";
+  EXPECT_EQ(o.steps[13].name, "") << "a stream still connecting";
 }
 
 TEST(StandinScript, DefaultsAndTheBenchmarkFlagRunsFirst) {
@@ -128,7 +136,8 @@ TEST(StandinScript, BadCommandLinesAreRefused) {
       {"pause:1"},        {"exit:now"},       {"wait"},          {"wait:1.5"},
       {"bench:0"},        {"bench-tracks:0"}, {"bench-tracks"}, {"bench-latency:0"}, {"config:"},        {"--interval"},    {"--interval", "fast"},
       {"--exit-after", "0"}, {"--bench-retitles", "0"}, {"--init-failure", "ignore"},
-      {"--volume", "3"},  {"wait:1234567890"}, {"--wide-requests", "maybe"}, {"--window", "wide"}};
+      {"--volume", "3"},  {"wait:1234567890"}, {"--wide-requests", "maybe"}, {"--window", "wide"},
+      {"song"}, {"song:50%"}, {"song:%4"}, {"song:%zz"}, {"--scroll", "0"}};
   for (const auto& args : bad) {
     std::string joined;
     for (const auto& a : args) joined += a + " ";

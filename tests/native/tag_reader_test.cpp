@@ -337,5 +337,22 @@ TEST_F(WideTagReaderTest, AnOlderLibraryGetsAWidePathInAnsiBytesOrNotAtAll) {
   EXPECT_TRUE(library.calls.empty());
 }
 
+TEST_F(TagReaderTest, AStreamsTitleSplitsAtTheFirstDashAndNeverAsksTheLibrary) {
+  bindQuietly();
+  EXPECT_EQ(reader.streamTags(std::string("Tom & Jerry - Cat - Live <1>")),
+            (TrackTags{"Cat - Live <1>", "Tom & Jerry", "Unknown Album", "Unknown Comment", "Unknown Genre"}));
+  EXPECT_EQ(reader.streamTags(std::string("Station Jingle")),
+            (TrackTags{"Station Jingle", "Unknown Artist", "Unknown Album", "Unknown Comment", "Unknown Genre"}));
+  // Nothing on one side of the dash: that side takes its default text.
+  EXPECT_EQ(reader.streamTags(std::string(" - Intro")).artist, AnsiOrWide("Unknown Artist"));
+  EXPECT_EQ(reader.streamTags(std::string("Band - ")).title, AnsiOrWide("Unknown Title"));
+  // "Band-Name - Song": a dash without blanks around it is part of the name.
+  EXPECT_EQ(reader.streamTags(std::string("Band-Name - Song")).artist, AnsiOrWide("Band-Name"));
+  TrackTags wide = reader.streamTags(std::u16string(u"\uC544\uC774\uC720 - \uC548\uB155"));
+  EXPECT_EQ(wide.artist, AnsiOrWide(u"\uC544\uC774\uC720"));
+  EXPECT_EQ(wide.title, AnsiOrWide(u"\uC548\uB155"));
+  EXPECT_TRUE(library.calls.empty());
+}
+
 }  // namespace
 }  // namespace tavrik

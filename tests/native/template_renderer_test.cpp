@@ -91,7 +91,7 @@ TEST_F(SelectTemplate, AnAnsiRuleAgainstAnAnsiTagConvertsNothing) {
 class RenderTest : public ::testing::Test {
  protected:
   ScriptText render(const TrackTags& tags, const RuleList& rules = {}) {
-    return TemplateRenderer(rules, files, codePage, kDefaultTemplatePath).renderScriptText(tags);
+    return TemplateRenderer(files, codePage, kDefaultTemplatePath).renderScriptText(tags, rules);
   }
   testing::FakeFileSystem files;
   testing::FakeCodePage codePage;
@@ -138,7 +138,7 @@ TEST_F(RenderTest, AMissingLockedOrTooLongTemplateGivesTheEmptyText) {
   EXPECT_EQ(render(tagsOf("a"), rulesOf({{"ARTIST", "a", longPath}})), "");
   files.files[""] = "x";
   RuleList none;
-  EXPECT_EQ(TemplateRenderer(none, files, codePage, "").renderScriptText(tagsOf("a")), "");
+  EXPECT_EQ(TemplateRenderer(files, codePage, "").renderScriptText(tagsOf("a"), none), "");
 }
 
 TEST_F(RenderTest, ReadsInChunksOf32000UntilAShortRead) {

@@ -1,10 +1,12 @@
+// What the player's thread makes of a retitle: the host's requests in their
+// order, and a track handed on only when the file, or a stream's song, is new.
 #include "pipeline/title_change_handler.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
-#include <set>
+#include <string>
+#include <vector>
 
 #include "common/unicode_codec.h"
 #include "fakes.h"
@@ -12,256 +14,172 @@
 namespace tavrik {
 namespace {
 
-using testing::kDefaultTemplatePath;
-
-// Records every call in one journal, so that the tests see the order.
-struct Journal {
-  std::vector<std::string> calls;
-};
-
 // "u:" and UTF-8 for a wide text, the bytes for an ANSI one.
 std::string describe(const AnsiOrWide& text) {
   return text.isWide() ? "u:" + encodeUtf8(text.wide()) : text.ansi();
 }
 
+// A playlist of entries with paths and titles, answered as the player does:
+// its own texts, null past the end, and no wide answers from an older host.
 struct FakeHost : HostRequests {
-  Journal& journal;
+  struct Entry {
+    std::string path;
+    std::u16string widePath;  // empty: as an older host, the wide requests answer 0
+    std::string title;
+    std::u16string wideTitle;
+  };
+  std::vector<Entry> entries;
   std::intptr_t position = 0;
-  std::vector<const char*> playlist;
-  std::vector<const char16_t*> widePlaylist;  // empty: an older host, which answers 0
-  std::intptr_t askedIndex = -1;
-  explicit FakeHost(Journal& j) : journal(j) {}
+  std::intptr_t status = 1;
+  std::vector<std::string> calls;
+
+  const Entry* at(std::intptr_t index) const {
+    return index >= 0 && index < static_cast<std::intptr_t>(entries.size()) ? &entries[index] : nullptr;
+  }
   std::intptr_t currentListPosition() override {
-    journal.calls.push_back("listpos");
+    calls.push_back("listpos");
     return position;
   }
   const char16_t* playlistFileWide(std::intptr_t index) override {
-    journal.calls.push_back("filew");
-    return index >= 0 && index < static_cast<std::intptr_t>(widePlaylist.size()) ? widePlaylist[index]
-                                                                                 : nullptr;
+    calls.push_back("filew");
+    const Entry* e = at(index);
+    return e && !e->widePath.empty() ? e->widePath.c_str() : nullptr;
   }
   const char* playlistFile(std::intptr_t index) override {
-    journal.calls.push_back("file");
-    askedIndex = index;
-    return index >= 0 && index < static_cast<std::intptr_t>(playlist.size()) ? playlist[index]
-                                                                             : nullptr;
+    calls.push_back("file " + std::to_string(index));
+    const Entry* e = at(index);
+    return e ? e->path.c_str() : nullptr;
   }
-  std::intptr_t status = 1;
+  const char16_t* playlistTitleWide(std::intptr_t index) override {
+    calls.push_back("titlew");
+    const Entry* e = at(index);
+    return e && !e->widePath.empty() ? e->wideTitle.c_str() : nullptr;
+  }
+  const char* playlistTitle(std::intptr_t index) override {
+    calls.push_back("title");
+    const Entry* e = at(index);
+    return e ? e->title.c_str() : nullptr;
+  }
   std::intptr_t playbackStatus() override {
-    journal.calls.push_back("isplaying");
+    calls.push_back("isplaying");
     return status;
-  }
-};
-
-struct FakeTags : TagSource {
-  Journal& journal;
-  std::set<std::string> unreadable;
-  explicit FakeTags(Journal& j) : journal(j) {}
-  std::optional<TrackTags> readTrackTags(const AnsiOrWide& path) override {
-    journal.calls.push_back("tags " + describe(path));
-    if (unreadable.count(describe(path))) return std::nullopt;
-    return TrackTags{"title of " + describe(path), "Artist", "Album", "Comment", "Genre"};
-  }
-};
-
-// A delivery has a start and an end: the encoder keeps the text of the
-// delivery that ends last.
-struct FakeDelivery : ScriptDelivery {
-  Journal& journal;
-  std::function<void()> whileWaiting;  // what the UI thread dispatches meanwhile
-  explicit FakeDelivery(Journal& j) : journal(j) {}
-  void deliverToEncoder(const ScriptText& text) override {
-    journal.calls.push_back("deliver " + describe(text));
-    if (whileWaiting) std::exchange(whileWaiting, nullptr)();
-    journal.calls.push_back("delivered " + describe(text));
-  }
-};
-
-struct FakeCaption : CaptionFeed {
-  Journal& journal;
-  bool wanted = false;
-  explicit FakeCaption(Journal& j) : journal(j) {}
-  void trackText(const ScriptText& text) override { journal.calls.push_back("caption " + describe(text)); }
-  bool wantsPlaybackStatus() override { return wanted; }
-  void playbackStatus(std::intptr_t answer) override {
-    journal.calls.push_back("status " + std::to_string(answer));
   }
 };
 
 class TitleChangeTest : public ::testing::Test {
  protected:
   TitleChangeTest() {
-    files.files[kDefaultTemplatePath] = "<p>#TITLE</p>\r\n";
-    host.playlist = {"C:\\a.mp3", "C:\\b.mp3", "C:\\a.mp3", "C:\\b.mp3"};
+    host.entries = {{"C:\\a.mp3", {}, "a", {}}, {"C:\\b.mp3", {}, "b", {}}, {"C:\\a.mp3", {}, "a", {}},
+                    {"http://radio.example:8000/live", {}, "", {}}};
   }
-  void playEntry(std::intptr_t index) {
+  // The retitle at entry `index`; what it handed on, described, or "-".
+  std::string retitleAt(std::intptr_t index, bool wantsStatus = false) {
     host.position = index;
-    handler.onTitleChange();
+    TitleChange change = handler.onTitleChange(wantsStatus);
+    lastStatus = change.playbackStatus;
+    if (!change.track) return "-";
+    const TrackRequest& t = *change.track;
+    return describe(t.path) + (t.streamTitle ? " | " + describe(*t.streamTitle) : "");
   }
-  std::vector<std::string> deliveries() const {
-    std::vector<std::string> out;
-    for (const auto& call : journal.calls)
-      if (call.rfind("deliver ", 0) == 0) out.push_back(call.substr(8));
-    return out;
-  }
-  // Starts and ends of deliveries, in the order they happened.
-  std::vector<std::string> deliverySteps() const {
-    std::vector<std::string> out;
-    for (const auto& call : journal.calls)
-      if (call.rfind("deliver", 0) == 0) out.push_back(call);
-    return out;
-  }
+  void songOf(std::size_t entry, const std::string& title) { host.entries[entry].title = title; }
 
-  Journal journal;
-  FakeHost host{journal};
-  FakeTags tags{journal};
-  FakeDelivery delivery{journal};
-  RuleList rules;
-  testing::FakeFileSystem files;
-  testing::FakeCodePage codePage;
-  TemplateRenderer renderer{rules, files, codePage, kDefaultTemplatePath};
-  TitleChangeHandler handler{host, tags, renderer, delivery};
+  FakeHost host;
+  TitleChangeHandler handler{host};
+  std::optional<std::intptr_t> lastStatus;
 };
 
-TEST_F(TitleChangeTest, ANewFileRunsRequestsTagsRenderingAndDeliveryInOrder) {
-  host.position = 1;
-  handler.onTitleChange();
-  EXPECT_EQ(journal.calls, (std::vector<std::string>{"listpos", "filew", "file", "tags C:\\b.mp3",
-                                                     "deliver <p>title of C:\\b.mp3</p>",
-                                                     "delivered <p>title of C:\\b.mp3</p>"}));
-  EXPECT_EQ(host.askedIndex, 1);
-  EXPECT_EQ(handler.lastFilePath(), "C:\\b.mp3");
+TEST_F(TitleChangeTest, ANewFileIsHandedOnAfterTheTwoRequestsAndTheSameFileAgainCostsOnlyThem) {
+  EXPECT_EQ(retitleAt(1), "C:\\b.mp3");
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"listpos", "filew", "file 1"}));
+  host.calls.clear();
+  EXPECT_EQ(retitleAt(1), "-");  // pause, refresh: the same entry
+  EXPECT_EQ(retitleAt(0), "C:\\a.mp3");
+  EXPECT_EQ(retitleAt(2), "-") << "the same file in the next playlist entry";
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"listpos", "filew", "file 1", "listpos", "filew", "file 0",
+                                                  "listpos", "filew", "file 2"}));
+  EXPECT_EQ(retitleAt(1), "C:\\b.mp3") << "after another file, a file is new again";
 }
 
-TEST_F(TitleChangeTest, TheCaptionGetsEachDeliveredTextAndOnlyWhenItWantsItThePlayersState) {
-  FakeCaption caption(journal);
-  TitleChangeHandler withCaption{host, tags, renderer, delivery, &caption};
-  host.position = 0;
-  withCaption.onTitleChange();
-  // No caption file: not one request more than without the caption.
-  EXPECT_EQ(journal.calls, (std::vector<std::string>{"listpos", "filew", "file", "tags C:\\a.mp3",
-                                                     "deliver <p>title of C:\\a.mp3</p>",
-                                                     "delivered <p>title of C:\\a.mp3</p>",
-                                                     "caption <p>title of C:\\a.mp3</p>"}));
-  caption.wanted = true;
+TEST_F(TitleChangeTest, APathThatFailsIsRememberedAndANullOrEmptyOneDoesNothingAtFirst) {
+  EXPECT_EQ(retitleAt(99), "-") << "null counts as the empty text, the last path at start";
+  EXPECT_EQ(retitleAt(0), "C:\\a.mp3");
+  // Whatever comes of it on the plug-in's thread, the path is not handed on
+  // again at once: a file whose tags fail is not read on every retitle.
+  EXPECT_EQ(retitleAt(2), "-");
+  EXPECT_EQ(retitleAt(99), "") << "after a real file the empty path is tried like any other";
+}
+
+TEST_F(TitleChangeTest, ThePlayersStateIsAskedOnlyWhenWantedAndComesWithEveryRetitle) {
+  retitleAt(0);
+  EXPECT_FALSE(lastStatus);
   host.status = 3;
-  journal.calls.clear();
-  withCaption.onTitleChange();  // paused: the same file, so only the state is news
-  host.position = 1;
-  host.status = 1;
-  withCaption.onTitleChange();
-  EXPECT_EQ(journal.calls, (std::vector<std::string>{"listpos", "filew", "file", "isplaying", "status 3",
-                                                     "listpos", "filew", "file", "tags C:\\b.mp3",
-                                                     "deliver <p>title of C:\\b.mp3</p>",
-                                                     "delivered <p>title of C:\\b.mp3</p>",
-                                                     "caption <p>title of C:\\b.mp3</p>", "isplaying",
-                                                     "status 1"}));
-}
-
-TEST_F(TitleChangeTest, TheSameFileAgainCostsTwoRequestsAndNothingElse) {
-  playEntry(0);
-  journal.calls.clear();
-  playEntry(0);  // pause, refresh: same entry
-  playEntry(2);  // the same file in the next playlist entry
-  EXPECT_EQ(journal.calls, (std::vector<std::string>{"listpos", "filew", "file", "listpos", "filew", "file"}));
-  playEntry(1);
-  EXPECT_EQ(deliveries(), (std::vector<std::string>{"<p>title of C:\\b.mp3</p>"}));
-}
-
-TEST_F(TitleChangeTest, UnreadableTagsStopTheHandlingButTheFileIsStillRemembered) {
-  tags.unreadable.insert("C:\\b.mp3");
-  playEntry(1);
-  EXPECT_TRUE(deliveries().empty());
-  EXPECT_EQ(handler.lastFilePath(), "C:\\b.mp3");
-  playEntry(3);  // same file again right afterwards: not even its tags are tried
-  EXPECT_EQ(std::count(journal.calls.begin(), journal.calls.end(), "tags C:\\b.mp3"), 1);
-  playEntry(0);
-  playEntry(1);  // after another file it is handled again
-  EXPECT_EQ(std::count(journal.calls.begin(), journal.calls.end(), "tags C:\\b.mp3"), 2);
-  EXPECT_EQ(deliveries(), (std::vector<std::string>{"<p>title of C:\\a.mp3</p>"}));
-}
-
-TEST_F(TitleChangeTest, ANullOrEmptyPathDoesNothingUntilARealFileCame) {
-  playEntry(99);  // the host answers null
-  EXPECT_EQ(journal.calls, (std::vector<std::string>{"listpos", "filew", "file"}));
-  playEntry(0);
-  playEntry(99);  // then it differs from the last file and is tried like any other
-  EXPECT_EQ(handler.lastFilePath(), "");
-  EXPECT_NE(std::find(journal.calls.begin(), journal.calls.end(), "tags "), journal.calls.end());
-}
-
-TEST_F(TitleChangeTest, AMissingTemplateDeliversTheEmptyText) {
-  files.files.clear();
-  playEntry(0);
-  EXPECT_EQ(deliveries(), (std::vector<std::string>{""}));
-}
-
-TEST_F(TitleChangeTest, TheRulesAreReadAsTheyAreAtEachTrack) {
-  files.files["C:\\b.html"] = "B:#TITLE";
-  playEntry(0);
-  rules.append({"TITLE", "title of C:\\b.mp3", "C:\\b.html"});
-  playEntry(1);
-  EXPECT_EQ(deliveries(), (std::vector<std::string>{"<p>title of C:\\a.mp3</p>",
-                                                    "B:title of C:\\b.mp3"}));
-}
-
-TEST_F(TitleChangeTest, ARetitlingDuringADeliveryIsHandledAfterItSoTheNewestTextEndsLast) {
-  delivery.whileWaiting = [this] { playEntry(1); };
-  playEntry(0);
-  // Handled inside the running delivery, the newer track would end first and
-  // leave the older text in the encoder.
-  EXPECT_EQ(deliverySteps(), (std::vector<std::string>{"deliver <p>title of C:\\a.mp3</p>",
-                                                       "delivered <p>title of C:\\a.mp3</p>",
-                                                       "deliver <p>title of C:\\b.mp3</p>",
-                                                       "delivered <p>title of C:\\b.mp3</p>"}));
-  EXPECT_EQ(handler.lastFilePath(), "C:\\b.mp3");
-
-  // A retitling for the same file during a delivery leaves nothing to do.
-  journal.calls.clear();
-  delivery.whileWaiting = [this] { handler.onTitleChange(); };
-  playEntry(0);
-  EXPECT_EQ(deliveries(), (std::vector<std::string>{"<p>title of C:\\a.mp3</p>"}));
-}
-
-TEST_F(TitleChangeTest, AFailureInsideTheHandlingLeavesItReadyForTheNextTrack) {
-  struct ThrowingTags : TagSource {
-    bool fail = true;
-    std::optional<TrackTags> readTrackTags(const AnsiOrWide&) override {
-      if (fail) throw std::bad_alloc();
-      return TrackTags{"t", "a", "b", "c", "g"};
-    }
-  } throwing;
-  TitleChangeHandler h{host, throwing, renderer, delivery};
-  EXPECT_THROW(h.onTitleChange(), std::bad_alloc);
-  throwing.fail = false;
-  host.position = 1;
-  h.onTitleChange();
-  EXPECT_EQ(deliveries(), (std::vector<std::string>{"<p>t</p>"}));
+  host.calls.clear();
+  EXPECT_EQ(retitleAt(0, true), "-");
+  EXPECT_EQ(lastStatus, 3) << "a pause retitles on the same file: only the state is news";
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"listpos", "filew", "file 0", "isplaying"}));
 }
 
 TEST_F(TitleChangeTest, AHostThatAnswersInUtf16IsAskedNothingElseAndItsPathGoesOnWhole) {
   // "C:\한국어\♡.mp3", and the same entry twice.
-  const char16_t* korean = u"C:\\\uD55C\uAD6D\uC5B4\\\u2661.mp3";
-  host.widePlaylist = {korean, korean, u"C:\\b.mp3"};
-  playEntry(0);
-  EXPECT_EQ(journal.calls, (std::vector<std::string>{"listpos", "filew", "tags u:C:\\\xED\x95\x9C\xEA\xB5\xAD\xEC\x96\xB4\\\xE2\x99\xA1.mp3",
-                                                     "deliver <p>title of u:C:\\\xED\x95\x9C\xEA\xB5\xAD\xEC\x96\xB4\\\xE2\x99\xA1.mp3</p>",
-                                                     "delivered <p>title of u:C:\\\xED\x95\x9C\xEA\xB5\xAD\xEC\x96\xB4\\\xE2\x99\xA1.mp3</p>"}));
-  EXPECT_EQ(handler.lastFilePath(), AnsiOrWide(korean));
-  // The same file by its wide path: two requests, nothing else.
-  journal.calls.clear();
-  playEntry(1);
-  EXPECT_EQ(journal.calls, (std::vector<std::string>{"listpos", "filew"}));
-  playEntry(2);
-  EXPECT_EQ(handler.lastFilePath(), AnsiOrWide(u"C:\\b.mp3"));
+  const std::u16string korean = u"C:\\\uD55C\uAD6D\uC5B4\\\u2661.mp3";
+  host.entries = {{"C:\\???\\?.mp3", korean, "", u""}, {"C:\\???\\?.mp3", korean, "", u""},
+                  {"C:\\b.mp3", u"C:\\b.mp3", "", u""}};
+  EXPECT_EQ(retitleAt(0), describe(korean));
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"listpos", "filew"}));
+  EXPECT_EQ(retitleAt(1), "-");
+  EXPECT_EQ(retitleAt(2), "u:C:\\b.mp3");
 }
 
 TEST_F(TitleChangeTest, AWidePathWithoutItsTerminatorIsCutWhereNoWindowsPathReaches) {
-  std::u16string unterminated(40000, u'x');
-  host.widePlaylist = {unterminated.data()};
-  playEntry(0);
-  ASSERT_TRUE(handler.lastFilePath().isWide());
-  EXPECT_EQ(handler.lastFilePath().wide(), std::u16string(32768, u'x'));
+  host.entries = {{"", std::u16string(40000, u'x'), "", u""}};
+  host.entries[0].widePath.push_back(u'y');  // no terminator anywhere near
+  std::string handed = retitleAt(0);
+  EXPECT_EQ(handed, "u:" + std::string(32768, 'x'));
+}
+
+TEST_F(TitleChangeTest, EachSongOfAStreamIsHandedOnOnceWhateverTheRetitlesBetween) {
+  const std::string url = "http://radio.example:8000/live";
+  EXPECT_EQ(retitleAt(3), "-") << "an empty title: the stream still connects";
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"listpos", "filew", "file 3", "titlew", "title"}));
+  std::vector<std::string> handed;
+  for (const char* song : {"Band - One", "Band - Two", "Three"}) {
+    songOf(3, song);
+    handed.push_back(retitleAt(3));
+    // Title scrolling retitles every 200 ms with the same title.
+    for (int scroll = 0; scroll < 5; ++scroll) handed.push_back(retitleAt(3));
+  }
+  handed.erase(std::remove(handed.begin(), handed.end(), "-"), handed.end());
+  EXPECT_EQ(handed, (std::vector<std::string>{url + " | Band - One", url + " | Band - Two", url + " | Three"}));
+}
+
+TEST_F(TitleChangeTest, FromAStreamToAFileAndBackBothAreNewAndTheSameUrlIsToldApartByItsTitle) {
+  const std::string url = "http://radio.example:8000/live";
+  songOf(3, "Band - One");
+  host.entries.push_back({url, {}, "Band - One", {}});  // the same stream in a second entry
+  host.entries.push_back({url, {}, "Other - Song", {}});
+  EXPECT_EQ(retitleAt(3), url + " | Band - One");
+  EXPECT_EQ(retitleAt(4), "-") << "the same stream and song in another entry";
+  EXPECT_EQ(retitleAt(5), url + " | Other - Song");
+  EXPECT_EQ(retitleAt(0), "C:\\a.mp3");
+  EXPECT_EQ(retitleAt(3), url + " | Band - One") << "the stream's song is shown again";
+  EXPECT_EQ(retitleAt(0), "C:\\a.mp3") << "and so is the file after it";
+}
+
+TEST_F(TitleChangeTest, AStreamsTitleComesWideFromANewerHost) {
+  host.entries = {{"http://r.example/a", u"http://r.example/a", "???", u"\uC544\uC774\uC720 - \uC548\uB155"}};
+  EXPECT_EQ(retitleAt(0), "u:http://r.example/a | u:" + encodeUtf8(u"\uC544\uC774\uC720 - \uC548\uB155"));
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"listpos", "filew", "titlew"}));
+}
+
+TEST(StreamUrl, ASchemeOfTwoOrMoreLettersBeforeColonSlashSlash) {
+  EXPECT_TRUE(isStreamUrl(std::string("http://a")));
+  EXPECT_TRUE(isStreamUrl(std::string("HTTPS://a")));
+  EXPECT_TRUE(isStreamUrl(std::u16string(u"mms://a")));
+  EXPECT_FALSE(isStreamUrl(std::string("C://music/a.mp3"))) << "a drive, not a scheme";
+  EXPECT_FALSE(isStreamUrl(std::string("C:\\http://x.mp3")));
+  EXPECT_FALSE(isStreamUrl(std::string("http:/a")));
+  EXPECT_FALSE(isStreamUrl(std::string("ht1p://a")));
+  EXPECT_FALSE(isStreamUrl(std::string("")));
 }
 
 }  // namespace

@@ -6,10 +6,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "common/code_page_win32.h"
-#include "common/file_system_win32.h"
 #include "pipeline/host_requests_win32.h"
 #include "pipeline/host_window_hook_win32.h"
+#include "pipeline/title_change_handler.h"
 #include "win_test_support.h"
 
 namespace tavrik {
@@ -44,19 +43,18 @@ LRESULT CALLBACK laterSubclass(HWND window, UINT message, WPARAM wParam, LPARAM 
   return CallWindowProcA(beforeLaterSubclass, window, message, wParam, lParam);
 }
 
-struct RecordingTags : TagSource {
+// The handling as the shell runs it: the host's answers, recorded.
+struct RecordingHandling {
+  explicit RecordingHandling(HWND host) : requests(host) {}
+  void operator()() {
+    if (fail) throw std::runtime_error("the handling failed");
+    TitleChange change = handler.onTitleChange(false);
+    if (change.track) paths.push_back(change.track->path);
+  }
+  Win32HostRequests requests;
+  TitleChangeHandler handler{requests};
   std::vector<AnsiOrWide> paths;
   bool fail = false;
-  std::optional<TrackTags> readTrackTags(const AnsiOrWide& path) override {
-    paths.push_back(path);
-    if (fail) throw std::runtime_error("the tags cannot be read");
-    // The host has not yet processed the new title when the handling runs.
-    return TrackTags{path, "a", "b", "c", "d"};
-  }
-};
-struct RecordingDelivery : ScriptDelivery {
-  std::vector<ScriptText> texts;
-  void deliverToEncoder(const ScriptText& text) override { texts.push_back(text); }
 };
 
 class HostWindowHookTest : public ::testing::Test {
@@ -70,8 +68,6 @@ class HostWindowHookTest : public ::testing::Test {
     host = CreateWindowA("TavrikTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
                          nullptr, wc.hInstance, nullptr);
     ASSERT_TRUE(host);
-    folder = testing::freshFolder("hook");
-    testing::writeFileBytes(folder + "\\default.html", "<p>#TITLE</p>\r\n");
     playlist = {"C:\\music\\one.mp3", "C:\\music\\two.mp3"};
     currentIndex = 0;
     received.clear();
@@ -86,26 +82,22 @@ class HostWindowHookTest : public ::testing::Test {
     return title;
   }
 
+  // Hooks the window and runs `handling` at each WM_SETTEXT.
+  void hook(RecordingHandling& handling) {
+    installHostWindowHook(host);
+    setTitleChangeHandling([&handling] { handling(); });
+  }
+
   HWND host = nullptr;
-  std::string folder;
-  Win32FileSystem files;
-  Win32CodePage codePage;
-  RuleList rules;
-  TemplateRenderer renderer{rules, files, codePage, ""};
-  RecordingTags tags;
-  RecordingDelivery delivery;
 };
 
-TEST_F(HostWindowHookTest, ATitleChangeRunsThePipelineThenReachesTheHost) {
-  Win32HostRequests requests(host);
-  TemplateRenderer fromFolder(rules, files, codePage, folder + "\\default.html");
-  TitleChangeHandler handler(requests, tags, fromFolder, delivery);
-  installHostWindowHook(host);
-  setTitleChangeHandler(&handler);
+TEST_F(HostWindowHookTest, ATitleChangeRunsTheHandlingThenReachesTheHost) {
+  RecordingHandling handling(host);
+  hook(handling);
 
   LRESULT answer = SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one"));
   EXPECT_EQ(answer, TRUE);
-  EXPECT_EQ(delivery.texts, (std::vector<ScriptText>{"<p>C:\\music\\one.mp3</p>"}));
+  EXPECT_EQ(handling.paths, std::vector<AnsiOrWide>{"C:\\music\\one.mp3"});
   EXPECT_EQ(titleOfHost(), "1. one");
   // The requests went through the hook to the host, then the title: this
   // host knows no wide path (0), so the ANSI one is asked for.
@@ -119,29 +111,26 @@ TEST_F(HostWindowHookTest, ATitleChangeRunsThePipelineThenReachesTheHost) {
   SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one [paused]"));
   currentIndex = 1;
   SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("2. two"));
-  EXPECT_EQ(tags.paths, (std::vector<AnsiOrWide>{"C:\\music\\one.mp3", "C:\\music\\two.mp3"}));
+  EXPECT_EQ(handling.paths, (std::vector<AnsiOrWide>{"C:\\music\\one.mp3", "C:\\music\\two.mp3"}));
   EXPECT_TRUE(releaseHostWindow(host));
 }
 
 TEST_F(HostWindowHookTest, AFailureInTheHandlingStaysInTheHookAndTheTitleStillReachesTheHost) {
-  Win32HostRequests requests(host);
-  TitleChangeHandler handler(requests, tags, renderer, delivery);
-  installHostWindowHook(host);
-  setTitleChangeHandler(&handler);
-  tags.fail = true;
+  RecordingHandling handling(host);
+  hook(handling);
+  handling.fail = true;
 
   LRESULT answer = SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one"));
-  EXPECT_EQ(tags.paths, std::vector<AnsiOrWide>{"C:\\music\\one.mp3"}) << "the handling ran";
   EXPECT_EQ(answer, TRUE);
   ASSERT_FALSE(received.empty());
   EXPECT_EQ(received.back().message, static_cast<UINT>(WM_SETTEXT));
   EXPECT_EQ(titleOfHost(), "1. one");
 
   // The handling is ready for the next track.
-  tags.fail = false;
+  handling.fail = false;
   currentIndex = 1;
   SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("2. two"));
-  EXPECT_EQ(tags.paths.size(), 2u);
+  EXPECT_EQ(handling.paths, std::vector<AnsiOrWide>{"C:\\music\\two.mp3"});
   EXPECT_EQ(titleOfHost(), "2. two");
 }
 
@@ -163,10 +152,8 @@ TEST_F(HostWindowHookTest, ReleasingRestoresOnlyWhileTheHookIsStillTheProcedure)
   EXPECT_TRUE(releaseHostWindow(host));
   EXPECT_EQ(GetWindowLongPtrA(host, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&hostProcedure));
 
-  Win32HostRequests requests(host);
-  TitleChangeHandler handler(requests, tags, renderer, delivery);
-  installHostWindowHook(host);
-  setTitleChangeHandler(&handler);
+  RecordingHandling handling(host);
+  hook(handling);
   beforeLaterSubclass = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&laterSubclass)));
   EXPECT_FALSE(releaseHostWindow(host));
@@ -174,7 +161,7 @@ TEST_F(HostWindowHookTest, ReleasingRestoresOnlyWhileTheHookIsStillTheProcedure)
   EXPECT_EQ(SendMessageA(host, WM_APP, 0, 0), 0x1234) << "the chain still works";
   // What stays in the chain only passes messages on: the pipeline has stopped.
   SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one"));
-  EXPECT_TRUE(tags.paths.empty());
+  EXPECT_TRUE(handling.paths.empty());
   EXPECT_EQ(titleOfHost(), "1. one");
 }
 
@@ -196,18 +183,9 @@ TEST(HostWindowHookOnAUnicodeWindow, TheHostsTitleArrivesWholeAndTheHookLeavesAs
                             nullptr, wc.hInstance, nullptr);
   ASSERT_TRUE(host);
   ASSERT_TRUE(IsWindowUnicode(host));
-  Win32FileSystem files;
-  Win32CodePage codePage;
-  RuleList rules;
-  std::string folder = testing::freshFolder("hook-unicode");
-  testing::writeFileBytes(folder + "\\default.html", "<p>#TITLE</p>");
-  TemplateRenderer renderer(rules, files, codePage, folder + "\\default.html");
-  RecordingTags tags;
-  RecordingDelivery delivery;
-  Win32HostRequests requests(host);
-  TitleChangeHandler handler(requests, tags, renderer, delivery);
+  RecordingHandling handling(host);
   installHostWindowHook(host);
-  setTitleChangeHandler(&handler);
+  setTitleChangeHandling([&handling] { handling(); });
   EXPECT_TRUE(IsWindowUnicode(host)) << "the hook must not make the host's window an ANSI one";
 
   // "Beyoncé", Hangul, "♡" and an emoji: none of them is in code page 932.
@@ -216,9 +194,7 @@ TEST(HostWindowHookOnAUnicodeWindow, TheHostsTitleArrivesWholeAndTheHookLeavesAs
   wchar_t shown[128] = {};
   GetWindowTextW(host, shown, 128);
   EXPECT_EQ(std::wstring(shown), title);
-  ASSERT_EQ(tags.paths.size(), 1u);
-  EXPECT_EQ(tags.paths[0], AnsiOrWide(reinterpret_cast<const char16_t*>(kWidePath)));
-  EXPECT_EQ(delivery.texts, (std::vector<ScriptText>{u"<p>C:\\\uC74C\uC545\\Beyonc\u00E9.mp3</p>"}));
+  EXPECT_EQ(handling.paths, std::vector<AnsiOrWide>{reinterpret_cast<const char16_t*>(kWidePath)});
 
   EXPECT_TRUE(releaseHostWindow(host));
   EXPECT_EQ(GetWindowLongPtrW(host, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&unicodeHostProcedure));

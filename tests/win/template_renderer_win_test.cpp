@@ -20,7 +20,7 @@ class TemplateFilesWin : public ::testing::Test {
     path = folder + "\\t.html";
   }
   ScriptText render(const std::string& templatePath) {
-    return TemplateRenderer(noRules, files, codePage, templatePath).renderScriptText(tags);
+    return TemplateRenderer(files, codePage, templatePath).renderScriptText(tags, noRules);
   }
   std::string folder, path;
   RuleList noRules;
@@ -82,7 +82,7 @@ TEST_F(TemplateFilesWin, ATemplateNamedBeyondTheCodePageOpensAndEachEncodingIsRe
   };
   RuleList rules;
   rules.append({"ARTIST", "Tom & Jerry", widePath});
-  auto renderByRule = [&] { return TemplateRenderer(rules, files, codePage, "").renderScriptText(tags); };
+  auto renderByRule = [&] { return TemplateRenderer(files, codePage, "").renderScriptText(tags, rules); };
 
   write("\xEF\xBB\xBF<b>#TITLE</b> \xE2\x99\xA1\r\n");
   EXPECT_EQ(renderByRule(), AnsiOrWide(u"<b>Cat</b> \u2661"));

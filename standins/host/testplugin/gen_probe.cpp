@@ -11,6 +11,10 @@
 //   GEN_PROBE_INIT_CONVENTION=stdcall  init is a stdcall function taking one
 //                          argument, as a plug-in built with the wrong
 //                          declaration has: it removes 4 bytes it was never given
+//   GEN_PROBE_REQUESTS_ONLY=1  a retitle asks the player its two requests
+//                          (125, then 214) and records nothing: the least a
+//                          plug-in that follows the track must do, for the
+//                          benchmarks
 #include <windows.h>
 
 #include <cstdio>
@@ -79,8 +83,13 @@ LRESULT listPosition() {
   return SendMessageA(descriptor.hwndParent, WM_USER, 0, kIpcGetListPos);
 }
 
+bool requestsOnly = false;
+
 LRESULT CALLBACK probeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_SETTEXT) {
+  if (message == WM_SETTEXT && requestsOnly) {
+    LRESULT position = listPosition();
+    SendMessageA(descriptor.hwndParent, WM_USER, static_cast<WPARAM>(position), standin::kIpcGetPlaylistFileW);
+  } else if (message == WM_SETTEXT) {
     try {
       LRESULT position = listPosition();
       note("settext pos=" + std::to_string(position) +
@@ -94,6 +103,7 @@ LRESULT CALLBACK probeWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 int __cdecl init() {
   try {
+    requestsOnly = environment("GEN_PROBE_REQUESTS_ONLY") == "1";
     HWND host = descriptor.hwndParent;
     char className[64] = {};
     GetClassNameA(host, className, sizeof className);

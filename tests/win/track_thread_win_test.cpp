@@ -1,4 +1,4 @@
-// A host window with the hook, the title-change handling and the delivery
+// A host window with the hook, the title-change handling and the plug-in's
 // thread in front of the stand-in encoder: the host's retitles never wait for
 // the encoder, and whatever the encoder's pace, the newest track's text is
 // the last one it gets.
@@ -13,11 +13,12 @@
 
 #include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
-#include "pipeline/delivery_thread.h"
+#include "common/module_services_win32.h"
 #include "pipeline/encoder_link.h"
 #include "pipeline/host_requests_win32.h"
 #include "pipeline/host_window_hook_win32.h"
 #include "pipeline/window_ops_win32.h"
+#include "plugin/track_thread.h"
 #include "standin_encoder_process.h"
 #include "win_test_support.h"
 
@@ -43,10 +44,31 @@ LRESULT CALLBACK hostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-struct PathAsTitle : TagSource {
-  std::optional<TrackTags> readTrackTags(const AnsiOrWide& path) override {
-    return TrackTags{path, "a", "b", "c", "d"};
-  }
+// A tag library that gives every file its path as its title.
+class PathAsTitle : public TagLibraryLoader {
+  class Library : public LoadedTagLibrary {
+   public:
+    std::uint32_t getVer() override { return 0x227; }
+    std::uint32_t load(WindowHandle, const char* path) override {
+      path_ = path;
+      return 0;
+    }
+    std::uint32_t getType() override { return 2; }
+    bool getValue(const char* key, const char** value) override {
+      *value = std::string(key) == "INAM" ? path_.c_str() : "x";
+      return true;
+    }
+    std::uint32_t mp3GetTagType() override { return 0; }
+    bool hasWideEntries() override { return false; }
+    std::uint32_t loadWide(WindowHandle, const char16_t*) override { return 1; }
+    bool getValueWide(const char16_t*, const char16_t**) override { return false; }
+
+   private:
+    std::string path_;
+  };
+
+ public:
+  TagLibraryLoad loadLibrary(const char*) override { return {std::make_unique<Library>(), false}; }
 };
 
 std::string textOf(const std::string& path) { return "<p>" + path + "</p>"; }
@@ -63,7 +85,7 @@ bool dispatchUntil(const std::function<bool()>& done) {
   return done();
 }
 
-class DeliveryThreadWinTest : public ::testing::Test {
+class TrackThreadWinTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(GetACP(), 932u);
@@ -79,18 +101,20 @@ class DeliveryThreadWinTest : public ::testing::Test {
     for (int i = 0; i < 10; ++i) playlist.push_back("C:\\music\\" + std::to_string(i) + ".mp3");
     currentIndex = 0;
     titles.clear();
-    std::string folder = testing::freshFolder("delivery-host");
+    std::string folder = testing::freshFolder("track-thread-host");
     testing::writeFileBytes(folder + "\\default.html", "<p>#TITLE</p>");
-    renderer = std::make_unique<TemplateRenderer>(rules, files, codePage, folder + "\\default.html");
+    renderer = std::make_unique<TemplateRenderer>(files, codePage, folder + "\\default.html");
     requests = std::make_unique<Win32HostRequests>(host);
-    handler = std::make_unique<TitleChangeHandler>(*requests, tags, *renderer, delivery);
-    delivery.start();
+    handler = std::make_unique<TitleChangeHandler>(*requests);
+    ASSERT_TRUE(tags.bindTagLibrary());
+    thread = std::make_unique<TrackThread>(tags, rules, *renderer, link, caption, captionWriter);
+    thread->start();
     installHostWindowHook(host);
-    setTitleChangeHandler(handler.get());
+    setTitleChangeHandling([this] { thread->take(handler->onTitleChange(false)); });
   }
   void TearDown() override {
-    setTitleChangeHandler(nullptr);
-    delivery.finish(Clock::now() + std::chrono::seconds(2));
+    setTitleChangeHandling(nullptr);
+    thread->finish(Clock::now() + std::chrono::seconds(2));
     releaseHostWindow(host);
     DestroyWindow(host);
   }
@@ -101,17 +125,21 @@ class DeliveryThreadWinTest : public ::testing::Test {
   HWND host = nullptr;
   Win32FileSystem files;
   Win32CodePage codePage;
-  RuleList rules;
-  PathAsTitle tags;
+  Win32ModuleServices services{nullptr};
+  RulesInForce rules;
+  PathAsTitle loader;
+  TagReader tags{loader, services, codePage, nullptr};
   Win32WindowOps windows;
   EncoderLink link{windows};
-  DeliveryThread delivery{link};
+  CaptionState caption;
+  CaptionWriter captionWriter{caption, files, codePage};
   std::unique_ptr<TemplateRenderer> renderer;
+  std::unique_ptr<TrackThread> thread;
   std::unique_ptr<Win32HostRequests> requests;
   std::unique_ptr<TitleChangeHandler> handler;
 };
 
-TEST_F(DeliveryThreadWinTest, TenQuickTrackChangesToASlowEncoderNeverWaitAndEndWithTheNewest) {
+TEST_F(TrackThreadWinTest, TenQuickTrackChangesToASlowEncoderNeverWaitAndEndWithTheNewest) {
   StandinEncoder encoder("slow", "--slow 200");
   ASSERT_TRUE(encoder.waitUntilReady());
   ULONGLONG slowest = 0;
@@ -126,7 +154,7 @@ TEST_F(DeliveryThreadWinTest, TenQuickTrackChangesToASlowEncoderNeverWaitAndEndW
   EXPECT_EQ(titles.size(), 10u);
 
   ASSERT_TRUE(encoder.waitFor("c5 000c 0 text:" + testing::hexBytes(textOf(playlist[9])), 20000));
-  delivery.finish(Clock::now() + std::chrono::seconds(5));
+  thread->finish(Clock::now() + std::chrono::seconds(5));
   std::vector<std::string> texts = encoder.texts();
   ASSERT_FALSE(texts.empty());
   EXPECT_EQ(texts.back(), textOf(playlist[9]));
@@ -143,7 +171,7 @@ TEST_F(DeliveryThreadWinTest, TenQuickTrackChangesToASlowEncoderNeverWaitAndEndW
   EXPECT_EQ(std::vector<std::string>(messages.end() - last.size(), messages.end()), last);
 }
 
-TEST_F(DeliveryThreadWinTest, ARetitleFromAnotherThreadDuringADeliveryLeavesTheNewerTextLast) {
+TEST_F(TrackThreadWinTest, ARetitleFromAnotherThreadDuringADeliveryLeavesTheNewerTextLast) {
   StandinEncoder encoder("nested", "--slow 300");
   ASSERT_TRUE(encoder.waitUntilReady());
   // The player's other thread retitles the window while the first track's
@@ -161,9 +189,8 @@ TEST_F(DeliveryThreadWinTest, ARetitleFromAnotherThreadDuringADeliveryLeavesTheN
   playbackThread.join();
 
   EXPECT_EQ(titles, (std::vector<std::string>{"1. one", "2. two"}));
-  delivery.finish(Clock::now() + std::chrono::seconds(5));
+  thread->finish(Clock::now() + std::chrono::seconds(5));
   EXPECT_EQ(encoder.messages(), wholeDelivery(textOf(playlist[0])) + wholeDelivery(textOf(playlist[1])));
-  EXPECT_EQ(handler->lastFilePath(), playlist[1]);
 }
 
 }  // namespace
