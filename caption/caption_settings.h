@@ -1,20 +1,45 @@
-// What the user chose for the caption file: where it goes, the idle
-// template, and whether a paused player shows the idle caption.
+// What the user chose for the outputs beside the encoder: the caption file
+// (where it goes, its own template, the idle template, and whether a paused
+// player shows the idle caption) and the OBS text source.
 #pragma once
 
 #include "common/ansi_or_wide.h"
 
 namespace tavrik {
 
+// The [obs] keys as the settings file holds them.
+struct ObsOutputSettings {
+  AnsiOrWide address;        // empty: 127.0.0.1:4455
+  AnsiOrWide password;       // may be empty
+  AnsiOrWide source;         // the text source's name; empty: no OBS output
+  AnsiOrWide plainTemplate;  // empty: "#ARTIST - #TITLE"
+
+  bool on() const { return !source.empty(); }
+
+  friend bool operator==(const ObsOutputSettings& a, const ObsOutputSettings& b) {
+    return a.address == b.address && a.password == b.password && a.source == b.source &&
+           a.plainTemplate == b.plainTemplate;
+  }
+  friend bool operator!=(const ObsOutputSettings& a, const ObsOutputSettings& b) { return !(a == b); }
+};
+
 struct CaptionSettings {
   AnsiOrWide file;          // the caption file's path; empty: no caption file
   AnsiOrWide idleTemplate;  // empty: the idle caption is the empty text
   bool idleWhenPaused = false;
+  // The caption file's own template, filled as plain text; empty: the file
+  // holds the encoder's text.
+  AnsiOrWide plainTemplate;
+  ObsOutputSettings obs;
 
+  // The caption file is written.
   bool on() const { return !file.empty(); }
+  // Some output beside the encoder wants the player's state.
+  bool anyOn() const { return on() || obs.on(); }
 
   friend bool operator==(const CaptionSettings& a, const CaptionSettings& b) {
-    return a.file == b.file && a.idleTemplate == b.idleTemplate && a.idleWhenPaused == b.idleWhenPaused;
+    return a.file == b.file && a.idleTemplate == b.idleTemplate && a.idleWhenPaused == b.idleWhenPaused &&
+           a.plainTemplate == b.plainTemplate && a.obs == b.obs;
   }
   friend bool operator!=(const CaptionSettings& a, const CaptionSettings& b) { return !(a == b); }
 };

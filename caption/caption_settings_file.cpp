@@ -13,6 +13,11 @@ constexpr std::string_view kSection = "caption";
 constexpr std::string_view kFileKey = "file";
 constexpr std::string_view kIdleTemplateKey = "idle_template";
 constexpr std::string_view kWhenPausedKey = "when_paused";
+constexpr std::string_view kTemplateKey = "template";
+constexpr std::string_view kObsSection = "obs";
+constexpr std::string_view kObsAddressKey = "address";
+constexpr std::string_view kObsPasswordKey = "password";
+constexpr std::string_view kObsSourceKey = "source";
 
 template <typename Char>
 bool equalsAsciiIgnoringCase(const std::basic_string<Char>& text, std::string_view ascii) {
@@ -34,10 +39,17 @@ AnsiOrWide pathOf(std::u16string value, CodePage& codePage) {
 template <typename Char>
 std::optional<CaptionSettings> settingsIn(const std::basic_string<Char>& text, CodePage& codePage) {
   ProfileText<Char> profile(text);
+  auto read = [&](std::string_view section, std::string_view key) {
+    return pathOf(profile.value(section, key).value_or(std::basic_string<Char>()), codePage);
+  };
   CaptionSettings settings;
-  settings.file = pathOf(profile.value(kSection, kFileKey).value_or(std::basic_string<Char>()), codePage);
-  settings.idleTemplate =
-      pathOf(profile.value(kSection, kIdleTemplateKey).value_or(std::basic_string<Char>()), codePage);
+  settings.file = read(kSection, kFileKey);
+  settings.idleTemplate = read(kSection, kIdleTemplateKey);
+  settings.plainTemplate = read(kSection, kTemplateKey);
+  settings.obs.address = read(kObsSection, kObsAddressKey);
+  settings.obs.password = read(kObsSection, kObsPasswordKey);
+  settings.obs.source = read(kObsSection, kObsSourceKey);
+  settings.obs.plainTemplate = read(kObsSection, kTemplateKey);
   auto whenPaused = profile.value(kSection, kWhenPausedKey).value_or(std::basic_string<Char>());
   settings.idleWhenPaused = equalsAsciiIgnoringCase(whenPaused, "idle");
   if (!settings.idleWhenPaused && !whenPaused.empty() && !equalsAsciiIgnoringCase(whenPaused, "track")) {
@@ -61,6 +73,16 @@ std::basic_string<Char> withSettings(std::basic_string<Char> text, const Caption
   profile.setValue(kSection, kIdleTemplateKey, asText(settings.idleTemplate));
   std::string_view whenPaused = settings.idleWhenPaused ? "idle" : "track";
   profile.setValue(kSection, kWhenPausedKey, std::basic_string<Char>(whenPaused.begin(), whenPaused.end()));
+  // The newer keys only where they say something or were there already: a
+  // file whose user turned nothing new on is written as it always was.
+  auto setIfUsed = [&](std::string_view section, std::string_view key, const AnsiOrWide& value) {
+    if (!value.empty() || profile.value(section, key)) profile.setValue(section, key, asText(value));
+  };
+  setIfUsed(kSection, kTemplateKey, settings.plainTemplate);
+  setIfUsed(kObsSection, kObsAddressKey, settings.obs.address);
+  setIfUsed(kObsSection, kObsPasswordKey, settings.obs.password);
+  setIfUsed(kObsSection, kObsSourceKey, settings.obs.source);
+  setIfUsed(kObsSection, kTemplateKey, settings.obs.plainTemplate);
   return profile.text();
 }
 
@@ -98,7 +120,11 @@ CaptionSettingsFile parseCaptionSettingsFile(std::string_view bytes, CodePage& c
 std::string formatCaptionSettingsFile(const CaptionSettings& settings, const CaptionSettingsFile& original,
                                       CodePage& codePage) {
   AnsiOrWide text = original.garbled ? AnsiOrWide() : original.text;
-  bool ansiHoldsAll = exactAnsiOf(settings.file, codePage) && exactAnsiOf(settings.idleTemplate, codePage);
+  bool ansiHoldsAll = true;
+  for (const AnsiOrWide* value : {&settings.file, &settings.idleTemplate, &settings.plainTemplate, &settings.obs.address,
+                                  &settings.obs.password, &settings.obs.source, &settings.obs.plainTemplate}) {
+    ansiHoldsAll = ansiHoldsAll && exactAnsiOf(*value, codePage).has_value();
+  }
   if (!text.isWide() && ansiHoldsAll) return withSettings(text.ansi(), settings, codePage);
   return std::string(kUtf16LeMark) + encodeUtf16Le(withSettings(wideOf(text, codePage), settings, codePage));
 }

@@ -1,5 +1,6 @@
 // The settings file's bytes, Plugins\gen_tavrik.ini: section [caption] with
-// the keys file, idle_template and when_paused (track or idle), in the form
+// the keys file, idle_template, when_paused (track or idle) and template, and
+// section [obs] with address, password, source and template, in the form
 // Windows' profile functions read. In the ANSI code page, or UTF-16LE when it
 // starts with that byte-order mark (for paths the code page cannot hold).
 #pragma once
@@ -27,7 +28,8 @@ struct CaptionSettingsFile {
 // keeps what the user types, so that settings read and typed compare alike.
 CaptionSettingsFile parseCaptionSettingsFile(std::string_view bytes, CodePage& codePage);
 
-// `original` with the three keys set to `settings`. An ANSI file stays ANSI
+// `original` with the keys set to `settings`: the first three always, the
+// newer ones when they have a value or were in the file. An ANSI file stays ANSI
 // while the code page holds every value, else it becomes UTF-16LE with its
 // mark; a garbled original is not kept.
 std::string formatCaptionSettingsFile(const CaptionSettings& settings, const CaptionSettingsFile& original,

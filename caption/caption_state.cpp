@@ -7,11 +7,12 @@ namespace tavrik {
 template <typename Change>
 void CaptionState::update(const Change& change) {
   std::lock_guard<std::mutex> lock(mutex_);
-  bool wasOn = settings_.on();
+  bool wasOn = settings_.anyOn();
   if (!change()) return;
-  // Turning the file off is news to the writer too: it stops retrying.
-  // While there is no file, the writer never hears of anything.
-  if (wasOn || settings_.on()) ++revision_;
+  // Turning an output off is news to it too: the writer stops retrying.
+  // While every output is off, none hears of anything.
+  if (wasOn || settings_.anyOn()) ++revision_;
+  anyOn_ = settings_.anyOn();
 }
 
 void CaptionState::setSettings(const CaptionSettings& settings) {
@@ -27,17 +28,13 @@ CaptionSettings CaptionState::settings() const {
   return settings_;
 }
 
-void CaptionState::trackText(const ScriptText& text) {
+void CaptionState::track(const TrackTags& tags, const ScriptText& text) {
   update([&] {
-    if (track_ == text) return false;
-    track_ = text;
+    ShownTrack shown{tags, text};
+    if (track_ == shown) return false;
+    track_ = std::move(shown);
     return true;
   });
-}
-
-bool CaptionState::wantsPlaybackStatus() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return settings_.on();
 }
 
 void CaptionState::playbackStatus(std::intptr_t answer) {

@@ -1,23 +1,35 @@
-// What the caption file is to show, kept between the player's thread, which
-// tells it the player's state and the settings, and the plug-in's thread,
-// which tells it each track's text and writes the file.
+// What the outputs beside the encoder (the caption file, OBS) are to show,
+// kept between the player's thread, which tells it the player's state and
+// the settings, and the plug-in's thread, which tells it each track and
+// writes the outputs.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <optional>
 
 #include "caption/caption_settings.h"
 #include "pipeline/title_change_ports.h"
+#include "pipeline/track_tags.h"
 
 namespace tavrik {
 
-// The caption file's content as wished at one moment.
+// A track as the outputs show it: its tags, for their own templates, and
+// the encoder's text.
+struct ShownTrack {
+  TrackTags tags;
+  ScriptText text;
+
+  bool operator==(const ShownTrack& other) const { return tags == other.tags && text == other.text; }
+};
+
+// The outputs' content as wished at one moment.
 struct CaptionWish {
   CaptionSettings settings;
   bool idle = false;                // the idle template's text, not the track's
-  std::optional<ScriptText> track;  // nothing before the first track's text
-  unsigned long revision = 0;       // grows with every change while a file is configured
+  std::optional<ShownTrack> track;  // nothing before the first track
+  unsigned long revision = 0;       // grows with every change while an output is on
 };
 
 class CaptionState {
@@ -25,11 +37,12 @@ class CaptionState {
   void setSettings(const CaptionSettings& settings);
   CaptionSettings settings() const;
 
-  // The texts are kept even while no file is configured, so that a file
-  // set up in the middle of a track starts with that track.
-  void trackText(const ScriptText& text);
-  // False while no caption file is configured: the host is then not asked.
-  bool wantsPlaybackStatus();
+  // Kept even while no output is on, so that one turned on in the middle of
+  // a track starts with that track.
+  void track(const TrackTags& tags, const ScriptText& text);
+  // False while no output beside the encoder is on: the host is then not
+  // asked. Without a lock: the player's thread asks at every retitle.
+  bool wantsPlaybackStatus() const { return anyOn_.load(); }
   // The host's answer to IPC_ISPLAYING: 0 stopped, 3 paused, anything else
   // playing.
   void playbackStatus(std::intptr_t answer);
@@ -39,14 +52,15 @@ class CaptionState {
 
  private:
   enum class Playback { Playing, Paused, Stopped };
-  // Applies `change` under the lock; when it answers true and a file is
-  // (or was) configured, counts a new revision, which the writer looks for.
+  // Applies `change` under the lock; when it answers true and an output is
+  // (or was) on, counts a new revision, which the outputs look for.
   template <typename Change>
   void update(const Change& change);
 
   mutable std::mutex mutex_;
   CaptionSettings settings_;
-  std::optional<ScriptText> track_;
+  std::optional<ShownTrack> track_;
+  std::atomic<bool> anyOn_{false};
   Playback playback_ = Playback::Playing;
   unsigned long revision_ = 0;
 };

@@ -1,8 +1,8 @@
 #include "caption/caption_writer.h"
 
+#include "caption/output_texts.h"
 #include "common/unicode_codec.h"
 #include "pipeline/template_fill.h"
-#include "pipeline/template_renderer.h"
 
 namespace tavrik {
 
@@ -12,15 +12,17 @@ std::optional<CaptionWriter::Clock::time_point> CaptionWriter::dueAt() {
 }
 
 std::optional<std::string> CaptionWriter::contentFor(const CaptionWish& wish) {
+  const bool plain = !wish.settings.plainTemplate.empty();
   if (!wish.idle) {
     if (!wish.track) return std::nullopt;
-    return encodeUtf8(wideOf(*wish.track, codePage_));
+    if (!plain) return encodeUtf8(wideOf(wish.track->text, codePage_));
+    return encodeUtf8(
+        wideOf(plainTrackText(files_, wish.settings.plainTemplate, wish.track->tags, codePage_), codePage_));
   }
-  // No placeholder is filled: no track plays. A template that does not open
-  // shows as the empty text, as a track's does; the file is never deleted.
-  std::optional<AnsiOrWide> idle;
-  if (!wish.settings.idleTemplate.empty()) idle = readTemplateFile(files_, wish.settings.idleTemplate);
-  return encodeUtf8(oneLine(wideOf(idle.value_or(AnsiOrWide()), codePage_)));
+  // The file is never deleted. Beside a plain template the idle text keeps
+  // its lines, as the track's do; else it is one line, as the encoder's.
+  std::u16string text = wideOf(idleText(files_, wish.settings.idleTemplate), codePage_);
+  return encodeUtf8(plain ? text : oneLine(text));
 }
 
 void CaptionWriter::perform(Clock::time_point now) {

@@ -30,16 +30,35 @@ String withoutLineBreaks(String text) {
   return text;
 }
 
+enum class Kind { Markup, Plain };
+
 // `tags` in the order of the placeholders.
 template <typename String>
-String fill(const String& content, const std::array<const String*, 5>& tags) {
+String fill(const String& content, const std::array<const String*, 5>& tags, Kind kind) {
+  auto tag = [&](std::size_t i) { return kind == Kind::Markup ? escapeMarkup(*tags[i]) : *tags[i]; };
   // Each pass is linear in its text: a 4 KiB template fills in microseconds,
   // far below what the encoder's messages cost.
-  String text = replaceAll(content, literal<String>(kPlaceholders[0]), escapeMarkup(*tags[0]));
+  String text = replaceAll(content, literal<String>(kPlaceholders[0]), tag(0));
   for (std::size_t i = 1; i < tags.size(); ++i) {
-    text = replaceAll(text, literal<String>(kPlaceholders[i]), escapeMarkup(*tags[i]));
+    text = replaceAll(text, literal<String>(kPlaceholders[i]), tag(i));
   }
-  return withoutLineBreaks(std::move(text));
+  return kind == Kind::Markup ? withoutLineBreaks(std::move(text)) : text;
+}
+
+AnsiOrWide fillAs(Kind kind, const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage) {
+  const std::array<const AnsiOrWide*, 5> inOrder = {&tags.artist, &tags.title, &tags.album,
+                                                    &tags.comment, &tags.genre};
+  bool anyWide = content.isWide();
+  for (const AnsiOrWide* tag : inOrder) anyWide = anyWide || tag->isWide();
+  if (!anyWide) {
+    return fill<std::string>(content.ansi(), {&inOrder[0]->ansi(), &inOrder[1]->ansi(), &inOrder[2]->ansi(),
+                                              &inOrder[3]->ansi(), &inOrder[4]->ansi()},
+                             kind);
+  }
+  std::array<std::u16string, 5> wide;
+  for (std::size_t i = 0; i < wide.size(); ++i) wide[i] = wideOf(*inOrder[i], codePage);
+  return fill<std::u16string>(wideOf(content, codePage), {&wide[0], &wide[1], &wide[2], &wide[3], &wide[4]},
+                              kind);
 }
 
 }  // namespace
@@ -48,17 +67,11 @@ std::string oneLine(std::string_view text) { return withoutLineBreaks(std::strin
 std::u16string oneLine(std::u16string_view text) { return withoutLineBreaks(std::u16string(text)); }
 
 ScriptText fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage) {
-  const std::array<const AnsiOrWide*, 5> inOrder = {&tags.artist, &tags.title, &tags.album,
-                                                    &tags.comment, &tags.genre};
-  bool anyWide = content.isWide();
-  for (const AnsiOrWide* tag : inOrder) anyWide = anyWide || tag->isWide();
-  if (!anyWide) {
-    return fill<std::string>(content.ansi(), {&inOrder[0]->ansi(), &inOrder[1]->ansi(), &inOrder[2]->ansi(),
-                                              &inOrder[3]->ansi(), &inOrder[4]->ansi()});
-  }
-  std::array<std::u16string, 5> wide;
-  for (std::size_t i = 0; i < wide.size(); ++i) wide[i] = wideOf(*inOrder[i], codePage);
-  return fill<std::u16string>(wideOf(content, codePage), {&wide[0], &wide[1], &wide[2], &wide[3], &wide[4]});
+  return fillAs(Kind::Markup, content, tags, codePage);
+}
+
+AnsiOrWide fillPlainTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage) {
+  return fillAs(Kind::Plain, content, tags, codePage);
 }
 
 }  // namespace tavrik

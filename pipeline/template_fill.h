@@ -16,6 +16,11 @@ namespace tavrik {
 // them is Unicode, the ANSI ones read through the code page.
 ScriptText fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage);
 
+// The same five passes for a text source that shows plain text (the caption
+// file's own template, OBS): the tags go in as they are, and the template's
+// line breaks and tabs stay.
+AnsiOrWide fillPlainTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage);
+
 // `text` with every CR, LF and TAB removed, in that order.
 std::string oneLine(std::string_view text);
 std::u16string oneLine(std::u16string_view text);

@@ -110,7 +110,7 @@ void TrackThread::handle(const TrackRequest& track) {
   if (!tags || superseded()) return;
   ScriptText text = renderer_.renderScriptText(*tags, *rules);
   encoder_.deliverToEncoder(text);
-  caption_.trackText(text);
+  caption_.track(*tags, text);
 }
 
 void TrackThread::run() {

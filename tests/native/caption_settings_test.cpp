@@ -127,6 +127,38 @@ TEST(CaptionSettingsFile, WritesBackTheOtherLinesAndTurnsToUtf16OnlyWhenAPathNee
             "[caption]\r\nfile=b.txt\r\nidle_template=\r\nwhen_paused=track\r\n");
 }
 
+TEST(CaptionSettingsFile, TheCaptionTemplateAndTheObsKeysAreWrittenOnlyOnceTheyAreUsed) {
+  FakeCodePage codePage;
+  auto read = parseCaptionSettingsFile(
+      "[caption]\nfile=C:\\now.txt\ntemplate=C:\\plain.txt\n[OBS]\naddress = 127.0.0.1:4460\n"
+      "password=\"  secret \"\nsource=Now \x83\x65\ntemplate=C:\\obs.txt\n",
+      codePage);
+  ASSERT_FALSE(read.garbled);
+  EXPECT_EQ(read.settings.plainTemplate, AnsiOrWide("C:\\plain.txt"));
+  EXPECT_EQ(read.settings.obs, (ObsOutputSettings{"127.0.0.1:4460", "  secret ", "Now \x83\x65", "C:\\obs.txt"}));
+  EXPECT_EQ(formatCaptionSettingsFile(read.settings, read, codePage),
+            "[caption]\nfile=C:\\now.txt\ntemplate=C:\\plain.txt\nidle_template=\r\nwhen_paused=track\r\n"
+            "[OBS]\naddress=127.0.0.1:4460\npassword=\"  secret \"\nsource=Now \x83\x65\ntemplate=C:\\obs.txt\n");
+
+  // Nothing new turned on: the file is the one it always was, no new key.
+  auto old = parseCaptionSettingsFile("[caption]\nfile=a.txt\n", codePage);
+  CaptionSettings settings = old.settings;
+  settings.file = "b.txt";
+  EXPECT_EQ(formatCaptionSettingsFile(settings, old, codePage),
+            "[caption]\nfile=b.txt\nidle_template=\r\nwhen_paused=track\r\n");
+  // A key once there is kept, emptied; a Hangul password makes it UTF-16.
+  settings.obs.source = "Text";
+  settings.obs.password = u"\uBE44\uBC00";
+  std::string wide = formatCaptionSettingsFile(settings, old, codePage);
+  EXPECT_EQ(wide, utf16File(u"[caption]\nfile=b.txt\nidle_template=\r\nwhen_paused=track\r\n"
+                            u"[obs]\r\npassword=\uBE44\uBC00\r\nsource=Text\r\n"));
+  EXPECT_EQ(parseCaptionSettingsFile(wide, codePage).settings, settings);
+  settings.obs.source = "";
+  auto reread = parseCaptionSettingsFile(wide, codePage);
+  EXPECT_NE(formatCaptionSettingsFile(settings, reread, codePage).find(encodeUtf16Le(u"source=\r\n")),
+            std::string::npos);
+}
+
 class CaptionSettingsStoreTest : public ::testing::Test {
  protected:
   testing::FakeFileSystem files;

@@ -38,6 +38,9 @@ class CaptionWriterTest : public ::testing::Test {
     return out;
   }
 
+  // The tracks' texts, all of one file's tags.
+  void showTrack(const ScriptText& text) { state.track(TrackTags{"t", "a", "b", "c", "g"}, text); }
+
   CaptionState state;
   testing::FakeFileSystem files;
   testing::FakeCodePage codePage;
@@ -48,11 +51,11 @@ TEST_F(CaptionWriterTest, EachNewTextInUtf8AndNothingTwice) {
   runDueWork();
   EXPECT_TRUE(written().empty()) << "nothing to show before the first track";
   // テスト as code page 932 bytes; Hangul and an emoji as UTF-16.
-  state.trackText("<b>\x83\x65\x83\x58\x83\x67</b>");
+  showTrack("<b>\x83\x65\x83\x58\x83\x67</b>");
   runDueWork();
-  state.trackText(u"\uC548\uB155 \U0001F3B5");
+  showTrack(u"\uC548\uB155 \U0001F3B5");
   runDueWork();
-  state.trackText(u"\uC548\uB155 \U0001F3B5");  // the same text from another file
+  showTrack(u"\uC548\uB155 \U0001F3B5");  // the same text from another file
   state.playbackStatus(kPlaying);
   runDueWork();
   EXPECT_EQ(written(), (std::vector<std::string>{"<b>\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88</b>",
@@ -62,7 +65,7 @@ TEST_F(CaptionWriterTest, EachNewTextInUtf8AndNothingTwice) {
 }
 
 TEST_F(CaptionWriterTest, StopShowsTheIdleTemplateAndPlayingAgainTheTrackEvenForTheSameFile) {
-  state.trackText("track");
+  showTrack("track");
   runDueWork();
   state.playbackStatus(kPaused);  // paused keeps the track's caption by default
   runDueWork();
@@ -87,9 +90,26 @@ TEST_F(CaptionWriterTest, StopShowsTheIdleTemplateAndPlayingAgainTheTrackEvenFor
                                                  "track", ""}));
 }
 
+TEST_F(CaptionWriterTest, ItsOwnTemplateFillsThePlainTagsKeepsTheLinesAndSoDoesTheIdleText) {
+  files.files["C:\\obs\\plain.txt"] = "#ARTIST live:\r\n#TITLE";
+  CaptionSettings settings{kCaption, kIdleTemplate, false};
+  settings.plainTemplate = "C:\\obs\\plain.txt";
+  state.setSettings(settings);
+  state.track(TrackTags{"Cat <and> Mouse", "Tom & Jerry", "b", "c", "g"}, "<p>Tom &amp; Jerry</p>");
+  runDueWork();
+  state.playbackStatus(kStopped);
+  runDueWork();
+  settings.plainTemplate = "C:\\obs\\missing.txt";  // as a missing template for the encoder
+  state.setSettings(settings);
+  state.playbackStatus(kPlaying);
+  runDueWork();
+  EXPECT_EQ(written(), (std::vector<std::string>{"Tom & Jerry live:\r\nCat <and> Mouse",
+                                                 "<p>\r\n\tBack soon</p>\r\n", ""}));
+}
+
 TEST_F(CaptionWriterTest, AHeldFileIsRetriedForASecondThenPendingUntilItGoesOrANewerTextComes) {
   files.wideOutcomes.assign(50, ReplaceOutcome::HeldElsewhere);
-  state.trackText("one");
+  showTrack("one");
   const Clock::time_point start = Clock::now();
   runDueWork(start);
   EXPECT_EQ(writer.dueAt(), start + CaptionWriter::kHeldRetry);
@@ -101,7 +121,7 @@ TEST_F(CaptionWriterTest, AHeldFileIsRetriedForASecondThenPendingUntilItGoesOrAN
   EXPECT_EQ(files.wideWrites.size(), 41u);
   EXPECT_EQ(writer.dueAt(), now + CaptionWriter::kPendingRetry) << "pending: tried at the next chance";
   // A newer text replaces the pending one and gets its own second of retries.
-  state.trackText("two");
+  showTrack("two");
   runDueWork(now + 10ms);
   EXPECT_EQ(writer.dueAt(), now + 10ms + CaptionWriter::kHeldRetry);
   files.wideOutcomes.clear();  // the reader lets go
@@ -112,27 +132,27 @@ TEST_F(CaptionWriterTest, AHeldFileIsRetriedForASecondThenPendingUntilItGoesOrAN
 
 TEST_F(CaptionWriterTest, AnyOtherFailureWaitsForTheNextChangeAndTurningTheFileOffStopsEverything) {
   files.wideOutcomes = {ReplaceOutcome::Failed};
-  state.trackText("one");
+  showTrack("one");
   runDueWork();
   EXPECT_FALSE(writer.dueAt()) << "no retries into a folder that is not there";
-  state.trackText("two");
+  showTrack("two");
   runDueWork();
   EXPECT_EQ(written(), (std::vector<std::string>{"one", "two"}));
 
   files.wideOutcomes = {ReplaceOutcome::HeldElsewhere};
-  state.trackText("three");
+  showTrack("three");
   runDueWork();
   ASSERT_TRUE(writer.dueAt());
   state.setSettings(CaptionSettings{});
   runDueWork();
-  state.trackText("four");
+  showTrack("four");
   runDueWork();
   EXPECT_FALSE(writer.dueAt());
   EXPECT_EQ(written().size(), 3u);
 }
 
 TEST_F(CaptionWriterTest, AnotherPathGetsTheTextAgain) {
-  state.trackText("same");
+  showTrack("same");
   runDueWork();
   state.setSettings(CaptionSettings{u"D:\\other.txt", "", false});
   runDueWork();

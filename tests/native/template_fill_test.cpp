@@ -31,5 +31,18 @@ TEST(FillTemplate, PlaceholdersThatPassesPutTogetherAreReplacedToo) {
   EXPECT_EQ(fillTemplate("#TI#ARTIST|#TI\r\nTLE", wide, codePage), AnsiOrWide(u"[\u2661]|#TITLE"));
 }
 
+TEST(FillPlainTemplate, TagsGoInAsTheyAreAndTheLinesStay) {
+  testing::FakeCodePage codePage;
+  TrackTags tags{"Cat <and> Mouse", "Tom & Jerry", "\"Best\"", "co", "ge"};
+  EXPECT_EQ(fillPlainTemplate("#ARTIST live:\r\n\t#TITLE (#ALBUM)", tags, codePage),
+            "Tom & Jerry live:\r\n\tCat <and> Mouse (\"Best\")");
+  // The same passes in the same order as for the encoder.
+  TrackTags joins{"[title]", "TLE", "al", "co", "ge"};
+  EXPECT_EQ(fillPlainTemplate("#TI#ARTIST", joins, codePage), "[title]");
+  TrackTags wide{u"\uC548\uB155 \U0001F3B5", u"\uC544\uC774\uC720", "al", "co", "ge"};
+  EXPECT_EQ(fillPlainTemplate("#ARTIST\n#TITLE", wide, codePage),
+            AnsiOrWide(u"\uC544\uC774\uC720\n\uC548\uB155 \U0001F3B5"));
+}
+
 }  // namespace
 }  // namespace tavrik
