@@ -37,6 +37,18 @@
 #define IDC_IDLE_TEMPLATE_BROWSE 4105
 #define IDC_PAUSED_TRACK 4106
 #define IDC_PAUSED_IDLE 4107
+#define IDC_CAPTION_TEMPLATE 4108
+#define IDC_CAPTION_TEMPLATE_BROWSE 4109
+
+// The OBS output's settings: the button in the rule list dialog, its own
+// dialog and that dialog's controls.
+#define IDC_OBS_SETTINGS 4110
+#define IDD_OBS 4111
+#define IDC_OBS_ADDRESS 4112
+#define IDC_OBS_PASSWORD 4113
+#define IDC_OBS_SOURCE 4114
+#define IDC_OBS_TEMPLATE 4115
+#define IDC_OBS_TEMPLATE_BROWSE 4116
 
 // Resource type of a dialog's initial control data, named like its dialog:
 // entries of control id, message and data, sent to the controls when the

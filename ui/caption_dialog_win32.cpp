@@ -13,6 +13,7 @@ const Dialog::MessageMap& CCaptionDlg::messageMap() const {
   static const MessageMap map = {
       onClicked(IDC_CAPTION_FILE_BROWSE, &CCaptionDlg::OnBrowseFile),
       onClicked(IDC_IDLE_TEMPLATE_BROWSE, &CCaptionDlg::OnBrowseIdleTemplate),
+      onClicked(IDC_CAPTION_TEMPLATE_BROWSE, &CCaptionDlg::OnBrowseTemplate),
   };
   return map;
 }
@@ -21,6 +22,7 @@ BOOL CCaptionDlg::OnInitDialog() {
   Dialog::OnInitDialog();
   setWindowText(GetDlgItem(IDC_CAPTION_FILE), m_settings.file, codePage_);
   setWindowText(GetDlgItem(IDC_IDLE_TEMPLATE), m_settings.idleTemplate, codePage_);
+  setWindowText(GetDlgItem(IDC_CAPTION_TEMPLATE), m_settings.plainTemplate, codePage_);
   CheckRadioButton(window(), IDC_PAUSED_TRACK, IDC_PAUSED_IDLE,
                    m_settings.idleWhenPaused ? IDC_PAUSED_IDLE : IDC_PAUSED_TRACK);
   return TRUE;
@@ -29,6 +31,7 @@ BOOL CCaptionDlg::OnInitDialog() {
 void CCaptionDlg::OnOK() {
   m_settings.file = narrowedWherePossible(wholeWindowText(GetDlgItem(IDC_CAPTION_FILE)), codePage_);
   m_settings.idleTemplate = narrowedWherePossible(wholeWindowText(GetDlgItem(IDC_IDLE_TEMPLATE)), codePage_);
+  m_settings.plainTemplate = narrowedWherePossible(wholeWindowText(GetDlgItem(IDC_CAPTION_TEMPLATE)), codePage_);
   m_settings.idleWhenPaused = IsDlgButtonChecked(window(), IDC_PAUSED_IDLE) == BST_CHECKED;
   Dialog::OnOK();
 }
@@ -41,6 +44,13 @@ void CCaptionDlg::OnBrowseFile() {
   choice.save = true;
   choice.defaultExtension = u"txt";
   if (auto path = chooseFile(choice, codePage_)) setWindowText(GetDlgItem(IDC_CAPTION_FILE), *path, codePage_);
+}
+
+void CCaptionDlg::OnBrowseTemplate() {
+  FileChoice choice;
+  choice.owner = window();
+  choice.filter = texts::kPlainTemplateFilter;
+  if (auto path = chooseFile(choice, codePage_)) setWindowText(GetDlgItem(IDC_CAPTION_TEMPLATE), *path, codePage_);
 }
 
 void CCaptionDlg::OnBrowseIdleTemplate() {

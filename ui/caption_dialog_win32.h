@@ -1,6 +1,7 @@
 // The caption file's settings: where the file goes (typed or chosen with the
-// save-file chooser), the idle template (optional) and what a paused player
-// shows.
+// save-file chooser), its own plain-text template and the idle template (both
+// optional) and what a paused player shows. The OBS keys pass through as
+// they came.
 #pragma once
 
 #include "caption/caption_settings.h"
@@ -24,6 +25,7 @@ class CCaptionDlg : public Dialog {
 
   void OnBrowseFile();
   void OnBrowseIdleTemplate();
+  void OnBrowseTemplate();
 
  private:
   Win32CodePage codePage_;

@@ -4,6 +4,7 @@
 #include "ui/caption_dialog_win32.h"
 #include "ui/condition_dialog_win32.h"
 #include "ui/list_view_rows_win32.h"
+#include "ui/obs_dialog_win32.h"
 
 namespace tavrik {
 
@@ -15,6 +16,7 @@ const Dialog::MessageMap& CRuleListDlg::messageMap() const {
       onClicked(IDC_DELETE, &CRuleListDlg::OnDelete),
       onClicked(IDC_ADD, &CRuleListDlg::OnAdd),
       onClicked(IDC_CAPTION_SETTINGS, &CRuleListDlg::OnCaption),
+      onClicked(IDC_OBS_SETTINGS, &CRuleListDlg::OnObs),
   };
   return map;
 }
@@ -27,6 +29,7 @@ BOOL CRuleListDlg::OnInitDialog() {
   fillRows(rows, rules_);
   if (caption_) editedCaption_ = *caption_;
   EnableWindow(GetDlgItem(IDC_CAPTION_SETTINGS), caption_ != nullptr);
+  EnableWindow(GetDlgItem(IDC_OBS_SETTINGS), caption_ != nullptr);
   return TRUE;
 }
 
@@ -48,6 +51,12 @@ void CRuleListDlg::OnCaption() {
   if (!caption_) return;
   CCaptionDlg dialog(editedCaption_, window());
   if (dialog.DoModal() == IDOK) editedCaption_ = dialog.m_settings;
+}
+
+void CRuleListDlg::OnObs() {
+  if (!caption_) return;
+  CObsDlg dialog(editedCaption_.obs, window());
+  if (dialog.DoModal() == IDOK) editedCaption_.obs = dialog.m_settings;
 }
 
 void CRuleListDlg::OnOK() {

@@ -1,5 +1,5 @@
 // The settings dialog: the rules as a table; Add, Delete, the caption file's
-// settings, and OK to replace the rules with the table.
+// and the OBS output's settings, and OK to replace the rules with the table.
 #pragma once
 
 #include "caption/caption_settings.h"
@@ -23,6 +23,7 @@ class CRuleListDlg : public Dialog {
   void OnDelete();
   void OnAdd();
   void OnCaption();
+  void OnObs();
 
  private:
   RuleList& rules_;

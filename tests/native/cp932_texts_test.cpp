@@ -41,6 +41,8 @@ TEST(CodePage932Texts, AreTheShiftJisBytesOfTheirJapaneseTexts) {
             toCodePage932("テキストファイル(*.txt)|*.txt|HTMLファイル(*.html)|*.html|すべてのファイル(*.*)|*.*||"));
   EXPECT_EQ(texts::kIdleTemplateFilter,
             toCodePage932("テンプレート(*.html;*.txt)|*.html;*.txt|すべてのファイル(*.*)|*.*||"));
+  EXPECT_EQ(texts::kPlainTemplateFilter,
+            toCodePage932("テキストのテンプレート(*.txt)|*.txt|すべてのファイル(*.*)|*.*||"));
   EXPECT_STREQ(texts::kErrorTitle, "ERROR: gen_tavrik.dll");
 }
 

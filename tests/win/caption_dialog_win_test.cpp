@@ -7,6 +7,7 @@
 #include "dialog_user.h"
 #include "resources/resource_ids.h"
 #include "ui/caption_dialog_win32.h"
+#include "ui/obs_dialog_win32.h"
 #include "ui/rule_list_dialog_win32.h"
 #include "win_test_support.h"
 
@@ -111,17 +112,88 @@ TEST(CaptionDialog, TheCaptionFileIsChosenToSaveAndGetsTxtTheTemplateToOpen) {
   EXPECT_EQ(dialog.m_settings, (CaptionSettings{folder + "\\now playing.txt", idle, true}));
 }
 
-TEST(CaptionDialog, ARuleListWithoutCaptionSettingsHasTheButtonDisabled) {
+TEST(CaptionDialog, ARuleListWithoutCaptionSettingsHasTheButtonsDisabled) {
   RuleList rules;
-  BOOL enabled = TRUE;
+  BOOL captionEnabled = TRUE, obsEnabled = TRUE;
   auto outcome = runModal([&] { return CRuleListDlg(rules).DoModal(); },
                           [&] {
                             HWND list = waitForRuleListDialog();
-                            enabled = IsWindowEnabled(control(list, IDC_CAPTION_SETTINGS));
+                            captionEnabled = IsWindowEnabled(control(list, IDC_CAPTION_SETTINGS));
+                            obsEnabled = IsWindowEnabled(control(list, IDC_OBS_SETTINGS));
                             clickAndGo(list, IDCANCEL);
                           });
   ASSERT_EQ(outcome.failure, "");
-  EXPECT_FALSE(enabled);
+  EXPECT_FALSE(captionEnabled);
+  EXPECT_FALSE(obsEnabled);
+}
+
+TEST(CaptionDialog, TheCaptionFilesOwnTemplateIsShownAndTaken) {
+  CaptionSettings settings = kShown;
+  settings.plainTemplate = u"C:\\\uC74C\uC545\\plain.txt";
+  CCaptionDlg dialog(settings);
+  std::u16string shown;
+  auto outcome = runModal([&] { return dialog.DoModal(); },
+                          [&] {
+                            HWND d = waitForCaptionDialog();
+                            shown = wideTextOf(control(d, IDC_CAPTION_TEMPLATE));
+                            type(d, IDC_CAPTION_TEMPLATE, "C:\\now.txt");
+                            clickAndGo(d, IDOK);
+                          });
+  ASSERT_EQ(outcome.failure, "");
+  EXPECT_EQ(shown, settings.plainTemplate.wide());
+  EXPECT_EQ(dialog.m_settings.plainTemplate, AnsiOrWide("C:\\now.txt"));
+}
+
+HWND waitForObsDialog() { return waitForDialogWith(IDC_OBS_SOURCE, "OBS dialog"); }
+
+TEST(ObsDialog, ShowsTheDefaultAddressAndAMaskedPasswordAndAnUnchangedOkChangesNothing) {
+  RuleList rules;
+  CaptionSettings settings;
+  settings.obs.password = "secret";
+  const CaptionSettings before = settings;
+  std::u16string shownAddress;
+  wchar_t mask = 0;
+  auto outcome = runModal([&] { return CRuleListDlg(rules, &settings).DoModal(); },
+                          [&] {
+                            HWND list = waitForRuleListDialog();
+                            clickAndGo(list, IDC_OBS_SETTINGS);
+                            HWND d = waitForObsDialog();
+                            shownAddress = wideTextOf(control(d, IDC_OBS_ADDRESS));
+                            mask = static_cast<wchar_t>(SendMessageW(control(d, IDC_OBS_PASSWORD), EM_GETPASSWORDCHAR, 0, 0));
+                            clickAndGo(d, IDOK);
+                            waitUntilGone(d, "OBS dialog");
+                            clickAndGo(list, IDOK);
+                          });
+  ASSERT_EQ(outcome.failure, "");
+  EXPECT_EQ(shownAddress, u"127.0.0.1:4455");
+  EXPECT_NE(mask, 0) << "the password is shown masked";
+  EXPECT_EQ(settings, before) << "the default address shown is still no address set";
+}
+
+TEST(ObsDialog, TheRuleListsOkKeepsTheTypedSettingsAndCancelForgetsThem) {
+  RuleList rules;
+  for (int ruleListButton : {IDCANCEL, IDOK}) {
+    SCOPED_TRACE(ruleListButton);
+    CaptionSettings settings = kShown;
+    auto outcome = runModal([&] { return CRuleListDlg(rules, &settings).DoModal(); },
+                            [&] {
+                              HWND list = waitForRuleListDialog();
+                              clickAndGo(list, IDC_OBS_SETTINGS);
+                              HWND d = waitForObsDialog();
+                              type(d, IDC_OBS_ADDRESS, "127.0.0.1:4460");
+                              type(d, IDC_OBS_PASSWORD, "pass word");
+                              SendMessageW(control(d, IDC_OBS_SOURCE), WM_SETTEXT, 0,
+                                           reinterpret_cast<LPARAM>(L"\uC790\uB9C9"));
+                              type(d, IDC_OBS_TEMPLATE, "C:\\obs.txt");
+                              clickAndGo(d, IDOK);
+                              waitUntilGone(d, "OBS dialog");
+                              clickAndGo(list, ruleListButton);
+                            });
+    ASSERT_EQ(outcome.failure, "");
+    CaptionSettings expected = kShown;
+    if (ruleListButton == IDOK) expected.obs = ObsOutputSettings{"127.0.0.1:4460", "pass word", u"\uC790\uB9C9", "C:\\obs.txt"};
+    EXPECT_EQ(settings, expected);
+  }
 }
 
 }  // namespace
