@@ -11,6 +11,9 @@ constexpr unsigned kLeftButtonUp = 0x0202;    // WM_LBUTTONUP
 constexpr std::uintptr_t kLeftButtonHeld = 1;  // MK_LBUTTON
 // x = 1, y = 1 in the control's client area: inside even the smallest button.
 constexpr std::intptr_t kClickPoint = 0x00010001;
+// The system's error codes after a send that was not answered.
+constexpr std::uint32_t kErrorAccessDenied = 5;            // ERROR_ACCESS_DENIED
+constexpr std::uint32_t kErrorInvalidWindowHandle = 1400;  // ERROR_INVALID_WINDOW_HANDLE
 
 // Each level is the first window that fits; a later one is never tried.
 struct Level {
@@ -42,30 +45,47 @@ std::optional<EncoderLink::Controls> EncoderLink::findPanelControls() {
   return controls;
 }
 
-bool EncoderLink::click(WindowHandle control) {
-  return windows_.send(control, kLeftButtonDown, kLeftButtonHeld, kClickPoint) &&
-         windows_.send(control, kLeftButtonUp, 0, kClickPoint);
-}
-
-bool EncoderLink::setText(WindowHandle control, const ScriptText& text) {
-  if (text.isWide()) {
-    return windows_.sendWide(control, kSetText, 0, reinterpret_cast<std::intptr_t>(text.wide().c_str()));
+EncoderOutcome EncoderLink::outcomeOf(WindowHandle control, const SendResult& result) {
+  if (result.answered) return EncoderOutcome::delivered;
+  // The system's message filter refuses with "access denied"; a window that
+  // went away meanwhile has no handle any more; anything else (a time-out,
+  // an encoder Windows knows to be hung) went unanswered.
+  if (result.error == kErrorInvalidWindowHandle) return EncoderOutcome::noWindow;
+  if (result.error == kErrorAccessDenied && windows_.rightsOf(control) != RightsComparison::sameOrLower) {
+    return EncoderOutcome::refused;
   }
-  return windows_.send(control, kSetText, 0, reinterpret_cast<std::intptr_t>(text.ansi().c_str()));
+  return EncoderOutcome::noAnswer;
 }
 
-void EncoderLink::deliverToEncoder(const ScriptText& text) {
-  std::optional<Controls> controls = findPanelControls();
+EncoderOutcome EncoderLink::click(WindowHandle control) {
+  EncoderOutcome down = outcomeOf(control, windows_.send(control, kLeftButtonDown, kLeftButtonHeld, kClickPoint));
+  if (down != EncoderOutcome::delivered) return down;
+  return outcomeOf(control, windows_.send(control, kLeftButtonUp, 0, kClickPoint));
+}
+
+EncoderOutcome EncoderLink::setText(WindowHandle control, const ScriptText& text) {
+  if (text.isWide()) {
+    return outcomeOf(control,
+                     windows_.sendWide(control, kSetText, 0, reinterpret_cast<std::intptr_t>(text.wide().c_str())));
+  }
+  return outcomeOf(control, windows_.send(control, kSetText, 0, reinterpret_cast<std::intptr_t>(text.ansi().c_str())));
+}
+
+EncoderOutcome EncoderLink::deliverToEncoder(const ScriptText& text) {
+  EncoderOutcome outcome = EncoderOutcome::noWindow;
   // A panel with fewer than six controls is not the one we know: clicking
   // whatever is there could press some other button of the encoder.
-  if (!controls) return;
-  const Controls& c = *controls;
-  // An unanswered message ends this track's delivery: each further one would
-  // cost the host another time-out. The next track starts afresh with a
-  // click on c1.
-  if (!click(c[0])) return;
-  if (!setText(c[4], text)) return;
-  click(c[5]);
+  if (std::optional<Controls> controls = findPanelControls()) {
+    const Controls& c = *controls;
+    // An unanswered message ends this track's delivery: each further one
+    // would cost another time-out. The next track starts afresh with a click
+    // on c1.
+    outcome = click(c[0]);
+    if (outcome == EncoderOutcome::delivered) outcome = setText(c[4], text);
+    if (outcome == EncoderOutcome::delivered) outcome = click(c[5]);
+  }
+  status_.record(outcome);
+  return outcome;
 }
 
 }  // namespace tavrik

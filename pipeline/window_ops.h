@@ -1,5 +1,6 @@
 // The few window operations the encoder delivery needs: finding windows by
-// class and name, and sending a message that may go unanswered.
+// class and name, sending a message that may go unanswered, and telling
+// whether a window's program runs with higher rights than ours.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,17 @@
 #include "pipeline/title_change_ports.h"
 
 namespace tavrik {
+
+// How a message went: answered, or not, with the system's error code for
+// why (cleared before the send, so 0 when the system gave none).
+struct SendResult {
+  bool answered = false;
+  std::uint32_t error = 0;
+};
+
+// A window's program compared with ours by the integrity level Windows
+// gives each process: one running as administrator is above a standard one.
+enum class RightsComparison { higher, sameOrLower, unknown };
 
 class WindowOps {
  public:
@@ -20,13 +32,15 @@ class WindowOps {
   virtual WindowHandle findChild(WindowHandle parent, WindowHandle after,
                                  const char* className, const char* name) = 0;
 
-  // Sends `message` and waits for the answer, but not for ever: false when
-  // the window did not answer in time or could not be reached.
-  virtual bool send(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                    std::intptr_t lParam) = 0;
+  // Sends `message` and waits for the answer, but not for ever.
+  virtual SendResult send(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                          std::intptr_t lParam) = 0;
   // The same as a Unicode message: a text it points to is UTF-16.
-  virtual bool sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                        std::intptr_t lParam) = 0;
+  virtual SendResult sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                              std::intptr_t lParam) = 0;
+
+  // Asked only after a refused message: costs a few system calls.
+  virtual RightsComparison rightsOf(WindowHandle window) = 0;
 };
 
 }  // namespace tavrik

@@ -1,5 +1,6 @@
 // The window operations over user32: FindWindowA, FindWindowExA and
-// SendMessageTimeoutA (SendMessageTimeoutW for Unicode texts).
+// SendMessageTimeoutA (SendMessageTimeoutW for Unicode texts); and the
+// integrity levels of the encoder's process and ours, over advapi32.
 #pragma once
 
 #include <windows.h>
@@ -24,10 +25,11 @@ class Win32WindowOps final : public WindowOps {
   WindowHandle findTopLevel(const char* className) override;
   WindowHandle findChild(WindowHandle parent, WindowHandle after, const char* className,
                          const char* name) override;
-  bool send(WindowHandle window, unsigned message, std::uintptr_t wParam,
-            std::intptr_t lParam) override;
-  bool sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                std::intptr_t lParam) override;
+  SendResult send(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                  std::intptr_t lParam) override;
+  SendResult sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                      std::intptr_t lParam) override;
+  RightsComparison rightsOf(WindowHandle window) override;
 
   // From any thread: from now on no message waits past `deadline`, and none
   // is sent after it.
@@ -37,8 +39,8 @@ class Win32WindowOps final : public WindowOps {
   // SendMessageTimeoutA or SendMessageTimeoutW: the same wait, for ANSI or
   // Unicode texts.
   using SendWithTimeout = decltype(&SendMessageTimeoutA);
-  bool sendWaiting(SendWithTimeout sendWithTimeout, WindowHandle window, unsigned message,
-                   std::uintptr_t wParam, std::intptr_t lParam);
+  SendResult sendWaiting(SendWithTimeout sendWithTimeout, WindowHandle window, unsigned message,
+                         std::uintptr_t wParam, std::intptr_t lParam);
 
   AnswerTimeLimit answerTime_;
 };

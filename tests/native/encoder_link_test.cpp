@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 
 #include "common/cp932_texts.h"
@@ -53,30 +54,39 @@ class FakeWindowTree : public WindowOps {
     if (a != 0 && nodes_[a - 1].parent != p) return nullptr;
     return first(p, a, className, name);
   }
-  bool send(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+  SendResult send(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
     std::string text;
     if (message == kSetText) text = reinterpret_cast<const char*>(lParam);
     return record(window, message, wParam, lParam, text, false);
   }
-  bool sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+  SendResult sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                      std::intptr_t lParam) override {
     std::string text;
     if (message == kSetText) text = encodeUtf8(reinterpret_cast<const char16_t*>(lParam));
     return record(window, message, wParam, lParam, text, true);
   }
+  RightsComparison rightsOf(WindowHandle window) override {
+    rightsAsked.push_back(window);
+    return rights;
+  }
 
   std::vector<Sent> sent;
   int failingSend = 0;  // 1-based; this send goes unanswered
+  std::uint32_t failingError = 1460;  // ERROR_TIMEOUT, as a time-out leaves it
+  RightsComparison rights = RightsComparison::sameOrLower;
+  std::vector<WindowHandle> rightsAsked;
 
  private:
   struct Node {
     int parent;
     std::string className, name, label;
   };
-  bool record(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
-              const std::string& text, bool wide) {
+  SendResult record(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                    const std::string& text, bool wide) {
     const Node& node = nodes_.at(id(window) - 1);
     sent.push_back({node.label.empty() ? node.name : node.label, message, wParam, lParam, text, wide});
-    return static_cast<int>(sent.size()) != failingSend;
+    if (static_cast<int>(sent.size()) == failingSend) return {false, failingError};
+    return {true, 0};
   }
   static int id(WindowHandle w) { return static_cast<int>(reinterpret_cast<std::intptr_t>(w)); }
   static WindowHandle handle(int i) { return reinterpret_cast<WindowHandle>(static_cast<std::intptr_t>(i)); }
@@ -188,6 +198,45 @@ TEST(EncoderLinkTest, OnlyTheFirstWindowThatFitsIsTried) {
   buildEncoder(tree, {});
   EncoderLink(tree).deliverToEncoder("text");
   EXPECT_TRUE(tree.sent.empty());
+}
+
+TEST(EncoderLinkTest, EachOutcomeIsToldByTheErrorCodeAndKeptForTheDialog) {
+  FakeWindowTree tree;
+  buildEncoder(tree, {});
+  EncoderLink link(tree);
+  EXPECT_EQ(link.status().outcome, EncoderOutcome::nothingYet);
+  const auto before = std::chrono::system_clock::now() - std::chrono::seconds(1);
+  EXPECT_EQ(link.deliverToEncoder("a"), EncoderOutcome::delivered);
+  EXPECT_EQ(link.status().outcome, EncoderOutcome::delivered);
+  EXPECT_GE(link.status().at, before);
+
+  struct Case {
+    std::uint32_t error;
+    RightsComparison rights;
+    EncoderOutcome outcome;
+  };
+  const Case cases[] = {
+      {1460, RightsComparison::sameOrLower, EncoderOutcome::noAnswer},  // ERROR_TIMEOUT
+      {0, RightsComparison::sameOrLower, EncoderOutcome::noAnswer},     // a hung encoder, skipped at once
+      {5, RightsComparison::higher, EncoderOutcome::refused},           // ERROR_ACCESS_DENIED from above
+      {5, RightsComparison::unknown, EncoderOutcome::refused},          // its rights cannot be read: denied all the same
+      {5, RightsComparison::sameOrLower, EncoderOutcome::noAnswer},     // not the message filter
+      {1400, RightsComparison::higher, EncoderOutcome::noWindow},       // ERROR_INVALID_WINDOW_HANDLE: gone meanwhile
+  };
+  for (const Case& c : cases) {
+    tree.sent.clear();
+    tree.rightsAsked.clear();
+    tree.failingSend = 3;  // the text
+    tree.failingError = c.error;
+    tree.rights = c.rights;
+    EXPECT_EQ(link.deliverToEncoder("b"), c.outcome) << "error " << c.error;
+    EXPECT_EQ(link.status().outcome, c.outcome);
+    EXPECT_EQ(tree.sent.size(), 3u) << "nothing after the failed message";
+    // The rights are asked only about a refusal, of the refusing window.
+    EXPECT_EQ(tree.rightsAsked.size(), c.error == 5 ? 1u : 0u);
+  }
+  FakeWindowTree none;
+  EXPECT_EQ(EncoderLink(none).deliverToEncoder("c"), EncoderOutcome::noWindow);
 }
 
 TEST(EncoderLinkTest, AnUnansweredMessageEndsTheDelivery) {

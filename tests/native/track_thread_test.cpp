@@ -120,14 +120,15 @@ class FakeEncoder : public WindowOps {
   WindowHandle findChild(WindowHandle, WindowHandle after, const char*, const char*) override {
     return handle(after ? reinterpret_cast<std::uintptr_t>(after) + 1 : 2);
   }
-  bool send(WindowHandle, unsigned message, std::uintptr_t, std::intptr_t lParam) override {
+  SendResult send(WindowHandle, unsigned message, std::uintptr_t, std::intptr_t lParam) override {
     if (message == 0x000C) record(reinterpret_cast<const char*>(lParam));
-    return true;
+    return {true, 0};
   }
-  bool sendWide(WindowHandle, unsigned message, std::uintptr_t, std::intptr_t lParam) override {
+  SendResult sendWide(WindowHandle, unsigned message, std::uintptr_t, std::intptr_t lParam) override {
     if (message == 0x000C) record(encodeUtf8(reinterpret_cast<const char16_t*>(lParam)));
-    return true;
+    return {true, 0};
   }
+  RightsComparison rightsOf(WindowHandle) override { return RightsComparison::sameOrLower; }
   std::vector<std::string> texts() {
     std::lock_guard<std::mutex> lock(mutex_);
     return texts_;

@@ -26,16 +26,17 @@ struct CountingWindowOps : WindowOps {
                          const char* name) override {
     return real.findChild(parent, after, className, name);
   }
-  bool send(WindowHandle window, unsigned message, std::uintptr_t wParam,
-            std::intptr_t lParam) override {
+  SendResult send(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                  std::intptr_t lParam) override {
     ++sends;
     return real.send(window, message, wParam, lParam);
   }
-  bool sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                std::intptr_t lParam) override {
+  SendResult sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                      std::intptr_t lParam) override {
     ++sends;
     return real.sendWide(window, message, wParam, lParam);
   }
+  RightsComparison rightsOf(WindowHandle window) override { return real.rightsOf(window); }
 };
 
 class EncoderLinkWinTest : public ::testing::Test {
@@ -56,10 +57,13 @@ TEST_F(EncoderLinkWinTest, TheTextReachesTheScriptPanelBetweenTwoClicks) {
   // Japanese with a trail byte that is a backslash, half-width kana, markup.
   const std::string text =
       "<p class=\"t\">\x95\x5c\x8e\xa6 \x83X\x83N\x83\x8a\x83v\x83g \xb1\xb2 &amp; 'a' \\ end</p>";
-  link.deliverToEncoder(text);
+  EXPECT_EQ(link.deliverToEncoder(text), EncoderOutcome::delivered);
   link.deliverToEncoder("");
   EXPECT_EQ(encoder.messages(), wholeDelivery(text) + wholeDelivery(""));
   EXPECT_EQ(windows.sends, 10);
+  // A program of the same user, started the same way: no higher rights.
+  EXPECT_EQ(windows.real.rightsOf(FindWindowA("MS Windows Media Encoder", nullptr)),
+            RightsComparison::sameOrLower);
 }
 
 TEST_F(EncoderLinkWinTest, AUnicodeTextArrivesAsItsUtf16) {
@@ -74,7 +78,7 @@ TEST_F(EncoderLinkWinTest, AUnicodeTextArrivesAsItsUtf16) {
 }
 
 TEST_F(EncoderLinkWinTest, NothingIsSentWhenTheEncoderIsNotRunning) {
-  link.deliverToEncoder("text");
+  EXPECT_EQ(link.deliverToEncoder("text"), EncoderOutcome::noWindow);
   EXPECT_EQ(windows.sends, 0);
 }
 
@@ -98,7 +102,7 @@ TEST_F(EncoderLinkWinTest, AHungEncoderCostsOneTimeOutAndTheNextTrackArrivesWhol
   StandinEncoder encoder("hung", "--hang 4 --hang-on 3");
   ASSERT_TRUE(encoder.waitUntilReady());
   ULONGLONG start = GetTickCount64();
-  link.deliverToEncoder("one");
+  EXPECT_EQ(link.deliverToEncoder("one"), EncoderOutcome::noAnswer);
   ULONGLONG took = GetTickCount64() - start;
   // Back well before the encoder answers again; the last click is dropped.
   EXPECT_LT(took, 3000u);
