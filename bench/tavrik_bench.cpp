@@ -32,10 +32,13 @@ class MemoryFiles : public FileSystem {
   }
   std::unique_ptr<InputFile> openExclusiveWide(const std::u16string&) override { return nullptr; }
   bool replaceContent(const std::string&, std::string_view) override { return false; }
-  ReplaceOutcome replaceContentWide(const std::u16string&, std::string_view) override {
+  bool replaceContentWide(const std::u16string&, std::string_view) override { return false; }
+  ReplaceOutcome replaceSharedContentWide(const std::u16string&, std::string_view) override {
     return ReplaceOutcome::Failed;
   }
   bool exists(const std::string&) override { return false; }
+  bool existsWide(const std::u16string&) override { return false; }
+  bool createFolderWide(const std::u16string&) override { return false; }
 
  private:
   struct Reader : InputFile {
@@ -62,10 +65,13 @@ class DiskFiles : public FileSystem {
   }
   std::unique_ptr<InputFile> openExclusiveWide(const std::u16string&) override { return nullptr; }
   bool replaceContent(const std::string&, std::string_view) override { return false; }
-  ReplaceOutcome replaceContentWide(const std::u16string&, std::string_view) override {
+  bool replaceContentWide(const std::u16string&, std::string_view) override { return false; }
+  ReplaceOutcome replaceSharedContentWide(const std::u16string&, std::string_view) override {
     return ReplaceOutcome::Failed;
   }
   bool exists(const std::string&) override { return false; }
+  bool existsWide(const std::u16string&) override { return false; }
+  bool createFolderWide(const std::u16string&) override { return false; }
 
  private:
   struct Reader : InputFile {
