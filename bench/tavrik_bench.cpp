@@ -95,6 +95,8 @@ class BenchServices : public ModuleServices {
  public:
   std::string moduleString(unsigned id) override { return id == 6 ? "gen_tavrik.cfg" : ""; }
   std::string hostExecutablePath() override { return "/tmp/tavrik-bench/host.exe"; }
+  std::u16string hostSettingsFolderWide() override { return {}; }
+  std::string hostSettingsFolder() override { return {}; }
   bool isLeadByte(unsigned char) override { return false; }
   void showErrorMessage(const std::string&) override {}
 };

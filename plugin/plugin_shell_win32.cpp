@@ -27,11 +27,14 @@ bool Win32Shell::bindTagLibrary() { return tags_.bindTagLibrary(); }
 
 void Win32Shell::releaseTagLibrary() { tags_.releaseTagLibrary(); }
 
-bool Win32Shell::loadRules() { return store_.loadRules(rules_); }
+bool Win32Shell::loadRules() {
+  settingsFolder_ = askSettingsFolder(services_, codePage_);
+  return store_.loadRules(rules_, settingsFolder_);
+}
 
 void Win32Shell::saveRules() { store_.saveRules(rules_); }
 
-void Win32Shell::loadCaptionSettings() { applyCaptionSettings(captionStore_.load()); }
+void Win32Shell::loadCaptionSettings() { applyCaptionSettings(captionStore_.load(settingsFolder_)); }
 
 void Win32Shell::saveCaptionSettings() { captionStore_.save(caption_.settings()); }
 

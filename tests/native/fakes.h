@@ -197,8 +197,22 @@ class FakeModuleServices : public ModuleServices {
       {4, "Unknown Comment"}, {5, "Unknown Genre"},  {6, "Plugins\\gen_tavrik.cfg"},
       {7, "Plugins\\default.html"}, {8, "Plugins\\gen_tavrik.ini"}};
   std::vector<std::string> errors;
+  // What the host answers IPC_GETINIDIRECTORYW and IPC_GETINIDIRECTORY:
+  // nothing, as older hosts.
+  std::u16string settingsFolderWide;
+  std::string settingsFolderAnsi;
+  std::vector<std::string> asked;  // "wide", "ansi", in order
+
   std::string moduleString(unsigned id) override { return strings.count(id) ? strings[id] : ""; }
   std::string hostExecutablePath() override { return executablePath; }
+  std::u16string hostSettingsFolderWide() override {
+    asked.push_back("wide");
+    return settingsFolderWide;
+  }
+  std::string hostSettingsFolder() override {
+    asked.push_back("ansi");
+    return settingsFolderAnsi;
+  }
   bool isLeadByte(unsigned char byte) override { return isCodePage932LeadByte(byte); }
   void showErrorMessage(const std::string& text) override { errors.push_back(text); }
 };
