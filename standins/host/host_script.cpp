@@ -117,6 +117,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--window") {
       good = value == "ansi" || value == "unicode";
       options.unicodeWindow = value == "unicode";
+    } else if (arg == "--ini-dir") {
+      options.iniDirectory = value == "none" ? "" : value;
+    } else if (arg == "--ini-dir-w") {
+      options.iniDirectoryWideGiven = true;
+      options.iniDirectoryWide = value == "none" ? "" : value;
     } else {
       parsed.error = "unknown option " + arg;
       return parsed;

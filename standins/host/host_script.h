@@ -31,6 +31,13 @@ struct HostOptions {
   // The main window a Unicode window, retitled in UTF-16, as newer players
   // have it; else an ANSI window.
   bool unicodeWindow = false;
+  // The folder answered to IPC_GETINIDIRECTORY (335), in the ANSI code page;
+  // empty: 0, as players before it. Request 1335 (IPC_GETINIDIRECTORYW)
+  // answers it in UTF-16, unless iniDirectoryWide (UTF-8, for names the code
+  // page cannot hold) says otherwise; empty there too: 0.
+  std::string iniDirectory;
+  bool iniDirectoryWideGiven = false;
+  std::string iniDirectoryWide;
   std::vector<Step> steps;
 };
 

@@ -76,6 +76,9 @@ class Player {
   std::vector<std::wstring> wideEntries_;
   std::vector<std::string> utf8Entries_;
   std::vector<std::wstring> wideTitles_;  // as request 213 answers them
+  // The settings folder as requests 335 and 1335 answer it; empty: 0.
+  std::string iniDirectory_;
+  std::wstring wideIniDirectory_;
   std::size_t current_ = 0;
   Playback playback_ = Playback::Stopped;
   // A step may run a modal loop (a plug-in's dialog) that dispatches this
@@ -86,6 +89,7 @@ class Player {
   int exitCode_ = 0;
   unsigned long listPosRequests_ = 0, playlistFileRequests_ = 0, isPlayingRequests_ = 0, otherRequests_ = 0;
   unsigned long widePlaylistFileRequests_ = 0, widePlaylistTitleRequests_ = 0;
+  unsigned long iniDirectoryRequests_ = 0, wideIniDirectoryRequests_ = 0;
 };
 
 }  // namespace standin

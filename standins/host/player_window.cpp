@@ -133,7 +133,8 @@ int Player::finish() {
             " playlistfile=" + std::to_string(playlistFileRequests_) +
             " playlistfilew=" + std::to_string(widePlaylistFileRequests_) +
             " playlisttitlew=" + std::to_string(widePlaylistTitleRequests_) +
-            " other=" + std::to_string(otherRequests_));
+            " inidir=" + std::to_string(iniDirectoryRequests_) +
+            " inidirw=" + std::to_string(wideIniDirectoryRequests_) + " other=" + std::to_string(otherRequests_));
   DestroyWindow(window_);
   log_.line("exit " + std::to_string(exitCode_));
   return exitCode_;
