@@ -33,8 +33,9 @@ struct HostOptions {
   bool unicodeWindow = false;
   // The folder answered to IPC_GETINIDIRECTORY (335), in the ANSI code page;
   // empty: 0, as players before it. Request 1335 (IPC_GETINIDIRECTORYW)
-  // answers it in UTF-16, unless iniDirectoryWide (UTF-8, for names the code
-  // page cannot hold) says otherwise; empty there too: 0.
+  // answers it in UTF-16, unless iniDirectoryWide (in UTF-8, from the
+  // UTF-16 command line, for names the code page cannot hold) says
+  // otherwise; empty there too: 0.
   std::string iniDirectory;
   bool iniDirectoryWideGiven = false;
   std::string iniDirectoryWide;
@@ -46,8 +47,10 @@ struct ParsedCommandLine {
   std::string error;  // empty when the command line is good
 };
 
-// Arguments after the program name.
-ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
+// Arguments after the program name, in the ANSI code page; `utf8Args`, when
+// there are as many, the same arguments read from the UTF-16 command line.
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args,
+                                   const std::vector<std::string>& utf8Args = {});
 
 // One step as written ("play:3"); false when it is not a step.
 bool parseStep(const std::string& text, Step& step);

@@ -129,7 +129,10 @@ TEST(StandinScript, TheSettingsFolderIsAnsweredToEitherRequestOrToNeither) {
   auto both = parseCommandLine({"--ini-dir", "C:\\Users\\me\\Winamp", "exit"}).options;
   EXPECT_EQ(both.iniDirectory, "C:\\Users\\me\\Winamp");
   EXPECT_FALSE(both.iniDirectoryWideGiven);
-  auto wideOnly = parseCommandLine({"--ini-dir-w", "C:\\\xED\x95\x9C\\Winamp"}).options;
+  // 한 from the UTF-16 command line, "?" in the ANSI one.
+  auto wideOnly = parseCommandLine({"--ini-dir-w", "C:\\?\\Winamp", "exit"},
+                                   {"--ini-dir-w", "C:\\\xED\x95\x9C\\Winamp", "exit"})
+                      .options;
   EXPECT_EQ(wideOnly.iniDirectory, "");
   EXPECT_TRUE(wideOnly.iniDirectoryWideGiven);
   EXPECT_EQ(wideOnly.iniDirectoryWide, "C:\\\xED\x95\x9C\\Winamp");
