@@ -243,22 +243,26 @@ INSTANTIATE_TEST_SUITE_P(
                       SettingsFolderCase{"Hangul", L"\uC124\uC815", Answers::WideOnly, "inidir=0 inidirw=1"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SettingsFolderToday, AHostThatNamesNoFolderShowsTodaysFailuresAndKeepsTheFiles) {
-  EditingRun run("none");
-  ReadOnlyFolder locked(run.player.plugins);
-  if (!locked.refusesWrites()) GTEST_SKIP() << "this user may write in any folder";
-  const std::vector<std::string> before = snapshot(run.player.plugins);
-  ASSERT_TRUE(run.encoder.waitUntilReady());
-  testing::MessageBoxWatcher watcher(true, texts::kErrorTitle);
-  EXPECT_EQ(run.runEditing(""), 0);
-  ASSERT_TRUE(run.edited);
-  auto seen = watcher.seen();
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0].text, texts::kRuleFileWriteFailedMessage);
-  EXPECT_EQ(seen[1].text, texts::kSettingsFileWriteFailedMessage);
-  EXPECT_EQ(snapshot(run.player.plugins), before);
-  EXPECT_TRUE(logHas(run.player.hostLog(), "inidir=1 inidirw=1"));
-  EXPECT_EQ(run.encoder.texts(), std::vector<std::string>{kBandText}) << "in force until quit";
+// A host that answers neither request, and one that names its own folder.
+TEST(SettingsFolderToday, AHostThatNamesNoOtherFolderShowsTodaysFailuresAndKeepsTheFiles) {
+  for (bool namesItsOwn : {false, true}) {
+    SCOPED_TRACE(namesItsOwn ? "its own folder" : "no folder");
+    EditingRun run(namesItsOwn ? "own" : "none");
+    ReadOnlyFolder locked(run.player.plugins);
+    if (!locked.refusesWrites()) GTEST_SKIP() << "this user may write in any folder";
+    const std::vector<std::string> before = snapshot(run.player.plugins);
+    ASSERT_TRUE(run.encoder.waitUntilReady());
+    testing::MessageBoxWatcher watcher(true, texts::kErrorTitle);
+    EXPECT_EQ(run.runEditing(namesItsOwn ? "--ini-dir \"" + run.player.folder + "\"" : ""), 0);
+    ASSERT_TRUE(run.edited);
+    auto seen = watcher.seen();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].text, texts::kRuleFileWriteFailedMessage);
+    EXPECT_EQ(seen[1].text, texts::kSettingsFileWriteFailedMessage);
+    EXPECT_EQ(snapshot(run.player.plugins), before);
+    EXPECT_TRUE(logHas(run.player.hostLog(), namesItsOwn ? "inidir=0 inidirw=1" : "inidir=1 inidirw=1"));
+    EXPECT_EQ(run.encoder.texts(), std::vector<std::string>{kBandText}) << "in force until quit";
+  }
 }
 
 // The copy found first is the one in force; a host that names its own
