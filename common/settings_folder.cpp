@@ -18,8 +18,8 @@ char16_t folded(char16_t c) {
 
 bool isDriveLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
 
-// "C:\..." or "\\server\share...", with none of the characters no Windows
-// name may hold.
+// "C:\..." or "\\server\share...", and none of the characters Windows keeps
+// out of names.
 bool namesFullPath(std::u16string_view path) {
   bool drive = path.size() >= 3 && isDriveLetter(path[0]) && path[1] == u':' && isSeparator(path[2]);
   bool unc = path.size() >= 3 && isSeparator(path[0]) && isSeparator(path[1]) && !isSeparator(path[2]);
