@@ -32,10 +32,13 @@ class MemoryFiles : public FileSystem {
   }
   std::unique_ptr<InputFile> openExclusiveWide(const std::u16string&) override { return nullptr; }
   bool replaceContent(const std::string&, std::string_view) override { return false; }
-  ReplaceOutcome replaceContentWide(const std::u16string&, std::string_view) override {
+  bool replaceContentWide(const std::u16string&, std::string_view) override { return false; }
+  ReplaceOutcome replaceSharedContentWide(const std::u16string&, std::string_view) override {
     return ReplaceOutcome::Failed;
   }
   bool exists(const std::string&) override { return false; }
+  bool existsWide(const std::u16string&) override { return false; }
+  bool createFolderWide(const std::u16string&) override { return false; }
 
  private:
   struct Reader : InputFile {
@@ -62,10 +65,13 @@ class DiskFiles : public FileSystem {
   }
   std::unique_ptr<InputFile> openExclusiveWide(const std::u16string&) override { return nullptr; }
   bool replaceContent(const std::string&, std::string_view) override { return false; }
-  ReplaceOutcome replaceContentWide(const std::u16string&, std::string_view) override {
+  bool replaceContentWide(const std::u16string&, std::string_view) override { return false; }
+  ReplaceOutcome replaceSharedContentWide(const std::u16string&, std::string_view) override {
     return ReplaceOutcome::Failed;
   }
   bool exists(const std::string&) override { return false; }
+  bool existsWide(const std::u16string&) override { return false; }
+  bool createFolderWide(const std::u16string&) override { return false; }
 
  private:
   struct Reader : InputFile {
@@ -89,6 +95,8 @@ class BenchServices : public ModuleServices {
  public:
   std::string moduleString(unsigned id) override { return id == 6 ? "gen_tavrik.cfg" : ""; }
   std::string hostExecutablePath() override { return "/tmp/tavrik-bench/host.exe"; }
+  std::u16string hostSettingsFolderWide() override { return {}; }
+  std::string hostSettingsFolder() override { return {}; }
   bool isLeadByte(unsigned char) override { return false; }
   void showErrorMessage(const std::string&) override {}
 };

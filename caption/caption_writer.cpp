@@ -38,7 +38,7 @@ void CaptionWriter::perform(Clock::time_point now) {
   std::u16string path = wideOf(wish.settings.file, codePage_);
   if (written_ && written_->path == path && written_->bytes == *bytes) return;
 
-  switch (files_.replaceContentWide(path, *bytes)) {
+  switch (files_.replaceSharedContentWide(path, *bytes)) {
     case ReplaceOutcome::Replaced:
       written_ = Written{std::move(path), std::move(*bytes)};
       heldSince_.reset();

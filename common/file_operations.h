@@ -37,6 +37,11 @@ template <class Path>
 class BasicFileOperations {
  public:
   virtual ~BasicFileOperations() = default;
+  // Whether `path` may be replaced: true when it is missing or a file we may
+  // write, false when it is read-only, held open elsewhere, a folder, ...
+  // The save of a file others read never asks: the check opens the file,
+  // which would shut a reader out.
+  virtual bool replaceable(const Path& path) = 0;
   // Creates `path` only when no file of that name exists; an existing file is
   // never opened. Null, with `nameTaken` telling why, when it is not created.
   virtual std::unique_ptr<NewFile> createNew(const Path& path, bool& nameTaken) = 0;
@@ -47,13 +52,7 @@ class BasicFileOperations {
   virtual bool remove(const Path& path) = 0;
 };
 
+using FileOperations = BasicFileOperations<std::string>;
 using WideFileOperations = BasicFileOperations<std::u16string>;
-
-class FileOperations : public BasicFileOperations<std::string> {
- public:
-  // Whether `path` may be replaced: true when it is missing or a file we may
-  // write, false when it is read-only, held open elsewhere, a folder, ...
-  virtual bool replaceable(const std::string& path) = 0;
-};
 
 }  // namespace tavrik

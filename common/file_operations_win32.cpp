@@ -60,6 +60,12 @@ bool Win32FileOperations::replaceable(const std::string& path) {
   return file || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
+bool Win32WideFileOperations::replaceable(const std::u16string& path) {
+  UniqueFile file(CreateFileW(asWide(path), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
+  return file || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 std::unique_ptr<NewFile> Win32FileOperations::createNew(const std::string& path, bool& nameTaken) {
   return newFileOrWhyNot(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr),

@@ -17,6 +17,7 @@ class Win32FileOperations final : public FileOperations {
 
 class Win32WideFileOperations final : public WideFileOperations {
  public:
+  bool replaceable(const std::u16string& path) override;
   std::unique_ptr<NewFile> createNew(const std::u16string& path, bool& nameTaken) override;
   ReplaceOutcome replace(const std::u16string& target, const std::u16string& replacement) override;
   bool remove(const std::u16string& path) override;

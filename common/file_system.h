@@ -1,5 +1,6 @@
 // File operations the logic needs: reading a file that nobody else may have
-// open, and replacing a file's whole content without risking the old one.
+// open, replacing a file's whole content without risking the old one, and
+// asking what is there.
 #pragma once
 
 #include <cstddef>
@@ -37,15 +38,22 @@ class FileSystem {
   // killed process, say) is removed by the next save. A path that does not fit
   // 260 bytes is never touched.
   virtual bool replaceContent(const std::string& path, std::string_view bytes) = 0;
+  // The same for a path in UTF-16 (at most 259 units), for folders the ANSI
+  // code page cannot name.
+  virtual bool replaceContentWide(const std::u16string& path, std::string_view bytes) = 0;
   // The same for a file other programs read while we write it, named in
   // UTF-16 (at most 259 units): `path` itself is never opened, so a reader is
   // never shut out, and it is replaced in one rename, so a reader finds the
   // old content or the whole new one, never a missing, empty or partial file.
   // On any outcome but Replaced `path` is left as it was.
-  virtual ReplaceOutcome replaceContentWide(const std::u16string& path, std::string_view bytes) = 0;
+  virtual ReplaceOutcome replaceSharedContentWide(const std::u16string& path, std::string_view bytes) = 0;
   // Whether anything (a file, a folder) has that name: a file that does not
   // open may be missing, or there and unreadable.
   virtual bool exists(const std::string& path) = 0;
+  virtual bool existsWide(const std::u16string& path) = 0;
+  // Makes the folder `path` (its parent must be there); true when it is there
+  // afterwards, made now or before.
+  virtual bool createFolderWide(const std::u16string& path) = 0;
 };
 
 // Reads an opened file to its end.

@@ -32,6 +32,8 @@ class Win32InputFile final : public InputFile {
   UniqueFile file_;
 };
 
+const wchar_t* asWide(const std::u16string& path) { return reinterpret_cast<const wchar_t*>(path.c_str()); }
+
 }  // namespace
 
 std::unique_ptr<InputFile> Win32FileSystem::openExclusive(const std::string& path) {
@@ -44,8 +46,8 @@ std::unique_ptr<InputFile> Win32FileSystem::openExclusive(const std::string& pat
 
 std::unique_ptr<InputFile> Win32FileSystem::openExclusiveWide(const std::u16string& path) {
   if (path.empty() || path.size() >= kMaxPathBytes) return nullptr;
-  UniqueFile file(CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFile file(CreateFileW(asWide(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
   if (!file) return nullptr;
   return std::make_unique<Win32InputFile>(std::move(file));
 }
@@ -55,13 +57,29 @@ bool Win32FileSystem::replaceContent(const std::string& path, std::string_view b
   return replaceFileContent(operations, path, bytes, isAnsiLeadByte);
 }
 
-ReplaceOutcome Win32FileSystem::replaceContentWide(const std::u16string& path, std::string_view bytes) {
+bool Win32FileSystem::replaceContentWide(const std::u16string& path, std::string_view bytes) {
+  Win32WideFileOperations operations;
+  return replaceFileContent(operations, path, bytes);
+}
+
+ReplaceOutcome Win32FileSystem::replaceSharedContentWide(const std::u16string& path, std::string_view bytes) {
   Win32WideFileOperations operations;
   return replaceSharedFileContent(operations, path, bytes);
 }
 
 bool Win32FileSystem::exists(const std::string& path) {
   return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Win32FileSystem::existsWide(const std::u16string& path) {
+  return !path.empty() && GetFileAttributesW(asWide(path)) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Win32FileSystem::createFolderWide(const std::u16string& path) {
+  if (path.empty() || path.size() >= kMaxPathBytes) return false;
+  if (CreateDirectoryW(asWide(path), nullptr)) return true;
+  DWORD attributes = GetFileAttributesW(asWide(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace tavrik

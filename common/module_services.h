@@ -1,5 +1,6 @@
 // What the logic asks of the platform about the module itself: its own string
-// table, the host's executable path and the user-facing error message.
+// table, the host's executable path and settings folder, and the user-facing
+// error message.
 #pragma once
 
 #include <optional>
@@ -16,6 +17,12 @@ class ModuleServices {
   // Full path of the process's main module, the host's executable; empty when
   // it cannot be had whole.
   virtual std::string hostExecutablePath() = 0;
+  // The folder the host keeps its settings in, as it answers
+  // IPC_GETINIDIRECTORYW in UTF-16 and IPC_GETINIDIRECTORY in the ANSI code
+  // page; empty when it answers 0, as older hosts do. Asked on the host's
+  // thread: the answer is the host's own text, copied at once.
+  virtual std::u16string hostSettingsFolderWide() = 0;
+  virtual std::string hostSettingsFolder() = 0;
   // Whether `byte` leads a double-byte character in the ANSI code page.
   virtual bool isLeadByte(unsigned char byte) = 0;
   // The modal error message, owned by the host's main window.

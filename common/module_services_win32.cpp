@@ -2,6 +2,7 @@
 
 #include "common/cp932_texts.h"
 #include "common/host_folder.h"
+#include "common/settings_folder.h"
 
 namespace tavrik {
 
@@ -31,6 +32,14 @@ std::string Win32ModuleServices::hostExecutablePath() {
   // A full buffer means the path was cut short.
   if (length == 0 || length >= sizeof buffer) return {};
   return std::string(buffer, length);
+}
+
+std::u16string Win32ModuleServices::hostSettingsFolderWide() {
+  return copyOfHostText(reinterpret_cast<const char16_t*>(SendMessageA(owner_, WM_USER, 0, IPC_GETINIDIRECTORYW)));
+}
+
+std::string Win32ModuleServices::hostSettingsFolder() {
+  return copyOfHostText(reinterpret_cast<const char*>(SendMessageA(owner_, WM_USER, 0, IPC_GETINIDIRECTORY)));
 }
 
 bool Win32ModuleServices::isLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }

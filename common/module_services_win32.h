@@ -1,5 +1,5 @@
-// The module's strings, the host's executable path and the error message box
-// through the Win32 API.
+// The module's strings, the host's executable path and settings folder, and
+// the error message box through the Win32 API and the host's requests.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +7,11 @@
 #include "common/module_services.h"
 
 namespace tavrik {
+
+// The host's requests for its settings folder: WM_USER sent to its main
+// window with the request's number in lParam, under the host interface's names.
+inline constexpr LPARAM IPC_GETINIDIRECTORY = 335;
+inline constexpr LPARAM IPC_GETINIDIRECTORYW = 1335;
 
 // The module this code is linked into: the plug-in DLL, or a test program.
 HMODULE thisModule();
@@ -22,6 +27,8 @@ class Win32ModuleServices final : public ModuleServices {
   explicit Win32ModuleServices(HWND owner) : owner_(owner) {}
   std::string moduleString(unsigned id) override;
   std::string hostExecutablePath() override;
+  std::u16string hostSettingsFolderWide() override;
+  std::string hostSettingsFolder() override;
   bool isLeadByte(unsigned char byte) override;
   void showErrorMessage(const std::string& text) override;
 

@@ -94,6 +94,19 @@ ReplaceOutcome replaceThroughTemporary(BasicFileOperations<Path>& files, const P
   return outcome;
 }
 
+// How many leading units of `path` are its folder: up to and including its
+// last backslash, slash or drive colon. UTF-16 has no lead bytes to step over.
+std::size_t wideFolderLength(const std::u16string& path) {
+  std::size_t slash = path.find_last_of(u"\\/:");
+  return slash == std::u16string::npos ? 0 : slash + 1;
+}
+
+// The temporary file's possible paths beside a path in UTF-16.
+std::vector<std::u16string> wideTemporaryPaths(const std::u16string& path, std::size_t folder) {
+  std::u16string_view fileName = std::u16string_view(path).substr(folder);
+  return temporaryPaths(path, folder, [&](unsigned i) { return temporaryName(fileName, i); });
+}
+
 }  // namespace
 
 std::string temporaryName(std::string_view fileName, unsigned index,
@@ -117,15 +130,18 @@ bool replaceFileContent(FileOperations& files, const std::string& path, std::str
   return replaceThroughTemporary(files, path, temporaries, bytes) == ReplaceOutcome::Replaced;
 }
 
+bool replaceFileContent(WideFileOperations& files, const std::u16string& path, std::string_view bytes) {
+  std::size_t folder = wideFolderLength(path);
+  if (folder == path.size() || path.size() >= kMaxPathBytes) return false;
+  if (!files.replaceable(path)) return false;
+  return replaceThroughTemporary(files, path, wideTemporaryPaths(path, folder), bytes) == ReplaceOutcome::Replaced;
+}
+
 ReplaceOutcome replaceSharedFileContent(WideFileOperations& files, const std::u16string& path,
                                         std::string_view bytes) {
-  std::size_t slash = path.find_last_of(u"\\/:");
-  std::size_t folder = slash == std::u16string::npos ? 0 : slash + 1;
+  std::size_t folder = wideFolderLength(path);
   if (folder == path.size() || path.size() >= kMaxPathBytes) return ReplaceOutcome::Failed;
-
-  std::u16string_view fileName = std::u16string_view(path).substr(folder);
-  auto temporaries = temporaryPaths(path, folder, [&](unsigned i) { return temporaryName(fileName, i); });
-  return replaceThroughTemporary(files, path, temporaries, bytes);
+  return replaceThroughTemporary(files, path, wideTemporaryPaths(path, folder), bytes);
 }
 
 }  // namespace tavrik

@@ -35,6 +35,8 @@ std::u16string temporaryName(std::u16string_view fileName, unsigned index);
 // not fit 260 bytes, which is never touched.
 bool replaceFileContent(FileOperations& files, const std::string& path, std::string_view bytes,
                         const LeadBytePredicate& isLeadByte);
+// The same for a path in UTF-16 (at most 259 units).
+bool replaceFileContent(WideFileOperations& files, const std::u16string& path, std::string_view bytes);
 
 // The same for a file that other programs read while we write it, named in
 // UTF-16 (at most 259 units): `path` itself is never opened, so a reader is

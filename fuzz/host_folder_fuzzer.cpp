@@ -8,10 +8,11 @@
 //  - Saving to the joined path touches no path that does not fit and nothing
 //    outside the file's folder, and leaves the old or the new content; the
 //    next save that does not fail leaves the new content and no other file.
-//  - The same save of a file other programs read, named in UTF-16 (the
-//    joined path's bytes as units, a byte D8 to DF taking the next byte with
-//    it, so that surrogates, paired or not, appear): its temporary names
-//    never cut a surrogate pair.
+//  - The same save named in UTF-16 (the joined path's bytes as units, a byte
+//    D8 to DF taking the next byte with it, so that surrogates, paired or
+//    not, appear), as the rule file's in a settings folder and as a file
+//    other programs read: the same outcomes, and its temporary names never
+//    cut a surrogate pair.
 #include <optional>
 
 #include "common/host_folder.h"
@@ -87,6 +88,22 @@ void saveShared(const std::u16string& path, int failAt) {
   }
   if (replaced) {
     fuzz::expect(disk.files.size() == 1 && disk.files[path] == "next", "the new caption and nothing else");
+  }
+
+  tavrik::testing::WideStepDisk own;
+  own.files[path] = "old";
+  own.failAt = failAt;
+  bool saved = tavrik::replaceFileContent(own, path, "new");
+  fuzz::expect(own.files[path] == (saved ? "new" : "old"), "the old or the new file under a UTF-16 path");
+  own.failAt = -1;
+  saved = tavrik::replaceFileContent(own, path, "next");
+  fuzz::expect(saved == savable, "every UTF-16 path that fits can be saved");
+  for (const std::u16string& touched : own.touched) {
+    fuzz::expect(touched.size() < 260 && touched.compare(0, folder.size(), folder) == 0,
+                 "only UTF-16 paths that fit, in the file's folder");
+  }
+  if (saved) {
+    fuzz::expect(own.files.size() == 1 && own.files[path] == "next", "the new file and nothing else");
   }
 }
 

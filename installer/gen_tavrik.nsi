@@ -210,7 +210,10 @@ Section "gen_tavrik"
   ${EndIf}
 
   ; The user's rules and templates are never overwritten: only created
-  ; where there are none, so that an upgrade keeps them byte for byte.
+  ; where there are none, so that an upgrade keeps them byte for byte. The
+  ; plug-in looks in the player's settings folder (%APPDATA%\Winamp\Plugins
+  ; for a player under Program Files) first, so an empty rule file here
+  ; never hides the rules a user keeps there.
   ${IfNot} ${FileExists} "${PLUGINS}\gen_tavrik.cfg"
     ClearErrors
     FileOpen $0 "${PLUGINS}\gen_tavrik.cfg" w

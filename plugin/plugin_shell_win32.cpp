@@ -27,15 +27,16 @@ bool Win32Shell::bindTagLibrary() { return tags_.bindTagLibrary(); }
 void Win32Shell::releaseTagLibrary() { tags_.releaseTagLibrary(); }
 
 bool Win32Shell::loadRules() {
+  settingsFolder_ = askSettingsFolder(services_, codePage_);
   RuleList rules;
-  if (!store_.loadRules(rules)) return false;
+  if (!store_.loadRules(rules, settingsFolder_)) return false;
   rules_.replace(std::move(rules));
   return true;
 }
 
 void Win32Shell::saveRules() { store_.saveRules(*rules_.current()); }
 
-void Win32Shell::loadCaptionSettings() { applyCaptionSettings(captionStore_.load()); }
+void Win32Shell::loadCaptionSettings() { applyCaptionSettings(captionStore_.load(settingsFolder_)); }
 
 void Win32Shell::saveCaptionSettings() { captionStore_.save(caption_.settings()); }
 

@@ -10,6 +10,7 @@
 #include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
 #include "common/module_services_win32.h"
+#include "common/settings_folder.h"
 #include "pipeline/encoder_link.h"
 #include "pipeline/host_requests_win32.h"
 #include "pipeline/tag_library_win32.h"
@@ -54,6 +55,9 @@ class Win32Shell final : public ShellOperations {
   Win32CodePage codePage_;
   Win32FileSystem files_;
   Win32ModuleServices services_;
+  // Where the host keeps its settings, asked once before the rules are read;
+  // both files are looked for there first.
+  SettingsFolder settingsFolder_;
   RulesInForce rules_;
   RuleStore store_;
   CaptionSettingsStore captionStore_;

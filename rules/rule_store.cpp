@@ -6,9 +6,11 @@
 
 namespace tavrik {
 
-bool RuleStore::loadRules(RuleList& rules) {
-  auto path = hostFilePath(services_, IDS_RULE_FILE);
-  auto file = path ? files_.openExclusive(*path) : nullptr;
+RuleStore::RuleStore(FileSystem& files, ModuleServices& services, CodePage& codePage)
+    : file_(files, services, codePage, IDS_RULE_FILE), services_(services), codePage_(codePage) {}
+
+bool RuleStore::loadRules(RuleList& rules, const SettingsFolder& settingsFolder) {
+  auto file = file_.open(settingsFolder).file;
   if (!file) {
     services_.showErrorMessage(texts::kRuleFileMissingMessage);
     return false;
@@ -27,8 +29,7 @@ bool RuleStore::loadRules(RuleList& rules) {
 
 void RuleStore::saveRules(const RuleList& rules) {
   if (!loaded_) return;
-  auto path = hostFilePath(services_, IDS_RULE_FILE);
-  if (!path || !files_.replaceContent(*path, fileBytesFor(rules))) {
+  if (!file_.save(fileBytesFor(rules))) {
     services_.showErrorMessage(texts::kRuleFileWriteFailedMessage);
   }
 }

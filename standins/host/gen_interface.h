@@ -35,5 +35,8 @@ inline constexpr LPARAM kIpcGetPlaylistTitle = 212;  // the entry's title, ANSI
 // Newer players: the entry's title and path as UTF-16.
 inline constexpr LPARAM kIpcGetPlaylistTitleW = 213;
 inline constexpr LPARAM kIpcGetPlaylistFileW = 214;
+// The folder the player keeps its settings in (2.9 on), and in UTF-16.
+inline constexpr LPARAM kIpcGetIniDirectory = 335;
+inline constexpr LPARAM kIpcGetIniDirectoryW = 1335;
 
 }  // namespace standin

@@ -108,7 +108,7 @@ bool parseStep(const std::string& text, Step& step) {
   return false;
 }
 
-ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args, const std::vector<std::string>& utf8Args) {
   ParsedCommandLine parsed;
   HostOptions& options = parsed.options;
   unsigned long benchRetitles = 0;
@@ -151,6 +151,13 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--window") {
       good = value == "ansi" || value == "unicode";
       options.unicodeWindow = value == "unicode";
+    } else if (arg == "--ini-dir") {
+      options.iniDirectory = value == "none" ? "" : value;
+    } else if (arg == "--ini-dir-w") {
+      // Its ANSI form has "?" where the code page lacks a character.
+      const std::string& utf8 = utf8Args.size() == args.size() ? utf8Args[i] : value;
+      options.iniDirectoryWideGiven = true;
+      options.iniDirectoryWide = value == "none" ? "" : utf8;
     } else {
       parsed.error = "unknown option " + arg;
       return parsed;

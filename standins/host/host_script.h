@@ -36,6 +36,14 @@ struct HostOptions {
   // While playing, the window is retitled this often with the same title, as
   // the player does when it scrolls its title; 0: never.
   unsigned long scrollMs = 0;
+  // The folder answered to IPC_GETINIDIRECTORY (335), in the ANSI code page;
+  // empty: 0, as players before it. Request 1335 (IPC_GETINIDIRECTORYW)
+  // answers it in UTF-16, unless iniDirectoryWide (in UTF-8, from the
+  // UTF-16 command line, for names the code page cannot hold) says
+  // otherwise; empty there too: 0.
+  std::string iniDirectory;
+  bool iniDirectoryWideGiven = false;
+  std::string iniDirectoryWide;
   std::vector<Step> steps;
 };
 
@@ -44,8 +52,10 @@ struct ParsedCommandLine {
   std::string error;  // empty when the command line is good
 };
 
-// Arguments after the program name.
-ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
+// Arguments after the program name, in the ANSI code page; `utf8Args`, when
+// there are as many, the same arguments read from the UTF-16 command line.
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args,
+                                   const std::vector<std::string>& utf8Args = {});
 
 // "%XX" sequences as the bytes they stand for, the rest as it is; nothing
 // when a "%" is not followed by two hex digits.

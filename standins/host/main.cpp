@@ -3,6 +3,8 @@
 // retitles its main window as a script from its command line says.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,9 +19,27 @@ namespace {
 
 constexpr int kExitBadCommandLine = 2;
 
+// The arguments after the program name as the UTF-16 command line holds
+// them, in UTF-8: __argv has them in the ANSI code page only.
+std::vector<std::string> utf8Arguments() {
+  std::vector<std::string> args;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return args;
+  for (int i = 1; i < count; ++i) {
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string arg(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), length, nullptr, nullptr);
+    arg.resize(arg.size() - 1);
+    args.push_back(arg);
+  }
+  LocalFree(wide);
+  return args;
+}
+
 int runHost(HINSTANCE instance, HostLog& log) {
   std::vector<std::string> args(__argv + 1, __argv + __argc);
-  ParsedCommandLine parsed = parseCommandLine(args);
+  ParsedCommandLine parsed = parseCommandLine(args, utf8Arguments());
   if (!parsed.options.log.empty()) log.open(parsed.options.log);
   if (!parsed.error.empty()) {
     log.line("error command line: " + parsed.error);

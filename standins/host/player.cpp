@@ -38,7 +38,10 @@ Player::Player(HostOptions options, HostLog& log)
     : options_(std::move(options)),
       log_(log),
       plugins_(log),
-      script_(options_.steps, options_.intervalMs, log) {}
+      script_(options_.steps, options_.intervalMs, log),
+      iniDirectory_(options_.iniDirectory),
+      wideIniDirectory_(options_.iniDirectoryWideGiven ? toWide(CP_UTF8, options_.iniDirectoryWide)
+                                                       : toWide(CP_ACP, options_.iniDirectory)) {}
 
 bool Player::loadPlaylist() {
   if (options_.playlist.empty()) {
@@ -132,6 +135,14 @@ LRESULT Player::answerRequest(WPARAM wParam, LPARAM lParam) {
   if (lParam == kIpcGetPlaylistTitle) {
     ++playlistTitleRequests_;
     return wParam < ansiTitles_.size() ? reinterpret_cast<LRESULT>(ansiTitles_[wParam].c_str()) : 0;
+  }
+  if (lParam == kIpcGetIniDirectory) {
+    ++iniDirectoryRequests_;
+    return iniDirectory_.empty() ? 0 : reinterpret_cast<LRESULT>(iniDirectory_.c_str());
+  }
+  if (lParam == kIpcGetIniDirectoryW) {
+    ++wideIniDirectoryRequests_;
+    return wideIniDirectory_.empty() ? 0 : reinterpret_cast<LRESULT>(wideIniDirectory_.c_str());
   }
   ++otherRequests_;
   return 0;

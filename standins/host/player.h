@@ -90,6 +90,9 @@ class Player {
   std::vector<std::string> ansiTitles_;   // as request 212 answers them
   std::vector<std::string> ansiNames_, utf8Names_;  // as the title bar shows them
   unsigned long scrollRetitles_ = 0;
+  // The settings folder as requests 335 and 1335 answer it; empty: 0.
+  std::string iniDirectory_;
+  std::wstring wideIniDirectory_;
   std::size_t current_ = 0;
   Playback playback_ = Playback::Stopped;
   // A step may run a modal loop (a plug-in's dialog) that dispatches this
@@ -100,6 +103,7 @@ class Player {
   int exitCode_ = 0;
   unsigned long listPosRequests_ = 0, playlistFileRequests_ = 0, isPlayingRequests_ = 0, otherRequests_ = 0;
   unsigned long widePlaylistFileRequests_ = 0, widePlaylistTitleRequests_ = 0, playlistTitleRequests_ = 0;
+  unsigned long iniDirectoryRequests_ = 0, wideIniDirectoryRequests_ = 0;
 };
 
 }  // namespace standin

@@ -140,7 +140,8 @@ int Player::finish() {
             " playlistfile=" + std::to_string(playlistFileRequests_) +
             " playlistfilew=" + std::to_string(widePlaylistFileRequests_) +
             " playlisttitlew=" + std::to_string(widePlaylistTitleRequests_) +
-            " other=" + std::to_string(otherRequests_));
+            " inidir=" + std::to_string(iniDirectoryRequests_) +
+            " inidirw=" + std::to_string(wideIniDirectoryRequests_) + " other=" + std::to_string(otherRequests_));
   // Apart, so that the line above reads as it always did.
   log_.line("requests playlisttitle=" + std::to_string(playlistTitleRequests_) +
             " scroll-retitles=" + std::to_string(scrollRetitles_));

@@ -163,6 +163,34 @@ TEST_F(Installer, AnUpgradeReplacesTheDllAndKeepsTheUsersRulesAndTemplates) {
   EXPECT_EQ(readFileBytes(plugins + "\\default.html"), edited);
 }
 
+// A player under Program Files keeps its users' settings elsewhere, and says
+// where; the empty rule file the installer puts beside the player never
+// hides the rules kept there.
+TEST_F(Installer, RulesInThePlayersSettingsFolderAreInForceAfterAnUpgrade) {
+  std::string folder = playerFolder("upgrade-settings-folder");
+  ASSERT_EQ(installSilently(folder), 0);
+  std::string settings = testing::freshFolder("installer-settings-folder");
+  CreateDirectoryA((settings + "\\Plugins").c_str(), nullptr);
+  const std::string rules = "ARTIST\tV2 Artist\t" + settings + "\\band.html\r\n";
+  writeFileBytes(settings + "\\Plugins\\gen_tavrik.cfg", rules);
+  writeFileBytes(settings + "\\band.html", "<b>#TITLE</b>");
+  writeFileBytes(folder + "\\Plugins\\gen_tavrik.dll", "the previous version");
+
+  ASSERT_EQ(installSilently(folder), 0);
+  EXPECT_EQ(readFileBytes(folder + "\\Plugins\\gen_tavrik.cfg"), "");
+  testing::StandinEncoder encoder("installer-settings-folder", "");
+  ASSERT_TRUE(encoder.waitUntilReady());
+  writeFileBytes(folder + "\\list.m3u", buildPath("audio\\v23.mp3") + "\r\n");
+  testing::MessageBoxWatcher watcher(true, "");
+  EXPECT_EQ(run("\"" + folder + "\\winamp.exe\" --playlist list.m3u --log host.log --exit-after 50 --ini-dir \"" +
+                    settings + "\" play:0 exit",
+                folder),
+            0);
+  EXPECT_TRUE(watcher.seen().empty());
+  EXPECT_EQ(encoder.texts(), std::vector<std::string>{"<b>V2 Title</b>"});
+  EXPECT_EQ(readFileBytes(settings + "\\Plugins\\gen_tavrik.cfg"), rules);
+}
+
 TEST_F(Installer, AFolderWithoutThePlayerIsRefusedAndLeftAlone) {
   std::string folder = testing::freshFolder("installer-no-player");
   writeFileBytes(folder + "\\readme.txt", "not a player");

@@ -176,20 +176,32 @@ TEST_F(CaptionSettingsStoreTest, AMissingFileIsOffSilentlyAndStaysMissingUntilSo
   EXPECT_EQ(files.files[kSettingsFilePath], "[caption]\r\nfile=C:\\now.txt\r\nidle_template=\r\nwhen_paused=track\r\n");
 }
 
-TEST_F(CaptionSettingsStoreTest, AGarbledOrUnreadableFileIsOffWithOneMessageAndKeptUnlessTheUserSetsNew) {
+TEST_F(CaptionSettingsStoreTest, AGarbledFileIsOffWithOneMessageAndKeptUnlessTheUserSetsNew) {
   const std::string garbled("[caption]\r\nfile=C:\\now.txt\r\n\0\0", 29);
   files.files[kSettingsFilePath] = garbled;
   EXPECT_FALSE(store.load().on());
   EXPECT_EQ(services.errors, std::vector<std::string>{texts::kSettingsFileUnreadableMessage});
   store.save(CaptionSettings{});
   EXPECT_EQ(files.files[kSettingsFilePath], garbled);
-
-  files.heldOpenElsewhere.insert(kSettingsFilePath);
-  EXPECT_FALSE(store.load().on());
-  EXPECT_EQ(services.errors.size(), 2u);
-  files.heldOpenElsewhere.clear();
   store.save(CaptionSettings{"C:\\new.txt", "", false});
   EXPECT_EQ(files.files[kSettingsFilePath], "[caption]\r\nfile=C:\\new.txt\r\nidle_template=\r\nwhen_paused=track\r\n");
+}
+
+// Its lines are unknown: writing the caption keys alone over it would drop
+// every other one.
+TEST_F(CaptionSettingsStoreTest, AFileThatDidNotOpenIsNeverWrittenOverAndNewSettingsSaySoAtQuit) {
+  const std::string mine = "[caption]\r\nfile=C:\\now.txt\r\n[mine]\r\nkeep=this\r\n";
+  files.files[kSettingsFilePath] = mine;
+  files.heldOpenElsewhere.insert(kSettingsFilePath);
+  EXPECT_FALSE(store.load().on());
+  EXPECT_EQ(services.errors, std::vector<std::string>{texts::kSettingsFileUnreadableMessage});
+  files.heldOpenElsewhere.clear();  // the editor let go before quit
+  store.save(CaptionSettings{});
+  EXPECT_EQ(services.errors.size(), 1u) << "nothing changed, nothing to say";
+  store.save(CaptionSettings{"C:\\new.txt", "", false});
+  EXPECT_EQ(files.files[kSettingsFilePath], mine);
+  EXPECT_EQ(services.errors, (std::vector<std::string>{texts::kSettingsFileUnreadableMessage,
+                                                       texts::kSettingsFileWriteFailedMessage}));
 }
 
 TEST_F(CaptionSettingsStoreTest, SavesOnlyChangesAndSaysOnceWhenItCannot) {

@@ -93,11 +93,17 @@ class FakeFileSystem : public FileSystem {
  public:
   std::map<std::string, std::string> files;
   std::map<std::u16string, std::string> wideFiles;  // opened by their UTF-16 names
-  std::set<std::string> heldOpenElsewhere;  // opens fail as with share mode 0
-  bool failWrites = false;
-  std::vector<std::size_t> readSizes;  // every answer of read(), in order
+  std::set<std::u16string> wideFolders;             // folders named in UTF-16 that are there
+  std::set<std::string> heldOpenElsewhere;          // opens fail as with share mode 0
+  std::set<std::u16string> wideHeldOpenElsewhere;
+  std::set<std::string> refusedWrites;  // replaced never: a read-only file or folder
+  bool failWrites = false;              // no file of ours is written, no folder made
+  std::vector<std::size_t> readSizes;   // every answer of read(), in order
+  // Every call but reads, in order, with its path (UTF-16 paths in UTF-8).
+  std::vector<std::string> calls;
 
   std::unique_ptr<InputFile> openExclusive(const std::string& path) override {
+    calls.push_back("open " + path);
     auto found = files.find(path);
     if (path.empty() || found == files.end() || heldOpenElsewhere.count(path) || !fitsWindowsPath(path)) {
       return nullptr;
@@ -106,22 +112,36 @@ class FakeFileSystem : public FileSystem {
   }
 
   std::unique_ptr<InputFile> openExclusiveWide(const std::u16string& path) override {
+    calls.push_back("open wide " + encodeUtf8(path));
     auto found = wideFiles.find(path);
-    if (path.empty() || found == wideFiles.end() || path.size() >= kMaxPathBytes) return nullptr;
+    if (path.empty() || found == wideFiles.end() || wideHeldOpenElsewhere.count(path) ||
+        path.size() >= kMaxPathBytes) {
+      return nullptr;
+    }
     return std::make_unique<File>(found->second, readSizes);
   }
 
   bool replaceContent(const std::string& path, std::string_view bytes) override {
-    if (failWrites || heldOpenElsewhere.count(path)) return false;
+    calls.push_back("replace " + path);
+    if (failWrites || heldOpenElsewhere.count(path) || refusedWrites.count(path)) return false;
     files[path] = std::string(bytes);
     return true;
   }
 
-  // Wide writes: each answers the next of `wideOutcomes` (Replaced once
-  // they run out) and is recorded whatever it answered.
+  // Only into a folder that is there.
+  bool replaceContentWide(const std::u16string& path, std::string_view bytes) override {
+    calls.push_back("replace wide " + encodeUtf8(path));
+    bool folderThere = wideFolders.count(path.substr(0, path.rfind(u'\\'))) != 0;
+    if (failWrites || wideHeldOpenElsewhere.count(path) || !folderThere) return false;
+    wideFiles[path] = std::string(bytes);
+    return true;
+  }
+
+  // Shared wide writes: each answers the next of `wideOutcomes` (Replaced
+  // once they run out) and is recorded whatever it answered.
   std::vector<ReplaceOutcome> wideOutcomes;
   std::vector<std::pair<std::u16string, std::string>> wideWrites;
-  ReplaceOutcome replaceContentWide(const std::u16string& path, std::string_view bytes) override {
+  ReplaceOutcome replaceSharedContentWide(const std::u16string& path, std::string_view bytes) override {
     wideWrites.emplace_back(path, std::string(bytes));
     ReplaceOutcome outcome = ReplaceOutcome::Replaced;
     if (!wideOutcomes.empty()) {
@@ -132,7 +152,22 @@ class FakeFileSystem : public FileSystem {
     return outcome;
   }
 
-  bool exists(const std::string& path) override { return files.count(path) != 0; }
+  bool exists(const std::string& path) override {
+    calls.push_back("exists " + path);
+    return files.count(path) != 0;
+  }
+  bool existsWide(const std::u16string& path) override {
+    calls.push_back("exists wide " + encodeUtf8(path));
+    return wideFiles.count(path) != 0 || wideFolders.count(path) != 0;
+  }
+  // Only inside a folder that is there.
+  bool createFolderWide(const std::u16string& path) override {
+    calls.push_back("create folder " + encodeUtf8(path));
+    if (wideFolders.count(path)) return true;
+    if (failWrites || !wideFolders.count(path.substr(0, path.rfind(u'\\')))) return false;
+    wideFolders.insert(path);
+    return true;
+  }
 
  private:
   class File : public InputFile {
@@ -162,9 +197,22 @@ class FakeModuleServices : public ModuleServices {
       {4, "Unknown Comment"}, {5, "Unknown Genre"},  {6, "Plugins\\gen_tavrik.cfg"},
       {7, "Plugins\\default.html"}, {8, "Plugins\\gen_tavrik.ini"}};
   std::vector<std::string> errors;
+  // What the host answers IPC_GETINIDIRECTORYW and IPC_GETINIDIRECTORY:
+  // nothing, as older hosts.
+  std::u16string settingsFolderWide;
+  std::string settingsFolderAnsi;
+  std::vector<std::string> asked;  // "wide", "ansi", in order
 
   std::string moduleString(unsigned id) override { return strings.count(id) ? strings[id] : ""; }
   std::string hostExecutablePath() override { return executablePath; }
+  std::u16string hostSettingsFolderWide() override {
+    asked.push_back("wide");
+    return settingsFolderWide;
+  }
+  std::string hostSettingsFolder() override {
+    asked.push_back("ansi");
+    return settingsFolderAnsi;
+  }
   bool isLeadByte(unsigned char byte) override { return isCodePage932LeadByte(byte); }
   void showErrorMessage(const std::string& text) override { errors.push_back(text); }
 };

@@ -9,6 +9,7 @@ namespace {
 
 using testing::ProcessKilled;
 using testing::StepDisk;
+using testing::WideStepDisk;
 
 const std::string kFolder = "C:\\Winamp\\Plugins\\";
 const std::string kTarget = kFolder + "gen_tavrik.cfg";
@@ -151,6 +152,51 @@ TEST(ReplaceContent, EveryFailedOrKilledStepLeavesOldOrNewAndNoTemporaryFileForL
       }
     }
   }
+}
+
+// The rule file and the settings file in a settings folder the ANSI code page
+// cannot name: the same checks, steps and clean-up under UTF-16 paths.
+TEST(ReplaceContentWide, KeepsTheSavesGuaranteesUnderUtf16Paths) {
+  const std::u16string folder = u"C:\\Users\\\uD55C\uAD6D\\Winamp\\Plugins\\";
+  const std::u16string target = folder + u"gen_tavrik.cfg";
+  WideStepDisk clean;
+  clean.files[target] = kOld;
+  clean.files[folder + u"gen_tavrik.c~3"] = "half a save";
+  ASSERT_TRUE(replaceFileContent(clean, target, kNew));
+  EXPECT_EQ(clean.files, (std::map<std::u16string, std::string>{{target, kNew}}));
+
+  for (int at = 0; at <= clean.steps; ++at) {
+    for (bool kill : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << "step " << at << (kill ? " killed" : " failed"));
+      WideStepDisk disk;
+      disk.files[target] = kOld;
+      (kill ? disk.killAt : disk.failAt) = at;
+      bool saved = false;
+      try {
+        saved = replaceFileContent(disk, target, kNew);
+      } catch (const ProcessKilled&) {
+      }
+      EXPECT_TRUE(disk.files[target] == kOld || disk.files[target] == kNew);
+      if (saved) {
+        EXPECT_EQ(disk.files[target], kNew);
+      }
+      disk.failAt = disk.killAt = -1;
+      ASSERT_TRUE(replaceFileContent(disk, target, "next\r\n"));
+      EXPECT_EQ(disk.files, (std::map<std::u16string, std::string>{{target, "next\r\n"}}));
+    }
+  }
+
+  // A file held open elsewhere is refused before anything is written; a
+  // path of 260 units is never touched.
+  WideStepDisk held;
+  held.files[target] = kOld;
+  held.locked.insert(target);
+  EXPECT_FALSE(replaceFileContent(held, target, kNew));
+  EXPECT_EQ(held.touched, std::set<std::u16string>{target});
+  WideStepDisk tooLong;
+  EXPECT_FALSE(replaceFileContent(tooLong, u"C:\\" + std::u16string(257, u'd'), kNew));
+  EXPECT_TRUE(tooLong.touched.empty());
+  EXPECT_TRUE(replaceFileContent(tooLong, u"C:\\" + std::u16string(256, u'd'), kNew));
 }
 
 }  // namespace

@@ -123,11 +123,33 @@ TEST(StandinScript, DefaultsAndTheBenchmarkFlagRunsFirst) {
   EXPECT_FALSE(parsed.options.unloadOnInitFailure);
   EXPECT_TRUE(parsed.options.wideRequests);
   EXPECT_FALSE(parsed.options.unicodeWindow);
+  EXPECT_EQ(parsed.options.iniDirectory, "");
+  EXPECT_FALSE(parsed.options.iniDirectoryWideGiven);
   ASSERT_EQ(parsed.options.steps.size(), 3u);
   EXPECT_EQ(parsed.options.steps[0].kind, StepKind::Bench);
   EXPECT_EQ(parsed.options.steps[0].number, 500u);
   EXPECT_EQ(parsed.options.steps[0].text, "bench:500");
   EXPECT_EQ(parsed.options.steps[1].kind, StepKind::PlayIndex);
+}
+
+// Both requests, 1335 alone (a folder the code page cannot name), 335 alone.
+TEST(StandinScript, TheSettingsFolderIsAnsweredToEitherRequestOrToNeither) {
+  auto both = parseCommandLine({"--ini-dir", "C:\\Users\\me\\Winamp", "exit"}).options;
+  EXPECT_EQ(both.iniDirectory, "C:\\Users\\me\\Winamp");
+  EXPECT_FALSE(both.iniDirectoryWideGiven);
+  // 한 from the UTF-16 command line, "?" in the ANSI one.
+  auto wideOnly = parseCommandLine({"--ini-dir-w", "C:\\?\\Winamp", "exit"},
+                                   {"--ini-dir-w", "C:\\\xED\x95\x9C\\Winamp", "exit"})
+                      .options;
+  EXPECT_EQ(wideOnly.iniDirectory, "");
+  EXPECT_TRUE(wideOnly.iniDirectoryWideGiven);
+  EXPECT_EQ(wideOnly.iniDirectoryWide, "C:\\\xED\x95\x9C\\Winamp");
+  auto ansiOnly = parseCommandLine({"--ini-dir", "C:\\W", "--ini-dir-w", "none"}).options;
+  EXPECT_EQ(ansiOnly.iniDirectory, "C:\\W");
+  EXPECT_TRUE(ansiOnly.iniDirectoryWideGiven);
+  EXPECT_EQ(ansiOnly.iniDirectoryWide, "");
+  EXPECT_EQ(parseCommandLine({"--ini-dir", "none"}).options.iniDirectory, "");
+  EXPECT_NE(parseCommandLine({"--ini-dir"}).error, "");
 }
 
 TEST(StandinScript, BadCommandLinesAreRefused) {

@@ -28,6 +28,8 @@ class BasicStepDisk : public Operations {
   int steps = 0;
   std::set<Path> touched;  // every path a call named
 
+  bool replaceable(const Path& path) override { return step(path) && !locked.count(path); }
+
   std::unique_ptr<NewFile> createNew(const Path& path, bool& nameTaken) override {
     bool ok = step(path) && path.size() < kMaxPathBytes;
     nameTaken = ok && files.count(path);
@@ -77,11 +79,7 @@ class BasicStepDisk : public Operations {
   };
 };
 
-class StepDisk : public BasicStepDisk<std::string, FileOperations> {
- public:
-  bool replaceable(const std::string& path) override { return step(path) && !locked.count(path); }
-};
-
+using StepDisk = BasicStepDisk<std::string, FileOperations>;
 using WideStepDisk = BasicStepDisk<std::u16string, WideFileOperations>;
 
 }  // namespace tavrik::testing

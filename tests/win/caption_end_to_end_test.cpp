@@ -148,8 +148,9 @@ TEST(CaptionEndToEnd, OffWritesNoFileAsksTheHostNothingNewAndOnTheEncoderGetsThe
     std::set<std::string> after = filesUnder(off.player.folder);
     before.insert({"host.log", "mp3infp.log"});
     EXPECT_EQ(after, before) << "no caption file, no settings file, no temporary file";
+    // The settings folder, asked once at init, is all that is new.
     EXPECT_TRUE(contains(off.player.hostLog(), "requests isplaying=0 listpos=7 playlistfile=0 playlistfilew=7 "
-                                               "playlisttitlew=0 other=0"));
+                                               "playlisttitlew=0 inidir=1 inidirw=1 other=0"));
     offMessages = off.encoder.messages();
   }
   EXPECT_EQ(offMessages.size(), 3 * testing::wholeDelivery("").size()) << "the same file resumed sends nothing";
@@ -163,7 +164,7 @@ TEST(CaptionEndToEnd, OffWritesNoFileAsksTheHostNothingNewAndOnTheEncoderGetsThe
   EXPECT_EQ(on.encoder.messages(), offMessages);
   // Once at init and at each retitling: the player's state, nothing else new.
   EXPECT_TRUE(contains(on.player.hostLog(), "requests isplaying=8 listpos=7 playlistfile=0 playlistfilew=7 "
-                                            "playlisttitlew=0 other=0"));
+                                            "playlisttitlew=0 inidir=1 inidirw=1 other=0"));
   // Idle from the start (the player is stopped), the track, idle while
   // paused, the track, idle when stopped, the same track again on resume.
   EXPECT_EQ(reader.changes(), (std::vector<std::string>{kIdle, kTrack0, kIdle, kTrack0, kIdle, kTrack0, kTrack1,

@@ -59,38 +59,38 @@ class CaptionFileWin : public ::testing::Test {
 };
 
 TEST_F(CaptionFileWin, ANewFileAndAReplacedOneLeaveOnlyThemselves) {
-  EXPECT_EQ(files.replaceContentWide(caption, "first"), ReplaceOutcome::Replaced);
+  EXPECT_EQ(files.replaceSharedContentWide(caption, "first"), ReplaceOutcome::Replaced);
   EXPECT_EQ(content(caption), "first");
-  EXPECT_EQ(files.replaceContentWide(caption, ""), ReplaceOutcome::Replaced);
+  EXPECT_EQ(files.replaceSharedContentWide(caption, ""), ReplaceOutcome::Replaced);
   EXPECT_EQ(content(caption), "");
-  EXPECT_EQ(files.replaceContentWide(caption, "\xE2\x99\xAA"), ReplaceOutcome::Replaced);
+  EXPECT_EQ(files.replaceSharedContentWide(caption, "\xE2\x99\xAA"), ReplaceOutcome::Replaced);
   EXPECT_EQ(content(caption), "\xE2\x99\xAA");
   EXPECT_EQ(names(), std::vector<std::u16string>{u"now \u266A.txt"});
 }
 
 TEST_F(CaptionFileWin, AReaderHoldingTheFileIsToldApartAndKeepsReadingTheOldText) {
-  ASSERT_EQ(files.replaceContentWide(caption, "old"), ReplaceOutcome::Replaced);
+  ASSERT_EQ(files.replaceSharedContentWide(caption, "old"), ReplaceOutcome::Replaced);
   // As a streaming program's C runtime opens it ("rb"): sharing reading and
   // writing, not deleting.
   UniqueFile reader(CreateFileW(asWide(caption), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(reader);
-  EXPECT_EQ(files.replaceContentWide(caption, "new"), ReplaceOutcome::HeldElsewhere);
+  EXPECT_EQ(files.replaceSharedContentWide(caption, "new"), ReplaceOutcome::HeldElsewhere);
   EXPECT_EQ(content(caption), "old") << "the write never opened the file: other readers still can";
   EXPECT_EQ(names(), std::vector<std::u16string>{u"now \u266A.txt"});
   reader.reset();
-  EXPECT_EQ(files.replaceContentWide(caption, "new"), ReplaceOutcome::Replaced);
+  EXPECT_EQ(files.replaceSharedContentWide(caption, "new"), ReplaceOutcome::Replaced);
   EXPECT_EQ(content(caption), "new");
 }
 
 TEST_F(CaptionFileWin, WhatCanNeverBeWrittenFailsWithoutLeavingAnything) {
-  EXPECT_EQ(files.replaceContentWide(folder + u"\\missing\\now.txt", "x"), ReplaceOutcome::Failed);
+  EXPECT_EQ(files.replaceSharedContentWide(folder + u"\\missing\\now.txt", "x"), ReplaceOutcome::Failed);
   std::u16string directory = folder + u"\\a folder.txt";
   CreateDirectoryW(asWide(directory), nullptr);
-  EXPECT_EQ(files.replaceContentWide(directory, "x"), ReplaceOutcome::Failed);
+  EXPECT_EQ(files.replaceSharedContentWide(directory, "x"), ReplaceOutcome::Failed);
   EXPECT_EQ(namesBeside(directory), (std::vector<std::u16string>{u"a folder.txt", u"\uCEA1\uC158"}));
-  EXPECT_EQ(files.replaceContentWide(u"", "x"), ReplaceOutcome::Failed);
-  EXPECT_EQ(files.replaceContentWide(folder + u"\\" + std::u16string(260, u'x'), "x"), ReplaceOutcome::Failed);
+  EXPECT_EQ(files.replaceSharedContentWide(u"", "x"), ReplaceOutcome::Failed);
+  EXPECT_EQ(files.replaceSharedContentWide(folder + u"\\" + std::u16string(260, u'x'), "x"), ReplaceOutcome::Failed);
 }
 
 TEST_F(CaptionFileWin, ALeftoverOfAnInterruptedWriteGoesAndTheUsersFilesStay) {
@@ -99,7 +99,7 @@ TEST_F(CaptionFileWin, ALeftoverOfAnInterruptedWriteGoesAndTheUsersFilesStay) {
     UniqueFile file(CreateFileW(asWide(folderOfCaption + name), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     ASSERT_TRUE(file);
   }
-  EXPECT_EQ(files.replaceContentWide(caption, "now"), ReplaceOutcome::Replaced);
+  EXPECT_EQ(files.replaceSharedContentWide(caption, "now"), ReplaceOutcome::Replaced);
   EXPECT_EQ(names(), (std::vector<std::u16string>{u"notes.txt", u"now \u266A.txt", u"now \u266A.txt.tmp"}));
 }
 
@@ -129,7 +129,7 @@ TEST_F(CaptionFileWin, PathsUpTo259UnitsAreWrittenAndLongerOnesNeverTouched) {
       ASSERT_TRUE(old && WriteFile(old.get(), "old", 3, &written, nullptr));
     }
     const bool fits = length < kMaxPathBytes;
-    EXPECT_EQ(files.replaceContentWide(path, "new"), fits ? ReplaceOutcome::Replaced : ReplaceOutcome::Failed);
+    EXPECT_EQ(files.replaceSharedContentWide(path, "new"), fits ? ReplaceOutcome::Replaced : ReplaceOutcome::Failed);
     EXPECT_EQ(content(path), fits ? "new" : "old");
     EXPECT_EQ(namesBeside(path), std::vector<std::u16string>{name.substr(1)});
   }

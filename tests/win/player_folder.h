@@ -57,13 +57,16 @@ class PlayerFolder {
 
   // Runs the host with `steps` until it ends by itself (at most a minute).
   // Answers the host's exit code, or -1 when it had to be ended.
-  int runHost(const std::string& steps, const std::string& options = "") {
+  // `wideOptions` go on the UTF-16 command line as they are: what the ANSI
+  // code page cannot hold reaches the host's wide arguments.
+  int runHost(const std::string& steps, const std::string& options = "", const std::wstring& wideOptions = L"") {
     std::string command = "\"" + folder + "\\standin_host.exe\" --playlist \"" + playlistFile +
                           "\" --log \"" + folder + "\\host.log\" --exit-after 50 " + options + " " + steps;
-    STARTUPINFOA startup = {};
+    std::wstring wideCommand = widened(command) + L" " + wideOptions;
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+    if (!CreateProcessW(nullptr, wideCommand.data(), nullptr, nullptr, FALSE, 0, nullptr, widened(folder).c_str(),
                         &startup, &info)) {
       return -2;
     }
@@ -77,6 +80,14 @@ class PlayerFolder {
     DWORD code = 0;
     GetExitCodeProcess(process.get(), &code);
     return static_cast<int>(code);
+  }
+
+  // As CreateProcessA reads its ANSI texts.
+  static std::wstring widened(const std::string& ansi) {
+    int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length);
+    return wide;
   }
 
   Lines hostLog() const { return hostEvents(readFileBytes(folder + "\\host.log")); }

@@ -25,6 +25,8 @@ class ScratchHostServices : public ModuleServices {
   explicit ScratchHostServices(std::string folder) : folder_(std::move(folder)) {}
   std::string moduleString(unsigned id) override { return real_.moduleString(id); }
   std::string hostExecutablePath() override { return folder_ + "\\winamp.exe"; }
+  std::u16string hostSettingsFolderWide() override { return {}; }
+  std::string hostSettingsFolder() override { return {}; }
   bool isLeadByte(unsigned char byte) override { return real_.isLeadByte(byte); }
   void showErrorMessage(const std::string& text) override { errors.push_back(text); }
   std::vector<std::string> errors;

@@ -173,8 +173,8 @@ TEST(OlderPlayersAndLibraries, DeliverTheSameBytesAsEver) {
     EXPECT_EQ(testing::readFileBytes(player.ruleFile), rules);
     if (std::string(p.name) == "both-older") {
       // Each retitle asked for the wide path first (an "other" request here).
-      EXPECT_TRUE(contains(player.hostLog(),
-                           "requests isplaying=0 listpos=3 playlistfile=3 playlistfilew=0 playlisttitlew=0 other=3"));
+      EXPECT_TRUE(contains(player.hostLog(), "requests isplaying=0 listpos=3 playlistfile=3 playlistfilew=0 "
+                                             "playlisttitlew=0 inidir=1 inidirw=1 other=3"));
     }
   }
 }
