@@ -33,8 +33,8 @@ class MemoryFiles : public FileSystem {
   std::unique_ptr<InputFile> openExclusiveWide(const std::u16string&) override { return nullptr; }
   bool replaceContent(const std::string&, std::string_view) override { return false; }
   bool replaceContentWide(const std::u16string&, std::string_view) override { return false; }
-  ReplaceOutcome replaceSharedContentWide(const std::u16string&, std::string_view) override {
-    return ReplaceOutcome::Failed;
+  ReplaceResult replaceSharedContentWide(const std::u16string&, std::string_view) override {
+    return {ReplaceOutcome::Failed, 0};
   }
   bool exists(const std::string&) override { return false; }
   bool existsWide(const std::u16string&) override { return false; }
@@ -66,8 +66,8 @@ class DiskFiles : public FileSystem {
   std::unique_ptr<InputFile> openExclusiveWide(const std::u16string&) override { return nullptr; }
   bool replaceContent(const std::string&, std::string_view) override { return false; }
   bool replaceContentWide(const std::u16string&, std::string_view) override { return false; }
-  ReplaceOutcome replaceSharedContentWide(const std::u16string&, std::string_view) override {
-    return ReplaceOutcome::Failed;
+  ReplaceResult replaceSharedContentWide(const std::u16string&, std::string_view) override {
+    return {ReplaceOutcome::Failed, 0};
   }
   bool exists(const std::string&) override { return false; }
   bool existsWide(const std::u16string&) override { return false; }

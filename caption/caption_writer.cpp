@@ -6,6 +6,32 @@
 
 namespace tavrik {
 
+CaptionOutcome captionOutcomeOf(const ReplaceResult& result) {
+  switch (result.outcome) {
+    case ReplaceOutcome::Replaced:
+      return CaptionOutcome::written;
+    case ReplaceOutcome::HeldElsewhere:
+      return CaptionOutcome::held;
+    case ReplaceOutcome::Failed:
+      break;
+  }
+  switch (result.error) {
+    case 2:    // ERROR_FILE_NOT_FOUND
+    case 3:    // ERROR_PATH_NOT_FOUND
+    case 123:  // ERROR_INVALID_NAME
+    case 161:  // ERROR_BAD_PATHNAME
+      return CaptionOutcome::folderMissing;
+    case 5:   // ERROR_ACCESS_DENIED
+    case 19:  // ERROR_WRITE_PROTECT
+      return CaptionOutcome::denied;
+    case 39:   // ERROR_HANDLE_DISK_FULL
+    case 112:  // ERROR_DISK_FULL
+      return CaptionOutcome::diskFull;
+    default:
+      return CaptionOutcome::otherFailure;
+  }
+}
+
 std::optional<CaptionWriter::Clock::time_point> CaptionWriter::dueAt() {
   if (state_.revision() != seenRevision_) return Clock::time_point::min();
   return retryAt_;
@@ -38,7 +64,9 @@ void CaptionWriter::perform(Clock::time_point now) {
   std::u16string path = wideOf(wish.settings.file, codePage_);
   if (written_ && written_->path == path && written_->bytes == *bytes) return;
 
-  switch (files_.replaceSharedContentWide(path, *bytes)) {
+  ReplaceResult result = files_.replaceSharedContentWide(path, *bytes);
+  status_.record(captionOutcomeOf(result), static_cast<int>(result.error));
+  switch (result.outcome) {
     case ReplaceOutcome::Replaced:
       written_ = Written{std::move(path), std::move(*bytes)};
       heldSince_.reset();

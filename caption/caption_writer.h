@@ -1,7 +1,8 @@
 // Writes the caption file on the plug-in's thread: the same one-line text the
-// encoder receives, or the idle template's, as UTF-8 without a byte-order
-// mark, each time through a whole new file put in the old one's place, and
-// only when the text (or the file's path) changed.
+// encoder receives (or the track through the file's own template), or the
+// idle template's, as UTF-8 without a byte-order mark, each time through a
+// whole new file put in the old one's place, and only when the text (or the
+// file's path) changed.
 #pragma once
 
 #include <chrono>
@@ -11,8 +12,22 @@
 #include "caption/caption_state.h"
 #include "common/code_page.h"
 #include "common/file_system.h"
+#include "common/outcome_cell.h"
 
 namespace tavrik {
+
+enum class CaptionOutcome : std::uint8_t {
+  nothingYet,
+  written,
+  held,           // another program holds the file open; it is tried again
+  folderMissing,  // the folder is gone, or never was
+  denied,         // a read-only file or folder, or one we may not write in
+  diskFull,
+  otherFailure,   // the code says which
+};
+
+// What a failed write's system error code says.
+CaptionOutcome captionOutcomeOf(const ReplaceResult& result);
 
 class CaptionWriter {
  public:
@@ -32,6 +47,9 @@ class CaptionWriter {
   std::optional<Clock::time_point> dueAt();
   void perform(Clock::time_point now);
 
+  // The last write's outcome, from any thread.
+  Recorded<CaptionOutcome> status() const { return status_.load(); }
+
  private:
   // The file's bytes for `wish`; nothing while there is nothing to show yet.
   std::optional<std::string> contentFor(const CaptionWish& wish);
@@ -48,6 +66,7 @@ class CaptionWriter {
   std::optional<Written> written_;
   std::optional<Clock::time_point> heldSince_;
   std::optional<Clock::time_point> retryAt_;
+  OutcomeCell<CaptionOutcome> status_;
 };
 
 }  // namespace tavrik

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,16 @@ enum class ReplaceOutcome {
   HeldElsewhere,
   // Anything else: no such folder, a read-only file, a full disk...
   Failed,
+};
+
+// A replace's outcome, and for a failure the system's error code of the step
+// that failed (0 when it is not known), which says why.
+struct ReplaceResult {
+  ReplaceOutcome outcome = ReplaceOutcome::Failed;
+  std::uint32_t error = 0;
+
+  friend bool operator==(const ReplaceResult& result, ReplaceOutcome outcome) { return result.outcome == outcome; }
+  friend bool operator!=(const ReplaceResult& result, ReplaceOutcome outcome) { return result.outcome != outcome; }
 };
 
 // A file this process has just created, open for writing.
@@ -50,6 +61,9 @@ class BasicFileOperations {
   virtual ReplaceOutcome replace(const Path& target, const Path& replacement) = 0;
   // Deletes a file; false when it is not there or cannot be deleted.
   virtual bool remove(const Path& path) = 0;
+  // The system's error code of the last call that failed (a write or a
+  // flush included), 0 when none did or it is not known.
+  virtual std::uint32_t lastError() const { return 0; }
 };
 
 using FileOperations = BasicFileOperations<std::string>;

@@ -8,28 +8,37 @@ namespace tavrik {
 
 namespace {
 
+// Each call that fails keeps its error code in `lastError`, which the file's
+// operations own and outlive it.
 class Win32NewFile final : public NewFile {
  public:
-  explicit Win32NewFile(UniqueFile file) : file_(std::move(file)) {}
+  Win32NewFile(UniqueFile file, std::uint32_t& lastError) : file_(std::move(file)), lastError_(lastError) {}
   std::size_t write(const char* bytes, std::size_t count) override {
     DWORD ask = count > 0x100000u ? 0x100000u : static_cast<DWORD>(count);
     DWORD written = 0;
-    if (!WriteFile(file_.get(), bytes, ask, &written, nullptr)) return 0;
+    if (!WriteFile(file_.get(), bytes, ask, &written, nullptr)) return failed(0);
     return written;
   }
-  bool flush() override { return FlushFileBuffers(file_.get()) != 0; }
-  bool close() override { return CloseHandle(file_.release()) != 0; }
+  bool flush() override { return FlushFileBuffers(file_.get()) != 0 || failed(false); }
+  bool close() override { return CloseHandle(file_.release()) != 0 || failed(false); }
 
  private:
+  template <typename T>
+  T failed(T answer) {
+    lastError_ = GetLastError();
+    return answer;
+  }
   UniqueFile file_;
+  std::uint32_t& lastError_;
 };
 
-std::unique_ptr<NewFile> newFileOrWhyNot(HANDLE created, bool& nameTaken) {
+std::unique_ptr<NewFile> newFileOrWhyNot(HANDLE created, bool& nameTaken, std::uint32_t& lastError) {
   UniqueFile file(created);
-  if (file) return std::make_unique<Win32NewFile>(std::move(file));
+  if (file) return std::make_unique<Win32NewFile>(std::move(file), lastError);
   // A folder by that name answers "access denied", as does a folder we may
   // not write in: both let the next name be tried.
   DWORD error = GetLastError();
+  lastError = error;
   nameTaken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
               error == ERROR_ACCESS_DENIED;
   return nullptr;
@@ -69,7 +78,7 @@ bool Win32WideFileOperations::replaceable(const std::u16string& path) {
 std::unique_ptr<NewFile> Win32FileOperations::createNew(const std::string& path, bool& nameTaken) {
   return newFileOrWhyNot(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr),
-                         nameTaken);
+                         nameTaken, lastError_);
 }
 
 // One rename, which the file system does whole or not at all. ReplaceFile
@@ -80,6 +89,7 @@ std::unique_ptr<NewFile> Win32FileOperations::createNew(const std::string& path,
 ReplaceOutcome Win32FileOperations::replace(const std::string& target, const std::string& replacement) {
   if (MoveFileExA(replacement.c_str(), target.c_str(), kRenameFlags)) return ReplaceOutcome::Replaced;
   DWORD error = GetLastError();
+  lastError_ = error;
   return refusedRename(error, GetFileAttributesA(target.c_str()));
 }
 
@@ -88,13 +98,14 @@ bool Win32FileOperations::remove(const std::string& path) { return DeleteFileA(p
 std::unique_ptr<NewFile> Win32WideFileOperations::createNew(const std::u16string& path, bool& nameTaken) {
   return newFileOrWhyNot(CreateFileW(asWide(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr),
-                         nameTaken);
+                         nameTaken, lastError_);
 }
 
 ReplaceOutcome Win32WideFileOperations::replace(const std::u16string& target,
                                                 const std::u16string& replacement) {
   if (MoveFileExW(asWide(replacement), asWide(target), kRenameFlags)) return ReplaceOutcome::Replaced;
   DWORD error = GetLastError();
+  lastError_ = error;
   return refusedRename(error, GetFileAttributesW(asWide(target)));
 }
 

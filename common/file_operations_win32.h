@@ -13,6 +13,10 @@ class Win32FileOperations final : public FileOperations {
   std::unique_ptr<NewFile> createNew(const std::string& path, bool& nameTaken) override;
   ReplaceOutcome replace(const std::string& target, const std::string& replacement) override;
   bool remove(const std::string& path) override;
+  std::uint32_t lastError() const override { return lastError_; }
+
+ private:
+  std::uint32_t lastError_ = 0;
 };
 
 class Win32WideFileOperations final : public WideFileOperations {
@@ -21,6 +25,10 @@ class Win32WideFileOperations final : public WideFileOperations {
   std::unique_ptr<NewFile> createNew(const std::u16string& path, bool& nameTaken) override;
   ReplaceOutcome replace(const std::u16string& target, const std::u16string& replacement) override;
   bool remove(const std::u16string& path) override;
+  std::uint32_t lastError() const override { return lastError_; }
+
+ private:
+  std::uint32_t lastError_ = 0;
 };
 
 // Whether `byte` leads a double-byte character in the system's ANSI code page.

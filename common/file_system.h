@@ -46,7 +46,8 @@ class FileSystem {
   // never shut out, and it is replaced in one rename, so a reader finds the
   // old content or the whole new one, never a missing, empty or partial file.
   // On any outcome but Replaced `path` is left as it was.
-  virtual ReplaceOutcome replaceSharedContentWide(const std::u16string& path, std::string_view bytes) = 0;
+  // A failure says its error code, for the settings dialog to show why.
+  virtual ReplaceResult replaceSharedContentWide(const std::u16string& path, std::string_view bytes) = 0;
   // Whether anything (a file, a folder) has that name: a file that does not
   // open may be missing, or there and unreadable.
   virtual bool exists(const std::string& path) = 0;

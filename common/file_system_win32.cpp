@@ -62,9 +62,13 @@ bool Win32FileSystem::replaceContentWide(const std::u16string& path, std::string
   return replaceFileContent(operations, path, bytes);
 }
 
-ReplaceOutcome Win32FileSystem::replaceSharedContentWide(const std::u16string& path, std::string_view bytes) {
+ReplaceResult Win32FileSystem::replaceSharedContentWide(const std::u16string& path, std::string_view bytes) {
   Win32WideFileOperations operations;
-  return replaceSharedFileContent(operations, path, bytes);
+  ReplaceOutcome outcome = replaceSharedFileContent(operations, path, bytes);
+  // A path too long to try at all fails before any call: it names no file.
+  std::uint32_t error = outcome == ReplaceOutcome::Failed ? operations.lastError() : 0;
+  if (outcome == ReplaceOutcome::Failed && error == 0) error = ERROR_PATH_NOT_FOUND;
+  return {outcome, error};
 }
 
 bool Win32FileSystem::exists(const std::string& path) {

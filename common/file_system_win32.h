@@ -12,7 +12,7 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<InputFile> openExclusiveWide(const std::u16string& path) override;
   bool replaceContent(const std::string& path, std::string_view bytes) override;
   bool replaceContentWide(const std::u16string& path, std::string_view bytes) override;
-  ReplaceOutcome replaceSharedContentWide(const std::u16string& path, std::string_view bytes) override;
+  ReplaceResult replaceSharedContentWide(const std::u16string& path, std::string_view bytes) override;
   bool exists(const std::string& path) override;
   bool existsWide(const std::u16string& path) override;
   bool createFolderWide(const std::u16string& path) override;

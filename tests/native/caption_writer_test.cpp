@@ -151,6 +151,29 @@ TEST_F(CaptionWriterTest, AnyOtherFailureWaitsForTheNextChangeAndTurningTheFileO
   EXPECT_EQ(written().size(), 3u);
 }
 
+TEST_F(CaptionWriterTest, EachWritesOutcomeIsKeptWithTheReasonOfAFailure) {
+  EXPECT_EQ(writer.status().outcome, CaptionOutcome::nothingYet);
+  files.wideOutcomes = {ReplaceOutcome::HeldElsewhere, ReplaceOutcome::Failed, ReplaceOutcome::Failed,
+                        ReplaceOutcome::Failed, ReplaceOutcome::Failed};
+  const std::pair<std::uint32_t, CaptionOutcome> failures[] = {{3, CaptionOutcome::folderMissing},
+                                                                 {5, CaptionOutcome::denied},
+                                                                 {112, CaptionOutcome::diskFull},
+                                                                 {1117, CaptionOutcome::otherFailure}};
+  showTrack("held");
+  runDueWork();
+  EXPECT_EQ(writer.status().outcome, CaptionOutcome::held);
+  for (const auto& [error, outcome] : failures) {
+    files.wideError = error;
+    showTrack("text " + std::to_string(error));
+    runDueWork();
+    EXPECT_EQ(writer.status().outcome, outcome) << error;
+    EXPECT_EQ(writer.status().code, static_cast<int>(error));
+  }
+  showTrack("at last");
+  runDueWork();
+  EXPECT_EQ(writer.status().outcome, CaptionOutcome::written);
+}
+
 TEST_F(CaptionWriterTest, AnotherPathGetsTheTextAgain) {
   showTrack("same");
   runDueWork();

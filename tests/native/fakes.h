@@ -138,10 +138,12 @@ class FakeFileSystem : public FileSystem {
   }
 
   // Shared wide writes: each answers the next of `wideOutcomes` (Replaced
-  // once they run out) and is recorded whatever it answered.
+  // once they run out), a failure with `wideError`, and is recorded
+  // whatever it answered.
   std::vector<ReplaceOutcome> wideOutcomes;
+  std::uint32_t wideError = 3;  // ERROR_PATH_NOT_FOUND
   std::vector<std::pair<std::u16string, std::string>> wideWrites;
-  ReplaceOutcome replaceSharedContentWide(const std::u16string& path, std::string_view bytes) override {
+  ReplaceResult replaceSharedContentWide(const std::u16string& path, std::string_view bytes) override {
     wideWrites.emplace_back(path, std::string(bytes));
     ReplaceOutcome outcome = ReplaceOutcome::Replaced;
     if (!wideOutcomes.empty()) {
@@ -149,7 +151,7 @@ class FakeFileSystem : public FileSystem {
       wideOutcomes.erase(wideOutcomes.begin());
     }
     if (outcome == ReplaceOutcome::Replaced) wideFiles[path] = std::string(bytes);
-    return outcome;
+    return {outcome, outcome == ReplaceOutcome::Failed ? wideError : 0};
   }
 
   bool exists(const std::string& path) override {

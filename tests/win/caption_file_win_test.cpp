@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "caption/caption_writer.h"
 #include "common/ansi_or_wide.h"
 #include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
@@ -78,13 +79,16 @@ TEST_F(CaptionFileWin, AReaderHoldingTheFileIsToldApartAndKeepsReadingTheOldText
   EXPECT_EQ(files.replaceSharedContentWide(caption, "new"), ReplaceOutcome::HeldElsewhere);
   EXPECT_EQ(content(caption), "old") << "the write never opened the file: other readers still can";
   EXPECT_EQ(names(), std::vector<std::u16string>{u"now \u266A.txt"});
+  EXPECT_EQ(captionOutcomeOf(files.replaceSharedContentWide(caption, "new")), CaptionOutcome::held);
   reader.reset();
   EXPECT_EQ(files.replaceSharedContentWide(caption, "new"), ReplaceOutcome::Replaced);
   EXPECT_EQ(content(caption), "new");
 }
 
 TEST_F(CaptionFileWin, WhatCanNeverBeWrittenFailsWithoutLeavingAnything) {
-  EXPECT_EQ(files.replaceSharedContentWide(folder + u"\\missing\\now.txt", "x"), ReplaceOutcome::Failed);
+  ReplaceResult missing = files.replaceSharedContentWide(folder + u"\\missing\\now.txt", "x");
+  EXPECT_EQ(missing, ReplaceOutcome::Failed);
+  EXPECT_EQ(captionOutcomeOf(missing), CaptionOutcome::folderMissing) << missing.error;
   std::u16string directory = folder + u"\\a folder.txt";
   CreateDirectoryW(asWide(directory), nullptr);
   EXPECT_EQ(files.replaceSharedContentWide(directory, "x"), ReplaceOutcome::Failed);
