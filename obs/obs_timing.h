@@ -31,11 +31,12 @@ class SteadyObsTiming final : public ObsTiming {
 };
 
 // The growing pause between tries: 250 ms, doubled after each failure up to
-// 5 s, back to the start after a success.
+// 4 s, back to the start after a success. An OBS started at any moment is
+// found within 5 s, the try's own time included.
 class RetryPause {
  public:
   static constexpr std::chrono::milliseconds kFirst{250};
-  static constexpr std::chrono::milliseconds kLongest{5000};
+  static constexpr std::chrono::milliseconds kLongest{4000};
   std::chrono::milliseconds next() {
     const std::chrono::milliseconds pause = next_;
     next_ = std::min(next_ * 2, kLongest);

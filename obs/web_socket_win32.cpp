@@ -112,6 +112,7 @@ void CALLBACK onWinHttpEvent(HINTERNET handle, DWORD_PTR context, DWORD status, 
       break;
     }
     case WINHTTP_CALLBACK_STATUS_CLOSE_COMPLETE:
+    case WINHTTP_CALLBACK_STATUS_SHUTDOWN_COMPLETE:
       SetEvent(session->closeDone.get());
       break;
     case WINHTTP_CALLBACK_STATUS_REQUEST_ERROR: {
@@ -310,8 +311,9 @@ void WinHttpWebSocket::close(Limit limit) {
   if (!session) return;
   const Clock::time_point until = Clock::now() + limit;
   if (HINTERNET webSocket = session->webSocket.load(); webSocket && limit.count() > 0 && !session->sendPending) {
-    // The closing handshake; a peer that closed first is answered by it.
-    if (WinHttpWebSocketClose(webSocket, WINHTTP_WEB_SOCKET_SUCCESS_CLOSE_STATUS, nullptr, 0) == NO_ERROR)
+    // Says goodbye without waiting for the peer's: a full close waits for a
+    // receive that is still pending, and under Wine that takes its time.
+    if (WinHttpWebSocketShutdown(webSocket, WINHTTP_WEB_SOCKET_SUCCESS_CLOSE_STATUS, nullptr, 0) == NO_ERROR)
       WaitForSingleObject(session->closeDone.get(), millisecondsUntil(until));
   }
   // Closing a handle cancels what is pending on it: its callbacks still
