@@ -1,0 +1,138 @@
+#include "obs/obs_connection.h"
+
+#include "obs/obs_messages.h"
+
+namespace tavrik {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+WebSocket::Limit remaining(Clock::time_point until) {
+  const Clock::time_point now = Clock::now();
+  if (until <= now) return WebSocket::Limit(0);
+  return std::chrono::ceil<WebSocket::Limit>(until - now);
+}
+
+// What a failed wait says about OBS: nothing listening, or nothing answering
+// in time, shows as OBS not running.
+ObsOutcome outcomeOf(WebSocketWait wait) {
+  return wait == WebSocketWait::failed || wait == WebSocketWait::timedOut ? ObsOutcome::notRunning
+                                                                          : ObsOutcome::otherFailure;
+}
+
+WebSocketReceived ended(WebSocketWait wait) {
+  WebSocketReceived received;
+  received.wait = wait;
+  return received;
+}
+
+}  // namespace
+
+ObsResult ObsConnection::fail(ObsOutcome outcome, int code) {
+  socket_.close(Limit(0));
+  open_ = false;
+  ObsResult result;
+  result.outcome = outcome;
+  result.code = code;
+  return result;
+}
+
+ObsResult ObsConnection::lost(const WebSocketReceived& received) {
+  if (received.wait == WebSocketWait::interrupted) {
+    ObsResult result = fail(ObsOutcome::nothingYet);
+    result.interrupted = true;
+    return result;
+  }
+  if (received.wait == WebSocketWait::closed) {
+    if (received.closeCode == kObsAuthenticationFailed) return fail(ObsOutcome::passwordRefused, received.closeCode);
+    return fail(ObsOutcome::otherFailure, received.closeCode);
+  }
+  return fail(outcomeOf(received.wait));
+}
+
+WebSocketReceived ObsConnection::next(Clock::time_point until) {
+  return socket_.receive(remaining(until), false);
+}
+
+ObsResult ObsConnection::open(const ObsAddress& address, const std::string& password, Limit limit) {
+  if (open_) close(Limit(0));
+  const WebSocketWait connected = socket_.connect(address.host, address.port, kObsSubprotocol, limit);
+  if (connected == WebSocketWait::interrupted) return lost(ended(connected));
+  if (connected != WebSocketWait::done) return fail(outcomeOf(connected));
+
+  const WebSocketReceived hello = next(Clock::now() + limit);
+  if (hello.wait != WebSocketWait::done) return lost(hello);
+  const std::optional<ObsHello> greeting = readHello(hello.text);
+  if (!greeting) return fail(ObsOutcome::otherFailure);
+  std::optional<std::string> authentication;
+  if (greeting->authentication) {
+    authentication =
+        obsAuthentication(hashing_, password, greeting->authentication->salt, greeting->authentication->challenge);
+  }
+  const WebSocketWait sent = socket_.send(identifyMessage(authentication), limit);
+  if (sent != WebSocketWait::done) return lost(ended(sent));
+
+  // A refused password comes as the close of the connection (4009).
+  const WebSocketReceived identified = next(Clock::now() + limit);
+  if (identified.wait != WebSocketWait::done) return lost(identified);
+  if (!isIdentified(identified.text)) return fail(ObsOutcome::otherFailure);
+  open_ = true;
+  ObsResult result;
+  result.open = true;
+  return result;
+}
+
+ObsResult ObsConnection::setText(const std::string& source, const std::string& text, Limit limit) {
+  if (!open_) return ObsResult{ObsOutcome::nothingYet};
+  const Clock::time_point until = Clock::now() + limit;
+  const std::string requestId = std::to_string(nextRequest_++);
+  const WebSocketWait sent = socket_.send(setInputTextMessage(requestId, source, text), limit);
+  if (sent != WebSocketWait::done) return lost(ended(sent));
+  for (;;) {
+    const WebSocketReceived received = next(until);
+    if (received.wait != WebSocketWait::done) return lost(received);
+    // Anything else OBS may send in between (it sends no events to a client
+    // subscribed to none) is not the answer.
+    const std::optional<ObsRequestAnswer> answer = readRequestAnswer(received.text);
+    if (!answer || answer->requestId != requestId) continue;
+    ObsResult result;
+    result.open = true;
+    result.code = answer->code;
+    if (answer->result && answer->code == kObsRequestSucceeded) {
+      result.outcome = ObsOutcome::textSet;
+    } else if (answer->code == kObsResourceNotFound) {
+      result.outcome = ObsOutcome::noSource;
+    } else {
+      result.outcome = ObsOutcome::otherFailure;
+    }
+    return result;
+  }
+}
+
+ObsResult ObsConnection::waitIdle(Limit limit) {
+  if (!open_) return ObsResult{};
+  const Clock::time_point until = Clock::now() + limit;
+  for (;;) {
+    const WebSocketReceived received = socket_.receive(remaining(until), true);
+    if (received.wait == WebSocketWait::done) continue;
+    if (received.wait == WebSocketWait::timedOut ||
+        (received.wait == WebSocketWait::interrupted)) {
+      ObsResult result;
+      result.open = true;
+      return result;
+    }
+    ObsResult result = lost(received);
+    // OBS closing or going away between texts is no outcome of its own: the
+    // next try to connect tells.
+    result.outcome = ObsOutcome::nothingYet;
+    result.code = 0;
+    return result;
+  }
+}
+
+void ObsConnection::close(Limit limit) {
+  socket_.close(limit);
+  open_ = false;
+}
+
+}  // namespace tavrik

@@ -1,0 +1,48 @@
+// The obs-websocket 5 messages the output sends and reads (rpcVersion 1),
+// built and read with nlohmann-json.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tavrik {
+
+inline constexpr int kObsRpcVersion = 1;
+inline constexpr const char* kObsSubprotocol = "obswebsocket.json";
+
+// obs-websocket's close and request status codes the output tells apart.
+inline constexpr int kObsAuthenticationFailed = 4009;
+inline constexpr int kObsRequestSucceeded = 100;
+inline constexpr int kObsResourceNotFound = 600;
+
+struct ObsChallenge {
+  std::string challenge;
+  std::string salt;
+};
+
+// Hello (op 0): OBS's first message; with a challenge when it wants a
+// password.
+struct ObsHello {
+  std::optional<ObsChallenge> authentication;
+};
+
+// RequestResponse (op 7).
+struct ObsRequestAnswer {
+  std::string requestId;
+  bool result = false;
+  int code = 0;
+};
+
+std::optional<ObsHello> readHello(const std::string& message);
+// Identified (op 2).
+bool isIdentified(const std::string& message);
+std::optional<ObsRequestAnswer> readRequestAnswer(const std::string& message);
+
+// Identify (op 1), subscribed to no events, so that OBS sends nothing but
+// answers.
+std::string identifyMessage(const std::optional<std::string>& authentication);
+// Request (op 6) SetInputSettings of the input's "text" alone, the input's
+// other settings kept. Ill-formed UTF-8 in the texts becomes U+FFFD.
+std::string setInputTextMessage(const std::string& requestId, const std::string& inputName, const std::string& text);
+
+}  // namespace tavrik

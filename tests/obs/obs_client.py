@@ -1,0 +1,153 @@
+"""The test side's own client of OBS's WebSocket server (simpleobsws, for
+/usr/bin/python3): independent of the plug-in's, it makes text sources,
+reads their text back and takes pictures of them.
+
+    obs_client.py (--fixture DIR | --port P --password PW) COMMAND ...
+
+    wait-ready [--timeout S]        until OBS identifies this client
+    create-text NAME [--file PATH] [--keep]
+                                    a Text (FreeType 2) source in the current
+                                    scene, reading PATH when given; with
+                                    --keep, one that exists already is kept
+    set-text NAME TEXT              sets its text, as another program would
+    get-text NAME [--out FILE]      its text, as UTF-8 bytes, to FILE or stdout
+    screenshot NAME OUT.png [--width W --height H]
+                                    the source as OBS renders it
+    remove NAME                     removes the input
+
+Exits 0 on success, 1 with a line on stderr when OBS refuses or is absent.
+Talks to 127.0.0.1 only.
+"""
+import argparse
+import asyncio
+import base64
+import os
+import sys
+import time
+
+import simpleobsws
+
+
+def connection_of(args):
+    if args.fixture:
+        with open(os.path.join(args.fixture, "port")) as f:
+            port = int(f.read().strip())
+        with open(os.path.join(args.fixture, "password"), encoding="utf-8") as f:
+            password = f.read().rstrip("\n")
+    else:
+        port, password = args.port, args.password
+    return port, password
+
+
+async def connect(port, password):
+    ws = simpleobsws.WebSocketClient(url=f"ws://127.0.0.1:{port}", password=password)
+    await ws.connect()
+    if not await ws.wait_until_identified(timeout=10):
+        await ws.disconnect()
+        raise RuntimeError("OBS did not identify this client (wrong password?)")
+    return ws
+
+
+async def call(ws, request_type, data=None):
+    response = await ws.call(simpleobsws.Request(request_type, data or {}))
+    if not response.ok():
+        status = response.requestStatus
+        raise RuntimeError(f"{request_type}: code {status.code}: {status.comment}")
+    return response.responseData or {}
+
+
+async def wait_ready(port, password, timeout):
+    end = time.monotonic() + timeout
+    while True:
+        try:
+            ws = await connect(port, password)
+            await call(ws, "GetVersion")
+            await ws.disconnect()
+            return
+        except Exception:
+            if time.monotonic() > end:
+                raise
+            await asyncio.sleep(0.2)
+
+
+async def run(args):
+    port, password = connection_of(args)
+    if args.command == "wait-ready":
+        await wait_ready(port, password, args.timeout)
+        return
+    ws = await connect(port, password)
+    try:
+        if args.command == "create-text":
+            if args.keep:
+                inputs = (await call(ws, "GetInputList"))["inputs"]
+                if any(i["inputName"] == args.name for i in inputs):
+                    return
+            scene = (await call(ws, "GetCurrentProgramScene"))["currentProgramSceneName"]
+            settings = {"text": ""}
+            if args.file:
+                settings = {"from_file": True, "text_file": args.file}
+            await call(ws, "CreateInput", {"sceneName": scene, "inputName": args.name,
+                                           "inputKind": "text_ft2_source_v2", "inputSettings": settings})
+        elif args.command == "set-text":
+            await call(ws, "SetInputSettings", {"inputName": args.name, "inputSettings": {"text": args.text}})
+        elif args.command == "get-text":
+            data = await call(ws, "GetInputSettings", {"inputName": args.name})
+            text = data["inputSettings"].get("text", "").encode("utf-8")
+            if args.out:
+                # Whole or not at all: a reader never sees half a file.
+                with open(args.out + ".part", "wb") as f:
+                    f.write(text)
+                os.replace(args.out + ".part", args.out)
+            else:
+                sys.stdout.buffer.write(text)
+        elif args.command == "screenshot":
+            request = {"sourceName": args.name, "imageFormat": "png"}
+            if args.width:
+                request["imageWidth"] = args.width
+            if args.height:
+                request["imageHeight"] = args.height
+            data = await call(ws, "GetSourceScreenshot", request)
+            image = data["imageData"].split(",", 1)[1]
+            with open(args.out, "wb") as f:
+                f.write(base64.b64decode(image))
+        elif args.command == "remove":
+            await call(ws, "RemoveInput", {"inputName": args.name})
+    finally:
+        await ws.disconnect()
+
+
+def main():
+    parser = argparse.ArgumentParser(description="The tests' own obs-websocket client.")
+    parser.add_argument("--fixture", help="the folder obs-fixture.sh made (its port and password)")
+    parser.add_argument("--port", type=int, default=4455)
+    parser.add_argument("--password", default="")
+    commands = parser.add_subparsers(dest="command", required=True)
+    ready = commands.add_parser("wait-ready")
+    ready.add_argument("--timeout", type=float, default=30)
+    create = commands.add_parser("create-text")
+    create.add_argument("name")
+    create.add_argument("--file")
+    create.add_argument("--keep", action="store_true")
+    setter = commands.add_parser("set-text")
+    setter.add_argument("name")
+    setter.add_argument("text")
+    getter = commands.add_parser("get-text")
+    getter.add_argument("name")
+    getter.add_argument("--out")
+    shot = commands.add_parser("screenshot")
+    shot.add_argument("name")
+    shot.add_argument("out")
+    shot.add_argument("--width", type=int)
+    shot.add_argument("--height", type=int)
+    remove = commands.add_parser("remove")
+    remove.add_argument("name")
+    args = parser.parse_args()
+    try:
+        asyncio.run(run(args))
+    except Exception as error:
+        print(f"obs_client: {error}", file=sys.stderr)
+        sys.exit(1)
+
+
+if __name__ == "__main__":
+    main()
