@@ -2,9 +2,9 @@
 // the connection's thread, read from any thread without a lock or a wait.
 #pragma once
 
-#include <atomic>
-#include <chrono>
 #include <cstdint>
+
+#include "common/outcome_cell.h"
 
 namespace tavrik {
 
@@ -18,24 +18,9 @@ enum class ObsOutcome : std::uint8_t {
   otherFailure,     // anything else; `code` holds OBS's close or status code
 };
 
-struct ObsStatus {
-  ObsOutcome outcome = ObsOutcome::nothingYet;
-  // The close code or request status code OBS gave, 0 when it gave none.
-  int code = 0;
-  // When it happened, to the millisecond; the epoch for nothingYet.
-  std::chrono::system_clock::time_point at{};
-};
-
-// Outcome, code and time in one 64-bit word, so that a reader never sees the
-// outcome of one try with the time of another.
-class ObsStatusCell {
- public:
-  void store(const ObsStatus& status);
-  ObsStatus load() const;
-
- private:
-  static_assert(std::atomic<std::uint64_t>::is_always_lock_free, "the status must be read without a lock");
-  std::atomic<std::uint64_t> word_{0};
-};
+// The outcome, the close code or request status code OBS gave (0 when it
+// gave none), and when it happened.
+using ObsStatus = Recorded<ObsOutcome>;
+using ObsStatusCell = OutcomeCell<ObsOutcome>;
 
 }  // namespace tavrik

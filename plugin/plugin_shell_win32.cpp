@@ -1,7 +1,11 @@
 #include "plugin/plugin_shell_win32.h"
 
+#include <ctime>
+
+#include "obs/web_socket_win32.h"
 #include "pipeline/host_window_hook_win32.h"
 #include "ui/rule_list_dialog_win32.h"
+#include "ui/status_lines.h"
 
 namespace tavrik {
 
@@ -14,7 +18,9 @@ Win32Shell::Win32Shell(HWND host)
       renderer_(files_, codePage_, defaultTemplatePath(services_)),
       encoder_(windows_),
       captionWriter_(caption_, files_, codePage_),
-      thread_(tags_, rules_, renderer_, encoder_, caption_, captionWriter_),
+      obs_(std::make_unique<WinHttpWebSocket>(), obsHashing_),
+      obsFeed_(caption_, obs_, files_, codePage_),
+      thread_(tags_, rules_, renderer_, encoder_, caption_, captionWriter_, obsFeed_),
       requests_(host),
       handler_(requests_) {}
 
@@ -60,10 +66,38 @@ bool Win32Shell::finishTrackThread(std::chrono::steady_clock::time_point deadlin
   // by the deadline; one already waiting for its answer gives up within its
   // own second, sooner still.
   windows_.endWaitsBy(deadline - TrackThread::kWrapUp);
-  return thread_.finish(deadline);
+  bool ended = thread_.finish(deadline);
+  // The thread has handed OBS its last text: it goes out within the same
+  // deadline, and the connection closes.
+  obs_.finish(deadline);
+  return ended;
 }
 
 void Win32Shell::keepForRunningThread() { pinThisModule(); }
+
+std::vector<std::u16string> Win32Shell::statusLines(const CaptionSettings& inForce) {
+  // Read twice a second on the player's thread: the outcomes are lock-free
+  // words, and the settings a copy taken when the dialog opened.
+  OutputsStatus status;
+  status.encoder = encoder_.status();
+  if (inForce.on()) status.caption = captionWriter_.status();
+  if (inForce.obs.on()) status.obs = obs_.status();
+  status.captionFile = inForce.file;
+  status.obsSource = inForce.obs.source;
+  return tavrik::statusLines(status, codePage_, [](std::chrono::system_clock::time_point at) {
+    std::time_t seconds = std::chrono::system_clock::to_time_t(at);
+    const std::tm* local = std::localtime(&seconds);
+    char16_t text[16] = u"--:--:--";
+    if (local) {
+      const int parts[] = {local->tm_hour, local->tm_min, local->tm_sec};
+      for (int i = 0; i < 3; ++i) {
+        text[i * 3] = static_cast<char16_t>(u'0' + parts[i] / 10);
+        text[i * 3 + 1] = static_cast<char16_t>(u'0' + parts[i] % 10);
+      }
+    }
+    return std::u16string(text);
+  });
+}
 
 void Win32Shell::runSettingsDialog() {
   // Built from this module's resources, with no owner, over copies: a track
@@ -71,7 +105,7 @@ void Win32Shell::runSettingsDialog() {
   // force at once, whole. After Cancel both stay as they were.
   RuleList rules = *rules_.current();
   CaptionSettings settings = caption_.settings();
-  CRuleListDlg dialog(rules, &settings);
+  CRuleListDlg dialog(rules, &settings, nullptr, [this, inForce = settings] { return statusLines(inForce); });
   if (dialog.DoModal() != IDOK) return;
   rules_.replace(std::move(rules));
   if (settings != caption_.settings()) applyCaptionSettings(settings);

@@ -7,6 +7,7 @@
 #include "caption/caption_settings_store.h"
 #include "caption/caption_state.h"
 #include "caption/caption_writer.h"
+#include "caption/obs_feed.h"
 #include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
 #include "common/module_services_win32.h"
@@ -17,6 +18,8 @@
 #include "pipeline/tag_reader.h"
 #include "pipeline/template_renderer.h"
 #include "pipeline/title_change_handler.h"
+#include "obs/obs_hashing_win32.h"
+#include "obs/obs_output.h"
 #include "pipeline/window_ops_win32.h"
 #include "plugin/plugin_lifecycle.h"
 #include "plugin/track_thread.h"
@@ -50,6 +53,9 @@ class Win32Shell final : public ShellOperations {
   // On the player's thread, at every retitle: only the host's answers are
   // had here; the rest is the plug-in's thread's.
   void onTitleChange();
+  // The rule list dialog's lines: each output's last outcome, for the
+  // outputs on in `inForce`.
+  std::vector<std::u16string> statusLines(const CaptionSettings& inForce);
 
   HWND host_;
   Win32CodePage codePage_;
@@ -69,6 +75,9 @@ class Win32Shell final : public ShellOperations {
   // Declared before the thread, which works through them until it ends.
   CaptionState caption_;
   CaptionWriter captionWriter_;
+  WindowsObsHashing obsHashing_;
+  ObsOutput obs_;
+  ObsFeed obsFeed_;
   TrackThread thread_;
   Win32HostRequests requests_;
   TitleChangeHandler handler_;

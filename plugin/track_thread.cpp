@@ -84,7 +84,7 @@ bool TrackThread::waitForWork(std::unique_lock<std::mutex>& lock) {
     if (waiting_) return true;
     const unsigned long seen = events_;
     // Asked with the lock held: a wake() after this answer counts as news.
-    std::optional<Clock::time_point> due = captionWriter_.dueAt();
+    std::optional<Clock::time_point> due = outputsDueAt();
     if (!open_ && (!due || *due > workUntil_)) return false;
     if (due && *due <= Clock::now()) return true;
     auto news = [&] { return events_ != seen; };
@@ -94,6 +94,22 @@ bool TrackThread::waitForWork(std::unique_lock<std::mutex>& lock) {
       changed_.wait(lock, news);
     }
   }
+}
+
+std::optional<TrackThread::Clock::time_point> TrackThread::outputsDueAt() {
+  std::optional<Clock::time_point> file = captionWriter_.dueAt();
+  std::optional<Clock::time_point> obs = obsFeed_.dueAt();
+  if (!file || !obs) return file ? file : obs;
+  return std::min(*file, *obs);
+}
+
+void TrackThread::serveOutputs(Clock::time_point now) {
+  // OBS first: it only takes the text, where the file may have to wait for
+  // a reader.
+  std::optional<Clock::time_point> obs = obsFeed_.dueAt();
+  if (obs && *obs <= now) obsFeed_.perform();
+  std::optional<Clock::time_point> file = captionWriter_.dueAt();
+  if (file && *file <= now) captionWriter_.perform(now);
 }
 
 bool TrackThread::superseded() {
@@ -124,7 +140,7 @@ void TrackThread::run() {
       if (track) {
         handle(*track);
       } else {
-        captionWriter_.perform(Clock::now());
+        serveOutputs(Clock::now());
       }
     } catch (...) {
     }

@@ -1,11 +1,12 @@
 // The plug-in's own thread: everything a track change needs after the host's
 // answers (the tags, the template, the text into the encoder, the caption
-// file), one track at a time, so that the player's thread never waits for a
-// file, a disk or another program. Between tracks it writes the caption file
-// when that is due.
+// file, the text for OBS), one track at a time, so that the player's thread
+// never waits for a file, a disk or another program. Between tracks it
+// serves the outputs beside the encoder when they are due.
 #pragma once
 
 #include <chrono>
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -13,6 +14,7 @@
 
 #include "caption/caption_state.h"
 #include "caption/caption_writer.h"
+#include "caption/obs_feed.h"
 #include "pipeline/encoder_link.h"
 #include "pipeline/tag_reader.h"
 #include "pipeline/template_renderer.h"
@@ -31,9 +33,9 @@ class TrackThread {
   // The tag library is called from this thread only, once it has started.
   // Each track is rendered with the rules that were in force when it started.
   TrackThread(TagReader& tags, const RulesInForce& rules, const TemplateRenderer& renderer, EncoderLink& encoder,
-              CaptionState& caption, CaptionWriter& captionWriter)
+              CaptionState& caption, CaptionWriter& captionWriter, ObsFeed& obsFeed)
       : tags_(tags), rules_(rules), renderer_(renderer), encoder_(encoder), caption_(caption),
-        captionWriter_(captionWriter) {}
+        captionWriter_(captionWriter), obsFeed_(obsFeed) {}
   // A thread that finish() did not end is ended here.
   ~TrackThread();
   TrackThread(const TrackThread&) = delete;
@@ -53,8 +55,8 @@ class TrackThread {
   // From any thread: the caption's settings changed.
   void wake();
 
-  // Takes no new track, lets the waiting and the running one, and caption
-  // writes due meanwhile, finish until kWrapUp before `deadline`, then drops
+  // Takes no new track, lets the waiting and the running one, and output
+  // work due meanwhile, finish until kWrapUp before `deadline`, then drops
   // the rest. True when the thread has ended by `deadline`; false when it
   // was still inside a call it cannot leave (a tag load from a share that
   // does not answer): it is then left to end by itself, and everything it
@@ -68,6 +70,9 @@ class TrackThread {
   void handle(const TrackRequest& track);
   // A newer track waits, or quit's time is up: the running one goes no further.
   bool superseded();
+  // When the outputs beside the encoder have something to do next.
+  std::optional<Clock::time_point> outputsDueAt();
+  void serveOutputs(Clock::time_point now);
 
   TagReader& tags_;
   const RulesInForce& rules_;
@@ -75,6 +80,7 @@ class TrackThread {
   EncoderLink& encoder_;
   CaptionState& caption_;
   CaptionWriter& captionWriter_;
+  ObsFeed& obsFeed_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::optional<TrackRequest> waiting_;

@@ -50,6 +50,11 @@
 #define IDC_OBS_TEMPLATE 4115
 #define IDC_OBS_TEMPLATE_BROWSE 4116
 
+// The rule list dialog's status lines, one per output that is on, below its
+// other controls.
+#define IDC_STATUS_FIRST 4120
+#define IDC_STATUS_COUNT 3
+
 // Resource type of a dialog's initial control data, named like its dialog:
 // entries of control id, message and data, sent to the controls when the
 // dialog is created (the layout MFC's resource editor wrote).

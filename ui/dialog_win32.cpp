@@ -29,6 +29,7 @@ INT_PTR Dialog::DoModal() {
 BOOL Dialog::OnInitDialog() { return TRUE; }
 void Dialog::OnOK() { EndDialog(IDOK); }
 void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+void Dialog::OnTimer(UINT_PTR) {}
 
 const Dialog::MessageMap& Dialog::messageMap() const {
   static const MessageMap none;
@@ -100,6 +101,9 @@ INT_PTR CALLBACK Dialog::procedure(HWND window, UINT message, WPARAM wParam, LPA
         return self->OnInitDialog();
       case WM_COMMAND:
         return self->handleCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+      case WM_TIMER:
+        self->OnTimer(wParam);
+        return TRUE;
       default:
         return FALSE;
     }

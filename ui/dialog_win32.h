@@ -39,6 +39,8 @@ class Dialog {
   virtual void OnOK();
   // Cancel, Escape and the close box. Ends the dialog with IDCANCEL.
   virtual void OnCancel();
+  // A timer the dialog set on its window went off.
+  virtual void OnTimer(UINT_PTR timerId);
   virtual const MessageMap& messageMap() const;
 
   void EndDialog(INT_PTR result);

@@ -8,8 +8,12 @@
 
 namespace tavrik {
 
-CRuleListDlg::CRuleListDlg(RuleList& rules, CaptionSettings* caption, HWND parent)
-    : Dialog(IDD_RULE_LIST, parent), rules_(rules), caption_(caption) {}
+namespace {
+constexpr UINT_PTR kStatusTimer = 1;
+}  // namespace
+
+CRuleListDlg::CRuleListDlg(RuleList& rules, CaptionSettings* caption, HWND parent, StatusLines status)
+    : Dialog(IDD_RULE_LIST, parent), rules_(rules), caption_(caption), status_(std::move(status)) {}
 
 const Dialog::MessageMap& CRuleListDlg::messageMap() const {
   static const MessageMap map = {
@@ -30,7 +34,27 @@ BOOL CRuleListDlg::OnInitDialog() {
   if (caption_) editedCaption_ = *caption_;
   EnableWindow(GetDlgItem(IDC_CAPTION_SETTINGS), caption_ != nullptr);
   EnableWindow(GetDlgItem(IDC_OBS_SETTINGS), caption_ != nullptr);
+  if (status_) {
+    showStatus();
+    SetTimer(window(), kStatusTimer, kStatusRefreshMs, nullptr);
+  }
   return TRUE;
+}
+
+void CRuleListDlg::OnTimer(UINT_PTR timerId) {
+  if (timerId == kStatusTimer) showStatus();
+}
+
+void CRuleListDlg::showStatus() {
+  std::vector<std::u16string> lines = status_();
+  lines.resize(IDC_STATUS_COUNT);
+  // Only what changed is set again: the rest does not flicker.
+  shownStatus_.resize(IDC_STATUS_COUNT);
+  for (int i = 0; i < IDC_STATUS_COUNT; ++i) {
+    if (lines[i] == shownStatus_[i]) continue;
+    SetWindowTextW(GetDlgItem(IDC_STATUS_FIRST + i), reinterpret_cast<const wchar_t*>(lines[i].c_str()));
+    shownStatus_[i] = lines[i];
+  }
 }
 
 void CRuleListDlg::OnDelete() {

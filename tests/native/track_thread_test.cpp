@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "fakes.h"
+#include "obs_fakes.h"
 #include "pipeline/answer_time_limit.h"
 
 namespace tavrik {
@@ -173,7 +174,11 @@ class TrackThreadTest : public ::testing::Test {
   EncoderLink encoder{windows};
   CaptionState caption;
   CaptionWriter captionWriter{caption, files, codePage};
-  TrackThread thread{tags, rules, renderer, encoder, caption, captionWriter};
+  testing::FakeObs obs;
+  testing::OpenSslHashing hashing;
+  ObsOutput obsOutput{std::make_unique<testing::FakeWebSocket>(obs), hashing};
+  ObsFeed obsFeed{caption, obsOutput, files, codePage};
+  TrackThread thread{tags, rules, renderer, encoder, caption, captionWriter, obsFeed};
 };
 
 TEST_F(TrackThreadTest, TheCallerNeverWaitsAndOnlyTheNewestTrackOfAQuickSuccessionIsShown) {
@@ -237,6 +242,35 @@ TEST_F(TrackThreadTest, AFailedOrFailingTrackEndsOnlyItselfAndTheCaptionFollowsT
   EXPECT_EQ(windows.texts(), std::vector<std::string>{"<p>title of C:\\good.mp3</p>"});
   ASSERT_EQ(files.wideWrites.size(), 1u) << "the caption file is written before the thread ends";
   EXPECT_EQ(files.wideWrites[0].second, "<p>title of C:\\good.mp3</p>");
+}
+
+TEST_F(TrackThreadTest, OBSGetsEachTrackThroughItsPlainTemplateAndTheIdleTextOnStop) {
+  obs.addInput("Now Playing");
+  files.files["C:\\idle.txt"] = "Back soon\r\n";
+  CaptionSettings settings;
+  settings.idleTemplate = "C:\\idle.txt";
+  settings.obs.source = "Now Playing";
+  caption.setSettings(settings);
+  thread.start();
+  thread.take(TitleChange{TrackRequest{"http://r.example/live", std::string("Tom & Jerry - Cat <1>")}, 1});
+  ASSERT_TRUE(obs.waitUntil([&] { return obs.textsSoFar().size() >= 1; }));
+  thread.take(TitleChange{std::nullopt, 0});  // stopped
+  ASSERT_TRUE(obs.waitUntil([&] { return obs.textsSoFar().size() >= 2; }));
+  EXPECT_TRUE(thread.finish(Clock::now() + 5s));
+  obsOutput.finish(Clock::now() + 5s);
+  // The default template, plain: no entity, and the idle text as it stands.
+  EXPECT_EQ(obs.texts(), (std::vector<std::string>{"Tom & Jerry - Cat <1>", "Back soon\r\n"}));
+  EXPECT_EQ(windows.texts(), std::vector<std::string>{"<p>Cat &lt;1&gt;</p>"});
+}
+
+TEST_F(TrackThreadTest, WithOBSOffNothingConnects) {
+  thread.start();
+  thread.take(trackAt("C:\\a.mp3"));
+  ASSERT_TRUE(windows.waitForTexts(1));
+  EXPECT_TRUE(thread.finish(Clock::now() + 5s));
+  obsOutput.finish(Clock::now() + 5s);
+  EXPECT_TRUE(obs.sent().empty());
+  EXPECT_EQ(obsOutput.status().outcome, ObsOutcome::nothingYet);
 }
 
 TEST_F(TrackThreadTest, FinishLetsTheWaitingTrackThroughThenTakesNoMore) {

@@ -14,6 +14,8 @@
 #include "common/code_page_win32.h"
 #include "common/file_system_win32.h"
 #include "common/module_services_win32.h"
+#include "obs/obs_hashing_win32.h"
+#include "obs/web_socket_win32.h"
 #include "pipeline/encoder_link.h"
 #include "pipeline/host_requests_win32.h"
 #include "pipeline/host_window_hook_win32.h"
@@ -107,7 +109,7 @@ class TrackThreadWinTest : public ::testing::Test {
     requests = std::make_unique<Win32HostRequests>(host);
     handler = std::make_unique<TitleChangeHandler>(*requests);
     ASSERT_TRUE(tags.bindTagLibrary());
-    thread = std::make_unique<TrackThread>(tags, rules, *renderer, link, caption, captionWriter);
+    thread = std::make_unique<TrackThread>(tags, rules, *renderer, link, caption, captionWriter, obsFeed);
     thread->start();
     installHostWindowHook(host);
     setTitleChangeHandling([this] { thread->take(handler->onTitleChange(false)); });
@@ -133,6 +135,9 @@ class TrackThreadWinTest : public ::testing::Test {
   EncoderLink link{windows};
   CaptionState caption;
   CaptionWriter captionWriter{caption, files, codePage};
+  WindowsObsHashing hashing;
+  ObsOutput obs{std::make_unique<WinHttpWebSocket>(), hashing};  // off: never connects
+  ObsFeed obsFeed{caption, obs, files, codePage};
   std::unique_ptr<TemplateRenderer> renderer;
   std::unique_ptr<TrackThread> thread;
   std::unique_ptr<Win32HostRequests> requests;

@@ -1,0 +1,55 @@
+#include "caption/obs_feed.h"
+
+#include "caption/output_texts.h"
+#include "common/unicode_codec.h"
+#include "pipeline/template_fill.h"
+
+namespace tavrik {
+
+namespace {
+constexpr char kDefaultObsAddress[] = "127.0.0.1:4455";
+
+std::string utf8Of(const AnsiOrWide& text, CodePage& codePage) { return encodeUtf8(wideOf(text, codePage)); }
+}  // namespace
+
+ObsSettings obsSettingsOf(const ObsOutputSettings& settings, CodePage& codePage) {
+  ObsSettings out;
+  out.address = settings.address.empty() ? kDefaultObsAddress : utf8Of(settings.address, codePage);
+  out.password = utf8Of(settings.password, codePage);
+  out.source = utf8Of(settings.source, codePage);
+  return out;
+}
+
+std::optional<ObsFeed::Clock::time_point> ObsFeed::dueAt() const {
+  if (state_.revision() != seenRevision_) return Clock::time_point::min();
+  return std::nullopt;
+}
+
+void ObsFeed::perform() {
+  CaptionWish wish = state_.wish();
+  seenRevision_ = wish.revision;
+  ObsSettings settings = obsSettingsOf(wish.settings.obs, codePage_);
+  if (settings != configured_) {
+    // Off means no connection and no thread: the output sees to that.
+    output_.configure(settings);
+    configured_ = settings;
+    handed_.reset();
+  }
+  if (!wish.settings.obs.on()) return;
+  AnsiOrWide text;
+  if (wish.idle) {
+    text = idleText(files_, wish.settings.idleTemplate);
+  } else if (!wish.track) {
+    return;
+  } else if (wish.settings.obs.plainTemplate.empty()) {
+    text = fillPlainTemplate(AnsiOrWide(kDefaultObsTemplate), wish.track->tags, codePage_);
+  } else {
+    text = plainTrackText(files_, wish.settings.obs.plainTemplate, wish.track->tags, codePage_);
+  }
+  std::string utf8 = utf8Of(text, codePage_);
+  if (utf8 == handed_) return;
+  output_.setText(utf8);
+  handed_ = std::move(utf8);
+}
+
+}  // namespace tavrik

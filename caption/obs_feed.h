@@ -1,0 +1,47 @@
+// The OBS output fed from the outputs' wish on the plug-in's thread: its
+// settings when they change, and the text the wish asks for (the track
+// through the OBS template, or the idle text) when that changes. The output
+// keeps its own connection on its own thread: nothing here waits.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "caption/caption_state.h"
+#include "common/code_page.h"
+#include "common/file_system.h"
+#include "obs/obs_output.h"
+
+namespace tavrik {
+
+// The text source's template while none is set.
+inline constexpr char kDefaultObsTemplate[] = "#ARTIST - #TITLE";
+
+// The [obs] keys as the output takes them: UTF-8, the default address for
+// an empty one.
+ObsSettings obsSettingsOf(const ObsOutputSettings& settings, CodePage& codePage);
+
+class ObsFeed {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  ObsFeed(const CaptionState& state, ObsOutput& output, FileSystem& files, CodePage& codePage)
+      : state_(state), output_(output), files_(files), codePage_(codePage) {}
+
+  // At once (the earliest time there is) after a change of the wish; else
+  // never.
+  std::optional<Clock::time_point> dueAt() const;
+  void perform();
+
+ private:
+  const CaptionState& state_;
+  ObsOutput& output_;
+  FileSystem& files_;
+  CodePage& codePage_;
+  unsigned long seenRevision_ = 0;
+  std::optional<ObsSettings> configured_;
+  std::optional<std::string> handed_;
+};
+
+}  // namespace tavrik

@@ -1,0 +1,36 @@
+// The lines below the rule list that say, for each output that is on, what
+// its last try came to and when: a stream cannot stop for message boxes, so
+// this is where a streamer whose caption stays blank finds out why.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "caption/caption_writer.h"
+#include "common/code_page.h"
+#include "common/outcome_cell.h"
+#include "obs/obs_status.h"
+#include "pipeline/encoder_link.h"
+
+namespace tavrik {
+
+struct OutputsStatus {
+  Recorded<EncoderOutcome> encoder;
+  // Set while that output is on.
+  std::optional<Recorded<CaptionOutcome>> caption;
+  std::optional<Recorded<ObsOutcome>> obs;
+  AnsiOrWide captionFile;  // the caption file's path
+  AnsiOrWide obsSource;    // the text source's name
+};
+
+// What the clock said at `at`, as the dialog shows it ("12:34:56").
+using TimeOfDay = std::function<std::u16string(std::chrono::system_clock::time_point at)>;
+
+// One line per output that is on, in the dialog's language (Japanese): the
+// encoder first, then the caption file, then OBS.
+std::vector<std::u16string> statusLines(const OutputsStatus& status, CodePage& codePage, const TimeOfDay& timeOfDay);
+
+}  // namespace tavrik
