@@ -11,6 +11,13 @@ reads their text back and takes pictures of them.
                                     --keep, one that exists already is kept
     set-text NAME TEXT              sets its text, as another program would
     get-text NAME [--out FILE]      its text, as UTF-8 bytes, to FILE or stdout
+    watch-text NAME OUT [--seconds S]
+                                    asks for its text every 10 ms until S
+                                    seconds have passed or OUT.stop exists,
+                                    and appends to OUT a line for each text
+                                    it sees: the raw monotonic clock (Wine's
+                                    QueryPerformanceCounter) in us, then
+                                    the text's UTF-8 bytes in hex
     screenshot NAME OUT.png [--width W --height H]
                                     the source as OBS renders it
     remove NAME                     removes the input
@@ -100,6 +107,20 @@ async def run(args):
                 os.replace(args.out + ".part", args.out)
             else:
                 sys.stdout.buffer.write(text)
+        elif args.command == "watch-text":
+            end = time.monotonic() + args.seconds
+            last = None
+            with open(args.out, "a") as out:
+                while time.monotonic() < end and not os.path.exists(args.out + ".stop"):
+                    data = await call(ws, "GetInputSettings", {"inputName": args.name})
+                    # The clock Wine's QueryPerformanceCounter reads on Linux.
+                    seen = time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
+                    text = data["inputSettings"].get("text", "").encode("utf-8")
+                    if text != last:
+                        out.write(f"{seen * 1e6:.0f} {text.hex()}\n")
+                        out.flush()
+                        last = text
+                    await asyncio.sleep(0.01)
         elif args.command == "screenshot":
             request = {"sourceName": args.name, "imageFormat": "png"}
             if args.width:
@@ -134,6 +155,10 @@ def main():
     getter = commands.add_parser("get-text")
     getter.add_argument("name")
     getter.add_argument("--out")
+    watch = commands.add_parser("watch-text")
+    watch.add_argument("name")
+    watch.add_argument("out")
+    watch.add_argument("--seconds", type=float, default=120)
     shot = commands.add_parser("screenshot")
     shot.add_argument("name")
     shot.add_argument("out")
