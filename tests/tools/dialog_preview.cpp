@@ -4,6 +4,7 @@
 // RECT_FILE, and closes it when that file is deleted (or after a minute).
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -13,7 +14,9 @@
 #include "resources/resource_ids.h"
 #include "ui/caption_dialog_win32.h"
 #include "ui/condition_dialog_win32.h"
+#include "ui/obs_dialog_win32.h"
 #include "ui/rule_list_dialog_win32.h"
+#include "ui/status_lines.h"
 
 namespace {
 
@@ -60,7 +63,7 @@ std::thread actOnDialog(Act act) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: dialog_preview rule-list|condition|caption RECT_FILE\n");
+    std::fprintf(stderr, "usage: dialog_preview rule-list|condition|caption|obs RECT_FILE\n");
     return 2;
   }
   std::string which = argv[1], rectFile = argv[2];
@@ -77,7 +80,20 @@ int main(int argc, char** argv) {
       showWhenPainted(d, rectFile);
     });
     CaptionSettings caption;
-    CRuleListDlg(rules, &caption).DoModal();
+    // What a streamer might find: the encoder fine, the caption file held
+    // by a program that reads it, OBS without the source named.
+    OutputsStatus status;
+    const auto at = std::chrono::system_clock::now();
+    status.encoder = {EncoderOutcome::delivered, 0, at};
+    status.caption = Recorded<CaptionOutcome>{CaptionOutcome::held, 32, at};
+    status.obs = Recorded<ObsOutcome>{ObsOutcome::noSource, 600, at};
+    status.captionFile = "C:\\OBS\\now-playing.txt";
+    status.obsSource = "Now Playing";
+    Win32CodePage codePage;
+    auto lines = [&] {
+      return statusLines(status, codePage, [](std::chrono::system_clock::time_point) { return u"21:04:17"; });
+    };
+    CRuleListDlg(rules, &caption, nullptr, lines).DoModal();
     user.join();
   } else if (which == "condition") {
     std::thread user = actOnDialog([&] {
@@ -95,8 +111,16 @@ int main(int argc, char** argv) {
     std::thread user = actOnDialog([&] {
       showWhenPainted(waitForDialogWith(IDC_CAPTION_FILE, "caption dialog"), rectFile);
     });
-    CCaptionDlg(CaptionSettings{"C:\\OBS\\now-playing.txt", "C:\\Program Files\\Winamp\\html\\idle.html", false})
-        .DoModal();
+    CaptionSettings settings{"C:\\OBS\\now-playing.txt", "C:\\Program Files\\Winamp\\html\\idle.html", false};
+    settings.plainTemplate = "C:\\Program Files\\Winamp\\html\\plain.txt";
+    CCaptionDlg(settings).DoModal();
+    user.join();
+  } else if (which == "obs") {
+    std::thread user = actOnDialog([&] {
+      showWhenPainted(waitForDialogWith(IDC_OBS_SOURCE, "OBS dialog"), rectFile);
+    });
+    ObsOutputSettings settings{"", "secret", "Now Playing", "C:\\Program Files\\Winamp\\html\\obs.txt"};
+    CObsDlg(settings).DoModal();
     user.join();
   } else {
     std::fprintf(stderr, "unknown dialog: %s\n", which.c_str());
