@@ -5,10 +5,13 @@ reads their text back and takes pictures of them.
     obs_client.py (--fixture DIR | --port P --password PW) COMMAND ...
 
     wait-ready [--timeout S]        until OBS identifies this client
-    create-text NAME [--file PATH] [--keep]
+    create-text NAME [--file PATH] [--keep] [--size N]
                                     a Text (FreeType 2) source in the current
                                     scene, reading PATH when given; with
                                     --keep, one that exists already is kept
+                                    (--size: its font's size, in points,
+                                    of IPA's gothic, which holds Japanese)
+    create-color NAME 0xAABBGGRR    a plain colour over the scene, a backdrop
     set-text NAME TEXT              sets its text, as another program would
     get-text NAME [--out FILE]      its text, as UTF-8 bytes, to FILE or stdout
     watch-text NAME OUT [--seconds S]
@@ -93,8 +96,14 @@ async def run(args):
             settings = {"text": ""}
             if args.file:
                 settings = {"from_file": True, "text_file": args.file}
+            if args.size:
+                settings["font"] = {"face": "IPAPGothic", "size": args.size, "style": "Regular", "flags": 0}
             await call(ws, "CreateInput", {"sceneName": scene, "inputName": args.name,
                                            "inputKind": "text_ft2_source_v2", "inputSettings": settings})
+        elif args.command == "create-color":
+            scene = (await call(ws, "GetCurrentProgramScene"))["currentProgramSceneName"]
+            await call(ws, "CreateInput", {"sceneName": scene, "inputName": args.name, "inputKind": "color_source_v3",
+                                           "inputSettings": {"color": int(args.color, 0)}})
         elif args.command == "set-text":
             await call(ws, "SetInputSettings", {"inputName": args.name, "inputSettings": {"text": args.text}})
         elif args.command == "get-text":
@@ -149,6 +158,10 @@ def main():
     create.add_argument("name")
     create.add_argument("--file")
     create.add_argument("--keep", action="store_true")
+    create.add_argument("--size", type=int)
+    color = commands.add_parser("create-color")
+    color.add_argument("name")
+    color.add_argument("color")
     setter = commands.add_parser("set-text")
     setter.add_argument("name")
     setter.add_argument("text")
