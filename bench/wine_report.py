@@ -139,3 +139,31 @@ if plugin and floor:
     print(f"  {'ratio':28} {pm / fm:8.2f} / {pp / fp:8.2f} x (goal <= 1.5x: {verdict(share <= 1.5)})")
 else:
     print("retitle to the encoder's last action: no deliveries matched")
+
+
+def watched(name):
+    """(us, text) for each new text the client saw a source show."""
+    seen = []
+    path = work / name
+    if not path.exists():
+        return seen
+    for line in path.read_text().splitlines():
+        parts = line.split(" ", 1)
+        seen.append((float(parts[0]), parts[1] if len(parts) > 1 else ""))
+    return seen
+
+
+obs_begins = begins(host_lines("obs.log"), "bench-latency") if (work / "obs.log").exists() else []
+if obs_begins:
+    print(f"retitle until OBS shows the new text, {len(obs_begins)} changes 1.5 s apart, median / 95th percentile:")
+    for label, name, goal in [("set over OBS's WebSocket", "obs-direct.watch", 50),
+                              ("OBS reading the caption file", "obs-file.watch", None)]:
+        shown = [t for t, _ in watched(name)]
+        lat = latencies(obs_begins, shown)
+        if not lat:
+            print(f"  {label:28} no text seen")
+            continue
+        m, p = statistics.median(lat), percentile(lat, 0.95)
+        verdict_text = f"; goal median <= {goal} ms: {verdict(m <= goal * 1000)}" if goal else ""
+        print(f"  {label:28} {m / 1000:8.1f} / {p / 1000:8.1f} ms ({len(lat)} of {len(obs_begins)} seen "
+              f"before the next change{verdict_text})")
