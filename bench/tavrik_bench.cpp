@@ -126,7 +126,7 @@ void renderBench(benchmark::State& state, std::size_t size, std::size_t every, c
   testing::Latin1CodePage codePage;
   TemplateRenderer renderer(files, codePage, "t.html");
   for (auto _ : state) {
-    ScriptText text = renderer.renderScriptText(kTags, rules);
+    AnsiOrWide text = renderer.renderScriptText(kTags, rules);
     benchmark::DoNotOptimize(&text);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "caption/profile_text.h"
+#include "common/ascii.h"
 #include "common/unicode_codec.h"
 
 namespace tavrik {
@@ -18,17 +19,6 @@ constexpr std::string_view kObsSection = "obs";
 constexpr std::string_view kObsAddressKey = "address";
 constexpr std::string_view kObsPasswordKey = "password";
 constexpr std::string_view kObsSourceKey = "source";
-
-template <typename Char>
-bool equalsAsciiIgnoringCase(const std::basic_string<Char>& text, std::string_view ascii) {
-  if (text.size() != ascii.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned c = static_cast<unsigned>(text[i]);
-    if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
-    if (c != static_cast<unsigned char>(ascii[i])) return false;
-  }
-  return true;
-}
 
 AnsiOrWide pathOf(std::string value, CodePage&) { return value; }
 AnsiOrWide pathOf(std::u16string value, CodePage& codePage) {
@@ -50,9 +40,10 @@ std::optional<CaptionSettings> settingsIn(const std::basic_string<Char>& text, C
   settings.obs.password = read(kObsSection, kObsPasswordKey);
   settings.obs.source = read(kObsSection, kObsSourceKey);
   settings.obs.plainTemplate = read(kObsSection, kTemplateKey);
-  auto whenPaused = profile.value(kSection, kWhenPausedKey).value_or(std::basic_string<Char>());
-  settings.idleWhenPaused = equalsAsciiIgnoringCase(whenPaused, "idle");
-  if (!settings.idleWhenPaused && !whenPaused.empty() && !equalsAsciiIgnoringCase(whenPaused, "track")) {
+  const auto whenPaused = profile.value(kSection, kWhenPausedKey).value_or(std::basic_string<Char>());
+  const std::basic_string_view<Char> paused(whenPaused);
+  settings.idleWhenPaused = equalsIgnoringAsciiCase(paused, std::string_view("idle"));
+  if (!settings.idleWhenPaused && !paused.empty() && !equalsIgnoringAsciiCase(paused, std::string_view("track"))) {
     return std::nullopt;
   }
   return settings;

@@ -28,7 +28,7 @@ CaptionSettings CaptionState::settings() const {
   return settings_;
 }
 
-void CaptionState::track(const TrackTags& tags, const ScriptText& text) {
+void CaptionState::track(const TrackTags& tags, const AnsiOrWide& text) {
   update([&] {
     ShownTrack shown{tags, text};
     if (track_ == shown) return false;
@@ -42,9 +42,9 @@ void CaptionState::playbackStatus(std::intptr_t answer) {
   update([&] { return std::exchange(playback_, playback) != playback; });
 }
 
-CaptionWish CaptionState::wish() const {
+CaptionToShow CaptionState::toShow() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  CaptionWish wish;
+  CaptionToShow wish;
   wish.settings = settings_;
   wish.idle = playback_ == Playback::Stopped || (playback_ == Playback::Paused && settings_.idleWhenPaused);
   wish.track = track_;

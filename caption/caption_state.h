@@ -19,13 +19,13 @@ namespace tavrik {
 // the encoder's text.
 struct ShownTrack {
   TrackTags tags;
-  ScriptText text;
+  AnsiOrWide text;
 
   bool operator==(const ShownTrack& other) const { return tags == other.tags && text == other.text; }
 };
 
-// The outputs' content as wished at one moment.
-struct CaptionWish {
+// What the outputs are to show at one moment.
+struct CaptionToShow {
   CaptionSettings settings;
   bool idle = false;                // the idle template's text, not the track's
   std::optional<ShownTrack> track;  // nothing before the first track
@@ -39,7 +39,7 @@ class CaptionState {
 
   // Kept even while no output is on, so that one turned on in the middle of
   // a track starts with that track.
-  void track(const TrackTags& tags, const ScriptText& text);
+  void track(const TrackTags& tags, const AnsiOrWide& text);
   // False while no output beside the encoder is on: the host is then not
   // asked. Without a lock: the player's thread asks at every retitle.
   bool wantsPlaybackStatus() const { return anyOn_.load(); }
@@ -47,7 +47,7 @@ class CaptionState {
   // playing.
   void playbackStatus(std::intptr_t answer);
 
-  CaptionWish wish() const;
+  CaptionToShow toShow() const;
   unsigned long revision() const;
 
  private:

@@ -37,7 +37,7 @@ std::optional<CaptionWriter::Clock::time_point> CaptionWriter::dueAt() {
   return retryAt_;
 }
 
-std::optional<std::string> CaptionWriter::contentFor(const CaptionWish& wish) {
+std::optional<std::string> CaptionWriter::contentFor(const CaptionToShow& wish) {
   const bool plain = !wish.settings.plainTemplate.empty();
   if (!wish.idle) {
     if (!wish.track) return std::nullopt;
@@ -52,7 +52,7 @@ std::optional<std::string> CaptionWriter::contentFor(const CaptionWish& wish) {
 }
 
 void CaptionWriter::perform(Clock::time_point now) {
-  CaptionWish wish = state_.wish();
+  CaptionToShow wish = state_.toShow();
   if (wish.revision != seenRevision_) {
     seenRevision_ = wish.revision;
     heldSince_.reset();

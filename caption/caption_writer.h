@@ -34,7 +34,7 @@ class CaptionWriter {
   using Clock = std::chrono::steady_clock;
   // While a reader holds the file, it is tried again this often for this
   // long; after that the newest text stays pending and is tried once every
-  // kPendingRetry, and at once whenever the wish changes.
+  // kPendingRetry, and at once whenever what is to show changes.
   static constexpr std::chrono::milliseconds kHeldRetry{25};
   static constexpr std::chrono::milliseconds kHeldRetryFor{1000};
   static constexpr std::chrono::milliseconds kPendingRetry{1000};
@@ -42,7 +42,7 @@ class CaptionWriter {
   CaptionWriter(const CaptionState& state, FileSystem& files, CodePage& codePage)
       : state_(state), files_(files), codePage_(codePage) {}
 
-  // At once (the earliest time there is) after a change of the wish; at the
+  // At once (the earliest time there is) after a change of what is to show; at the
   // retry time while a write is held up; else never. A failure of another kind waits for the next change.
   std::optional<Clock::time_point> dueAt();
   void perform(Clock::time_point now);
@@ -52,7 +52,7 @@ class CaptionWriter {
 
  private:
   // The file's bytes for `wish`; nothing while there is nothing to show yet.
-  std::optional<std::string> contentFor(const CaptionWish& wish);
+  std::optional<std::string> contentFor(const CaptionToShow& wish);
 
   struct Written {
     std::u16string path;

@@ -26,7 +26,7 @@ std::optional<ObsFeed::Clock::time_point> ObsFeed::dueAt() const {
 }
 
 void ObsFeed::perform() {
-  CaptionWish wish = state_.wish();
+  CaptionToShow wish = state_.toShow();
   seenRevision_ = wish.revision;
   ObsSettings settings = obsSettingsOf(wish.settings.obs, codePage_);
   if (settings != configured_) {

@@ -1,5 +1,5 @@
-// The OBS output fed from the outputs' wish on the plug-in's thread: its
-// settings when they change, and the text the wish asks for (the track
+// The OBS output fed from what the outputs are to show, on the plug-in's thread: its
+// settings when they change, and the text to show (the track
 // through the OBS template, or the idle text) when that changes. The output
 // keeps its own connection on its own thread: nothing here waits.
 #pragma once
@@ -29,10 +29,12 @@ class ObsFeed {
   ObsFeed(const CaptionState& state, ObsOutput& output, FileSystem& files, CodePage& codePage)
       : state_(state), output_(output), files_(files), codePage_(codePage) {}
 
-  // At once (the earliest time there is) after a change of the wish; else
+  // At once (the earliest time there is) after a change of what is to show; else
   // never.
   std::optional<Clock::time_point> dueAt() const;
   void perform();
+  // At quit: the output's last text and its goodbye, by `deadline`.
+  void finish(Clock::time_point deadline) { output_.finish(deadline); }
 
  private:
   const CaptionState& state_;

@@ -1,5 +1,7 @@
 #include "caption/profile_text.h"
 
+#include "common/ascii.h"
+
 #include <vector>
 
 namespace tavrik {
@@ -24,12 +26,7 @@ View<Char> trimmed(View<Char> text) {
 
 template <typename Char>
 bool sameName(View<Char> text, std::string_view ascii) {
-  if (text.size() != ascii.size()) return false;
-  auto lower = [](unsigned c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (lower(static_cast<unsigned>(text[i])) != lower(static_cast<unsigned char>(ascii[i]))) return false;
-  }
-  return true;
+  return equalsIgnoringAsciiCase(text, ascii);
 }
 
 // One line of the text: where it starts, where its content ends (before its

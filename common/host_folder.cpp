@@ -4,10 +4,6 @@ namespace tavrik {
 
 bool fitsWindowsPath(std::string_view path) { return path.size() < kMaxPathBytes; }
 
-bool isCodePage932LeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 std::size_t folderLength(std::string_view path, const LeadBytePredicate& isLeadByte) {
   std::size_t length = 0;
   for (std::size_t i = 0; i < path.size(); ++i) {

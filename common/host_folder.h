@@ -19,7 +19,6 @@ bool fitsWindowsPath(std::string_view path);
 // Whether a byte starts a two-byte character in the ANSI code page. In code
 // page 932 the second byte may be 0x5C, the backslash ("ソ" is 83 5C).
 using LeadBytePredicate = std::function<bool(unsigned char)>;
-bool isCodePage932LeadByte(unsigned char byte);
 
 // How many leading bytes of `path` are its drive and directory: everything up
 // to and including its last backslash, slash or drive colon, as the C

@@ -1,5 +1,7 @@
 #include "common/settings_folder.h"
 
+#include "common/ascii.h"
+
 namespace tavrik {
 
 namespace {
@@ -11,17 +13,12 @@ std::u16string_view withoutTrailingSeparators(std::u16string_view path) {
   return path;
 }
 
-char16_t folded(char16_t c) {
-  if (c == u'/') return u'\\';
-  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
-}
-
-bool isDriveLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+char32_t folded(char16_t c) { return c == u'/' ? U'\\' : lowerAscii(c); }
 
 // "C:\..." or "\\server\share...", and none of the characters Windows keeps
 // out of names.
 bool namesFullPath(std::u16string_view path) {
-  bool drive = path.size() >= 3 && isDriveLetter(path[0]) && path[1] == u':' && isSeparator(path[2]);
+  bool drive = path.size() >= 3 && isAsciiLetter(path[0]) && path[1] == u':' && isSeparator(path[2]);
   bool unc = path.size() >= 3 && isSeparator(path[0]) && isSeparator(path[1]) && !isSeparator(path[2]);
   return (drive || unc) && path.find_first_of(u"*?\"<>|", 2) == std::u16string_view::npos;
 }

@@ -17,6 +17,7 @@
 
 #include "common/host_folder.h"
 #include "common/replace_content.h"
+#include "cp932_lead_byte.h"
 #include "fuzz_check.h"
 #include "step_disk.h"
 
@@ -116,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   auto byteWise = tavrik::joinHostFolder(executable, relative, [](unsigned char) { return false; });
   fuzz::expect(byteWise == plainJoin(executable, relative, false), "joining byte by byte");
-  auto joined = tavrik::joinHostFolder(executable, relative, tavrik::isCodePage932LeadByte);
+  auto joined = tavrik::joinHostFolder(executable, relative, tavrik::testing::isCodePage932LeadByte);
   fuzz::expect(joined == plainJoin(executable, relative, true), "joining in code page 932");
   if (!joined) return 0;
   saveShared(unitsOf(*joined), parts[2].empty() ? -1 : static_cast<unsigned char>(parts[2][0]));
@@ -127,10 +128,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tavrik::testing::StepDisk disk;
   disk.files[path] = "old";
   disk.failAt = parts[2].empty() ? -1 : static_cast<unsigned char>(parts[2][0]);
-  bool saved = tavrik::replaceFileContent(disk, path, "new\r\n", tavrik::isCodePage932LeadByte);
+  bool saved = tavrik::replaceFileContent(disk, path, "new\r\n", tavrik::testing::isCodePage932LeadByte);
   fuzz::expect(disk.files[path] == (saved ? "new\r\n" : "old"), "the old or the new content");
   disk.failAt = -1;
-  saved = tavrik::replaceFileContent(disk, path, "next\r\n", tavrik::isCodePage932LeadByte);
+  saved = tavrik::replaceFileContent(disk, path, "next\r\n", tavrik::testing::isCodePage932LeadByte);
   // Only a file of one byte at the very limit has no temporary name that fits.
   bool savable = !name.empty() && !(name.size() == 1 && path.size() == 259);
   fuzz::expect(saved == savable, "every path that fits can be saved");

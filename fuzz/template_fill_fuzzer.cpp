@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // All ANSI: the fill works on the bytes, as the plain passes do.
   tavrik::testing::Latin1CodePage codePage;
-  tavrik::ScriptText filled = tavrik::fillTemplate(parts[0], tags, codePage);
+  tavrik::AnsiOrWide filled = tavrik::fillTemplate(parts[0], tags, codePage);
   fuzz::expect(!filled.isWide() && filled.ansi() == expected,
                "the fill equals the five plain passes and the removal");
 
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int k = 0; k < 5; ++k) {
     if (wideTags >> k & 1) *inOrder[k] = codePage.toWide(parts[k + 1]);
   }
-  tavrik::ScriptText filledWide = tavrik::fillTemplate(codePage.toWide(parts[0]), tags, codePage);
+  tavrik::AnsiOrWide filledWide = tavrik::fillTemplate(codePage.toWide(parts[0]), tags, codePage);
   fuzz::expect(filledWide.isWide() && filledWide.wide() == codePage.toWide(expected),
                "the UTF-16 fill equals the ANSI one, character for character");
   return 0;

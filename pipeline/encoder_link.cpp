@@ -14,6 +14,7 @@ constexpr std::intptr_t kClickPoint = 0x00010001;
 // The system's error codes after a send that was not answered.
 constexpr std::uint32_t kErrorAccessDenied = 5;            // ERROR_ACCESS_DENIED
 constexpr std::uint32_t kErrorInvalidWindowHandle = 1400;  // ERROR_INVALID_WINDOW_HANDLE
+constexpr std::uint32_t kErrorTimeout = 1460;              // ERROR_TIMEOUT
 
 // Each level is the first window that fits; a later one is never tried.
 struct Level {
@@ -57,21 +58,28 @@ EncoderOutcome EncoderLink::outcomeOf(WindowHandle control, const SendResult& re
   return EncoderOutcome::noAnswer;
 }
 
+SendResult EncoderLink::send(WindowHandle control, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                             bool wide) {
+  const std::chrono::milliseconds wait = answerTime_.forMessageSentAt(AnswerTimeLimit::Clock::now());
+  if (wait.count() == 0) return {false, kErrorTimeout};
+  return wide ? windows_.sendWide(control, message, wParam, lParam, wait)
+              : windows_.send(control, message, wParam, lParam, wait);
+}
+
 EncoderOutcome EncoderLink::click(WindowHandle control) {
-  EncoderOutcome down = outcomeOf(control, windows_.send(control, kLeftButtonDown, kLeftButtonHeld, kClickPoint));
+  EncoderOutcome down = outcomeOf(control, send(control, kLeftButtonDown, kLeftButtonHeld, kClickPoint));
   if (down != EncoderOutcome::delivered) return down;
-  return outcomeOf(control, windows_.send(control, kLeftButtonUp, 0, kClickPoint));
+  return outcomeOf(control, send(control, kLeftButtonUp, 0, kClickPoint));
 }
 
-EncoderOutcome EncoderLink::setText(WindowHandle control, const ScriptText& text) {
+EncoderOutcome EncoderLink::setText(WindowHandle control, const AnsiOrWide& text) {
   if (text.isWide()) {
-    return outcomeOf(control,
-                     windows_.sendWide(control, kSetText, 0, reinterpret_cast<std::intptr_t>(text.wide().c_str())));
+    return outcomeOf(control, send(control, kSetText, 0, reinterpret_cast<std::intptr_t>(text.wide().c_str()), true));
   }
-  return outcomeOf(control, windows_.send(control, kSetText, 0, reinterpret_cast<std::intptr_t>(text.ansi().c_str())));
+  return outcomeOf(control, send(control, kSetText, 0, reinterpret_cast<std::intptr_t>(text.ansi().c_str())));
 }
 
-EncoderOutcome EncoderLink::deliverToEncoder(const ScriptText& text) {
+EncoderOutcome EncoderLink::deliverToEncoder(const AnsiOrWide& text) {
   EncoderOutcome outcome = EncoderOutcome::noWindow;
   // A panel with fewer than six controls is not the one we know: clicking
   // whatever is there could press some other button of the encoder.

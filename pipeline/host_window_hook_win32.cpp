@@ -35,6 +35,11 @@ LRESULT CALLBACK HostWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM
 
 void installHostWindowHook(HWND host) {
   hookedWide = IsWindowUnicode(host) != FALSE;
+  // Already in front: hooking again would make the hook its own former
+  // procedure, which calls itself for ever.
+  auto current = reinterpret_cast<WNDPROC>(hookedWide ? GetWindowLongPtrW(host, GWLP_WNDPROC)
+                                                      : GetWindowLongPtrA(host, GWLP_WNDPROC));
+  if (current == &HostWindowHook) return;
   auto hook = reinterpret_cast<LONG_PTR>(&HostWindowHook);
   previousWndProc = reinterpret_cast<WNDPROC>(hookedWide ? SetWindowLongPtrW(host, GWLP_WNDPROC, hook)
                                                          : SetWindowLongPtrA(host, GWLP_WNDPROC, hook));

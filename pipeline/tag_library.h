@@ -1,20 +1,31 @@
-// The tag library as the tag reader sees it: a loader that finds the library
-// by name and resolves its five entries (and the two wide ones of newer
-// libraries), and the loaded library whose entries are then called. The Win32 adapter is LoadLibraryA/GetProcAddress/
-// FreeLibrary; tests use a hand-written fake.
+// The tag library mp3infp.dll as the tag reader sees it: bound by name, its
+// five entries (and the two wide ones of newer libraries) called, released.
+// One Win32 adapter (LoadLibraryA, GetProcAddress, FreeLibrary); tests use
+// hand-written fakes.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include "pipeline/title_change_ports.h"
 
 namespace tavrik {
 
-class LoadedTagLibrary {
+enum class TagLibraryBinding {
+  bound,
+  missing,     // no library of that name loads
+  lacksEntry,  // it loads but lacks one of the five entries: released again
+};
+
+class TagLibrary {
  public:
-  // Releases the library.
-  virtual ~LoadedTagLibrary() = default;
+  virtual ~TagLibrary() = default;
+  // Loads the library by `name` as the system searches for it and resolves
+  // all five entries, so that none is ever called through a null pointer.
+  virtual TagLibraryBinding bind(const char* name) = 0;
+  // Frees the library bound last; nothing happens without one.
+  virtual void release() = 0;
+
+  // While bound:
   // mp3infp_GetVer: 0x227 stands for 2.27.
   virtual std::uint32_t getVer() = 0;
   // mp3infp_Load: 0 when the file's tags were loaded.
@@ -36,23 +47,6 @@ class LoadedTagLibrary {
   // mp3infp_GetValueW: when true, `value` points at a UTF-16 text the
   // library owns until its next call.
   virtual bool getValueWide(const char16_t* key, const char16_t** value) = 0;
-};
-
-// What loading the library came to.
-struct TagLibraryLoad {
-  // Null when the library could not be loaded or lacks an entry.
-  std::unique_ptr<LoadedTagLibrary> library;
-  // The library was found but lacks one of the five entries; it has been
-  // released again, so no entry is ever called through a null pointer.
-  bool lacksEntry = false;
-};
-
-class TagLibraryLoader {
- public:
-  virtual ~TagLibraryLoader() = default;
-  // Loads the library by `name` as the system searches for it and resolves
-  // all five entries.
-  virtual TagLibraryLoad loadLibrary(const char* name) = 0;
 };
 
 }  // namespace tavrik

@@ -30,7 +30,7 @@ constexpr std::array<unsigned, 5> kDefaultTextIds = {IDS_UNKNOWN_TITLE, IDS_UNKN
                                                      IDS_UNKNOWN_GENRE};
 
 // An MP3 file is read from one tag kind only, the first present in this order.
-const TagKeys* keysForLoadedFile(LoadedTagLibrary& library) {
+const TagKeys* keysForLoadedFile(TagLibrary& library) {
   if (library.getType() != kMp3FileType) return &kOtherFileKeys;
   std::uint32_t kinds = library.mp3GetTagType();
   if (kinds & kId3v2) return &kId3v2Keys;
@@ -43,48 +43,49 @@ const TagKeys* keysForLoadedFile(LoadedTagLibrary& library) {
 
 bool TagReader::bindTagLibrary() {
   releaseTagLibrary();
-  TagLibraryLoad loaded = loader_.loadLibrary("mp3infp.dll");
-  if (!loaded.library) {
-    services_.showErrorMessage(loaded.lacksEntry ? texts::kTagLibraryEntryMissingMessage
-                                                 : texts::kTagLibraryMissingMessage);
+  TagLibraryBinding binding = library_.bind("mp3infp.dll");
+  if (binding != TagLibraryBinding::bound) {
+    services_.showErrorMessage(binding == TagLibraryBinding::lacksEntry ? texts::kTagLibraryEntryMissingMessage
+                                                                        : texts::kTagLibraryMissingMessage);
     return false;
   }
   // A refused library is released at once: nothing would use it.
-  std::uint32_t version = loaded.library->getVer();
+  std::uint32_t version = library_.getVer();
   if (version < kOldestTagLibraryVersion) {
+    library_.release();
     services_.showErrorMessage(texts::kTagLibraryTooOldMessage);
     return false;
   }
-  readsWide_ = version >= kFirstWideTagLibraryVersion && loaded.library->hasWideEntries();
-  library_ = std::move(loaded.library);
+  readsWide_ = version >= kFirstWideTagLibraryVersion && library_.hasWideEntries();
+  bound_ = true;
   return true;
 }
 
 bool TagReader::loadFile(const AnsiOrWide& path) {
-  if (readsWide_) return library_->loadWide(hostWindow_, wideOf(path, codePage_).c_str()) == 0;
+  if (readsWide_) return library_.loadWide(hostWindow_, wideOf(path, codePage_).c_str()) == 0;
   // A path the code page cannot hold would name some other file, or none.
   std::optional<std::string> ansiPath = exactAnsiOf(path, codePage_);
-  return ansiPath && library_->load(hostWindow_, ansiPath->c_str()) == 0;
+  return ansiPath && library_.load(hostWindow_, ansiPath->c_str()) == 0;
 }
 
 AnsiOrWide TagReader::valueOf(const char* key) {
   // The library owns the text only until its next call: copy it now.
   if (readsWide_) {
     const char16_t* value = nullptr;
-    if (!library_->getValueWide(widenAscii(key).c_str(), &value)) return {};
+    if (!library_.getValueWide(widenAscii(key).c_str(), &value)) return {};
     return withoutUnpairedSurrogates(copyWideText(value, kLongestWideValue));
   }
   const char* value = nullptr;
-  if (library_->getValue(key, &value) && value) return std::string(value);
+  if (library_.getValue(key, &value) && value) return std::string(value);
   return {};
 }
 
 std::optional<TrackTags> TagReader::readTrackTags(const AnsiOrWide& path) {
-  if (!library_) return std::nullopt;
+  if (!bound_) return std::nullopt;
   if (!loadFile(path)) return std::nullopt;
 
   std::array<AnsiOrWide, 5> fields;
-  if (const TagKeys* keys = keysForLoadedFile(*library_)) {
+  if (const TagKeys* keys = keysForLoadedFile(library_)) {
     for (std::size_t i = 0; i < fields.size(); ++i) fields[i] = valueOf((*keys)[i]);
   }
   for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -115,6 +116,9 @@ TrackTags TagReader::streamTags(const AnsiOrWide& title) {
   return TrackTags{fields[0], fields[1], fields[2], fields[3], fields[4]};
 }
 
-void TagReader::releaseTagLibrary() { library_.reset(); }
+void TagReader::releaseTagLibrary() {
+  if (bound_) library_.release();
+  bound_ = false;
+}
 
 }  // namespace tavrik

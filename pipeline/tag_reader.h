@@ -23,9 +23,8 @@ class TagReader {
  public:
   // `hostWindow` is the host's main window, handed to the library with every
   // file it loads.
-  TagReader(TagLibraryLoader& loader, ModuleServices& services, CodePage& codePage,
-            WindowHandle hostWindow)
-      : loader_(loader), services_(services), codePage_(codePage), hostWindow_(hostWindow) {}
+  TagReader(TagLibrary& library, ModuleServices& services, CodePage& codePage, WindowHandle hostWindow)
+      : library_(library), services_(services), codePage_(codePage), hostWindow_(hostWindow) {}
 
   // Loads "mp3infp.dll", resolves its five entries and checks its version;
   // on failure the user has been told why and nothing stays loaded.
@@ -39,23 +38,20 @@ class TagReader {
   // (split at the first " - "), or the title alone. What the title does not
   // give takes its default text; the library is not asked.
   TrackTags streamTags(const AnsiOrWide& title);
-  // Frees the library; nothing happens when none is bound. The destructor
-  // frees it too, but FreeLibrary must not run from DllMain: call this at
-  // quit rather than leaving it to a global's destructor at unload.
+  // Frees the library; nothing happens when none is bound. FreeLibrary must
+  // not run from DllMain: call this at quit rather than leaving it to a
+  // global's destructor at unload.
   void releaseTagLibrary();
-
-  bool isBound() const { return library_ != nullptr; }
-  bool readsWide() const { return library_ && readsWide_; }
 
  private:
   bool loadFile(const AnsiOrWide& path);
   AnsiOrWide valueOf(const char* key);
 
-  TagLibraryLoader& loader_;
+  TagLibrary& library_;
   ModuleServices& services_;
   CodePage& codePage_;
   WindowHandle hostWindow_;
-  std::unique_ptr<LoadedTagLibrary> library_;
+  bool bound_ = false;
   bool readsWide_ = false;
 };
 

@@ -66,7 +66,7 @@ AnsiOrWide fillAs(Kind kind, const AnsiOrWide& content, const TrackTags& tags, C
 std::string oneLine(std::string_view text) { return withoutLineBreaks(std::string(text)); }
 std::u16string oneLine(std::u16string_view text) { return withoutLineBreaks(std::u16string(text)); }
 
-ScriptText fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage) {
+AnsiOrWide fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage) {
   return fillAs(Kind::Markup, content, tags, codePage);
 }
 

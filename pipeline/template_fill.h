@@ -14,7 +14,7 @@ namespace tavrik {
 // CR, LF and TAB removed, in that order. On ANSI bytes when the template and
 // all five tags are ANSI bytes, exactly as ever; on UTF-16 as soon as one of
 // them is Unicode, the ANSI ones read through the code page.
-ScriptText fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage);
+AnsiOrWide fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage);
 
 // The same five passes for a text source that shows plain text (the caption
 // file's own template, OBS): the tags go in as they are, and the template's

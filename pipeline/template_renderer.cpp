@@ -48,7 +48,7 @@ std::optional<AnsiOrWide> readTemplateFile(FileSystem& files, const AnsiOrWide& 
   return decodeTemplate(std::move(bytes), kTemplateChunkBytes);
 }
 
-ScriptText TemplateRenderer::renderScriptText(const TrackTags& tags, const RuleList& rules) const {
+AnsiOrWide TemplateRenderer::renderScriptText(const TrackTags& tags, const RuleList& rules) const {
   std::optional<AnsiOrWide> content =
       readTemplateFile(files_, selectTemplate(tags, rules, defaultTemplatePath_, codePage_));
   if (!content) return {};

@@ -37,7 +37,7 @@ class TemplateRenderer {
 
   // The script text for the encoder, the template chosen by `rules`; the
   // empty text when the chosen template does not open.
-  ScriptText renderScriptText(const TrackTags& tags, const RuleList& rules) const;
+  AnsiOrWide renderScriptText(const TrackTags& tags, const RuleList& rules) const;
 
  private:
   FileSystem& files_;

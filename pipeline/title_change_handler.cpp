@@ -1,5 +1,8 @@
 #include "pipeline/title_change_handler.h"
 
+#include <type_traits>
+
+#include "common/ascii.h"
 #include "common/unicode_codec.h"
 
 namespace tavrik {
@@ -12,11 +15,7 @@ constexpr std::size_t kLongestWideText = 32768;
 template <typename Char>
 bool startsWithScheme(const std::basic_string<Char>& path) {
   std::size_t letters = 0;
-  while (letters < path.size()) {
-    Char c = path[letters];
-    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) break;
-    ++letters;
-  }
+  while (letters < path.size() && isAsciiLetter(static_cast<std::make_unsigned_t<Char>>(path[letters]))) ++letters;
   return letters >= 2 && path.compare(letters, 3, std::basic_string<Char>{':', '/', '/'}) == 0;
 }
 }  // namespace
@@ -57,8 +56,10 @@ TitleChange TitleChangeHandler::onTitleChange(bool wantsPlaybackStatus) {
     change.track = TrackRequest{std::move(path), std::nullopt};
   }
   // Stop and pause retitle the host on the same track: only its state tells.
-  if (wantsPlaybackStatus) change.playbackStatus = host_.playbackStatus();
+  if (wantsPlaybackStatus) change.playbackStatus = playbackNow().playbackStatus;
   return change;
 }
+
+TitleChange TitleChangeHandler::playbackNow() { return TitleChange{std::nullopt, host_.playbackStatus()}; }
 
 }  // namespace tavrik

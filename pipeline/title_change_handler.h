@@ -45,6 +45,10 @@ class TitleChangeHandler {
   // on, it gets no request it did not get before.
   TitleChange onTitleChange(bool wantsPlaybackStatus);
 
+  // The player's state alone, when an output is turned on between retitles:
+  // a stopped player shows the idle caption at once.
+  TitleChange playbackNow();
+
  private:
   // The host's path of its current entry: in UTF-16 when the host answers
   // IPC_GETPLAYLISTFILEW, else in ANSI bytes as older hosts give it.

@@ -12,10 +12,6 @@ namespace tavrik {
 // Win32 adapters turn it into an HWND.
 using WindowHandle = void*;
 
-// The text for the encoder: ANSI bytes when every text it was made of came
-// as ANSI bytes, UTF-16 as soon as one came as Unicode.
-using ScriptText = AnsiOrWide;
-
 // The host's window-message requests. Every answer that points at a text
 // points at the host's own text, valid only until the host's next change:
 // the caller copies it at once.

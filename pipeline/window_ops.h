@@ -3,6 +3,7 @@
 // whether a window's program runs with higher rights than ours.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "pipeline/title_change_ports.h"
@@ -32,12 +33,12 @@ class WindowOps {
   virtual WindowHandle findChild(WindowHandle parent, WindowHandle after,
                                  const char* className, const char* name) = 0;
 
-  // Sends `message` and waits for the answer, but not for ever.
-  virtual SendResult send(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                          std::intptr_t lParam) = 0;
+  // Sends `message` and waits for the answer `wait` at most (more than 0).
+  virtual SendResult send(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                          std::chrono::milliseconds wait) = 0;
   // The same as a Unicode message: a text it points to is UTF-16.
   virtual SendResult sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                              std::intptr_t lParam) = 0;
+                              std::intptr_t lParam, std::chrono::milliseconds wait) = 0;
 
   // Asked only after a refused message: costs a few system calls.
   virtual RightsComparison rightsOf(WindowHandle window) = 0;

@@ -17,11 +17,9 @@ WindowHandle Win32WindowOps::findChild(WindowHandle parent, WindowHandle after,
 }
 
 SendResult Win32WindowOps::sendWaiting(SendWithTimeout sendWithTimeout, WindowHandle window,
-                                       unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-  const std::chrono::milliseconds wait =
-      answerTime_.forMessageSentAt(AnswerTimeLimit::Clock::now());
-  if (wait.count() == 0) return {false, ERROR_TIMEOUT};
-  // The sender is the plug-in's delivery thread, which owns no window: no
+                                       unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                                       std::chrono::milliseconds wait) {
+  // The sender is the plug-in's own thread, which owns no window: no
   // other thread or program sends to it, and it has nothing to answer while
   // it waits. SMTO_BLOCK says so and keeps it from being re-entered; the
   // host's own thread never waits here, so nothing that sends to the host
@@ -44,13 +42,13 @@ SendResult Win32WindowOps::sendWaiting(SendWithTimeout sendWithTimeout, WindowHa
 }
 
 SendResult Win32WindowOps::send(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                                std::intptr_t lParam) {
-  return sendWaiting(&SendMessageTimeoutA, window, message, wParam, lParam);
+                                std::intptr_t lParam, std::chrono::milliseconds wait) {
+  return sendWaiting(&SendMessageTimeoutA, window, message, wParam, lParam, wait);
 }
 
 SendResult Win32WindowOps::sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                                    std::intptr_t lParam) {
-  return sendWaiting(&SendMessageTimeoutW, window, message, wParam, lParam);
+                                    std::intptr_t lParam, std::chrono::milliseconds wait) {
+  return sendWaiting(&SendMessageTimeoutW, window, message, wParam, lParam, wait);
 }
 
 namespace {

@@ -3,6 +3,9 @@
 namespace tavrik {
 
 int PluginLifecycle::init() {
+  // A host that calls init again gets the plug-in as it runs: a second hook
+  // in front of the first would call itself for ever.
+  if (running_) return 0;
   operations_.installHook();
   // A failed step leaves the host as it found it: a library that was loaded
   // is released and the hook is taken out, since the host may unload the
@@ -37,7 +40,7 @@ bool PluginLifecycle::quit() {
   // when the thread is stuck in a tag load: the user's edits must not wait
   // for a share that never answers.
   operations_.enablePipeline(false);
-  bool ended = operations_.finishTrackThread(std::chrono::steady_clock::now() + kDeliveryTimeAtQuit);
+  bool ended = operations_.finishTrackThread();
   operations_.saveRules();
   operations_.saveCaptionSettings();
   if (ended) {

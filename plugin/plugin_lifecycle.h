@@ -3,14 +3,8 @@
 // the caption file's settings, the plug-in's thread and the settings dialog.
 #pragma once
 
-#include <chrono>
 
 namespace tavrik {
-
-// How long quit lets the encoder and the outputs take the text of a track
-// change that came just before it, in all: work running or waiting then is
-// given up.
-inline constexpr std::chrono::seconds kDeliveryTimeAtQuit{2};
 
 class ShellOperations {
  public:
@@ -31,11 +25,11 @@ class ShellOperations {
   virtual void enablePipeline(bool enabled) = 0;
   // The plug-in's thread, which handles every track after the host's answers.
   virtual void startTrackThread() = 0;
-  // Takes no new track, lets the running or waiting one finish until
-  // `deadline`, then ends the thread. False when the thread was still inside
-  // a call it cannot leave (a tag load that does not return): it is left
+  // Takes no new track, lets the running or waiting one finish within quit's
+  // time, then ends the thread. False when the thread was still inside a
+  // call it cannot leave (a tag load that does not return): it is left
   // running, and what it uses must stay for the rest of the process.
-  virtual bool finishTrackThread(std::chrono::steady_clock::time_point deadline) = 0;
+  virtual bool finishTrackThread() = 0;
   // The thread is left running: this module and everything it uses stay
   // loaded until the process ends.
   virtual void keepForRunningThread() = 0;

@@ -14,7 +14,7 @@ Win32Shell::Win32Shell(HWND host)
       services_(host),
       store_(files_, services_, codePage_),
       captionStore_(files_, services_, codePage_),
-      tags_(loader_, services_, codePage_, host),
+      tags_(tagLibrary_, services_, codePage_, host),
       renderer_(files_, codePage_, defaultTemplatePath(services_)),
       encoder_(windows_),
       captionWriter_(caption_, files_, codePage_),
@@ -48,8 +48,8 @@ void Win32Shell::saveCaptionSettings() { captionStore_.save(caption_.settings())
 
 void Win32Shell::applyCaptionSettings(const CaptionSettings& settings) {
   caption_.setSettings(settings);
-  // No request the host did not get before, while no file is configured.
-  if (caption_.wantsPlaybackStatus()) caption_.playbackStatus(requests_.playbackStatus());
+  // No request the host did not get before, while no output is on.
+  if (caption_.wantsPlaybackStatus()) thread_.take(handler_.playbackNow());
   thread_.wake();
 }
 
@@ -61,17 +61,7 @@ void Win32Shell::enablePipeline(bool enabled) {
 
 void Win32Shell::startTrackThread() { thread_.start(); }
 
-bool Win32Shell::finishTrackThread(std::chrono::steady_clock::time_point deadline) {
-  // Messages sent from now on give up in time for the thread to come back
-  // by the deadline; one already waiting for its answer gives up within its
-  // own second, sooner still.
-  windows_.endWaitsBy(deadline - TrackThread::kWrapUp);
-  bool ended = thread_.finish(deadline);
-  // The thread has handed OBS its last text: it goes out within the same
-  // deadline, and the connection closes.
-  obs_.finish(deadline);
-  return ended;
-}
+bool Win32Shell::finishTrackThread() { return thread_.finish(); }
 
 void Win32Shell::keepForRunningThread() { pinThisModule(); }
 

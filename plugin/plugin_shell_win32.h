@@ -42,7 +42,7 @@ class Win32Shell final : public ShellOperations {
   void saveCaptionSettings() override;
   void enablePipeline(bool enabled) override;
   void startTrackThread() override;
-  bool finishTrackThread(std::chrono::steady_clock::time_point deadline) override;
+  bool finishTrackThread() override;
   void keepForRunningThread() override;
   void runSettingsDialog() override;
 
@@ -67,7 +67,7 @@ class Win32Shell final : public ShellOperations {
   RulesInForce rules_;
   RuleStore store_;
   CaptionSettingsStore captionStore_;
-  Win32TagLibraryLoader loader_;
+  Win32TagLibrary tagLibrary_;
   TagReader tags_;
   TemplateRenderer renderer_;
   Win32WindowOps windows_;

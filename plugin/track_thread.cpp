@@ -55,9 +55,12 @@ void TrackThread::wake() {
 }
 
 bool TrackThread::finish(Clock::time_point deadline) {
+  const Clock::time_point workUntil = deadline - kWrapUp;
+  // A message already waiting for its answer gives up within its own
+  // second, sooner still; the rest give up by then.
+  encoder_.endWaitsBy(workUntil);
   std::unique_lock<std::mutex> lock(mutex_);
   open_ = false;
-  const Clock::time_point workUntil = deadline - kWrapUp;
   if (workUntil < workUntil_) workUntil_ = workUntil;
   ++events_;
   changed_.notify_all();
@@ -69,12 +72,16 @@ bool TrackThread::finish(Clock::time_point deadline) {
   changed_.notify_all();
   bool ended = changed_.wait_until(lock, deadline, [this] { return !running_; });
   lock.unlock();
-  if (!thread_.joinable()) return true;
-  if (ended) {
-    thread_.join();
-  } else {
-    thread_.detach();
+  if (thread_.joinable()) {
+    if (ended) {
+      thread_.join();
+    } else {
+      thread_.detach();
+    }
   }
+  // The thread has handed OBS its last text: it goes out within the same
+  // deadline, and the connection closes.
+  obsFeed_.finish(deadline);
   return ended;
 }
 
@@ -124,7 +131,7 @@ void TrackThread::handle(const TrackRequest& track) {
   // Reading the tags may have taken long (a file on a share): a track that
   // came meanwhile is the one to show.
   if (!tags || superseded()) return;
-  ScriptText text = renderer_.renderScriptText(*tags, *rules);
+  AnsiOrWide text = renderer_.renderScriptText(*tags, *rules);
   encoder_.deliverToEncoder(text);
   caption_.track(*tags, text);
 }

@@ -26,6 +26,10 @@ namespace tavrik {
 class TrackThread {
  public:
   using Clock = std::chrono::steady_clock;
+  // How long quit lets the encoder and the outputs take the text of a track
+  // change that came just before it, in all: work running or waiting then
+  // is given up.
+  static constexpr std::chrono::seconds kTimeAtQuit{2};
   // What quit keeps of its time for the thread to come back from its last
   // message before it is given up: sends end this much before the deadline.
   static constexpr std::chrono::milliseconds kWrapUp{100};
@@ -55,13 +59,15 @@ class TrackThread {
   // From any thread: the caption's settings changed.
   void wake();
 
-  // Takes no new track, lets the waiting and the running one, and output
-  // work due meanwhile, finish until kWrapUp before `deadline`, then drops
-  // the rest. True when the thread has ended by `deadline`; false when it
-  // was still inside a call it cannot leave (a tag load from a share that
-  // does not answer): it is then left to end by itself, and everything it
-  // uses must stay in place for the rest of the process.
-  bool finish(Clock::time_point deadline);
+  // Quit: takes no new track, lets the waiting and the running one, and
+  // output work due meanwhile, finish until kWrapUp before `deadline` (no
+  // message to the encoder waits past that), then drops the rest; OBS gets
+  // its last text and its connection closes by `deadline` too. True when the
+  // thread has ended by `deadline`; false when it was still inside a call it
+  // cannot leave (a tag load from a share that does not answer): it is then
+  // left to end by itself, and everything it uses must stay in place for
+  // the rest of the process.
+  bool finish(Clock::time_point deadline = Clock::now() + kTimeAtQuit);
 
  private:
   void run();

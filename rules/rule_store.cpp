@@ -16,11 +16,7 @@ bool RuleStore::loadRules(RuleList& rules, const SettingsFolder& settingsFolder)
     return false;
   }
   ParsedRuleFile parsed = parseRuleFile(readWhole(*file));
-  if (rules.count() == 0) {
-    rules = std::move(parsed.rules);
-  } else {
-    for (const TemplateRule& rule : parsed.rules.rules()) rules.append(rule);
-  }
+  rules = std::move(parsed.rules);
   unreadRest_ = std::move(parsed.unreadRest);
   encoding_ = parsed.encoding;
   loaded_ = true;

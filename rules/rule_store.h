@@ -18,7 +18,7 @@ class RuleStore {
  public:
   RuleStore(FileSystem& files, ModuleServices& services, CodePage& codePage);
 
-  // Appends the file's rules to `rules`: those of the settings folder's copy
+  // Replaces `rules` with the file's rules: those of the settings folder's copy
   // when there is one, else of the one beside the host. A file that cannot
   // be opened shows "cfg ファイルが見つかりません" and answers false.
   bool loadRules(RuleList& rules, const SettingsFolder& settingsFolder = std::nullopt);
@@ -31,9 +31,6 @@ class RuleStore {
   // copy that the next start loads. When neither can, "cfg
   // ファイルのオープンに失敗しました。" and every file stays as it was.
   void saveRules(const RuleList& rules);
-
-  bool loaded() const { return loaded_; }
-  RuleFileEncoding encoding() const { return encoding_; }
 
  private:
   // The file's bytes for `rules`, in the encoding encodingForSave chooses.

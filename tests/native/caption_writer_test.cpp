@@ -39,7 +39,7 @@ class CaptionWriterTest : public ::testing::Test {
   }
 
   // The tracks' texts, all of one file's tags.
-  void showTrack(const ScriptText& text) { state.track(TrackTags{"t", "a", "b", "c", "g"}, text); }
+  void showTrack(const AnsiOrWide& text) { state.track(TrackTags{"t", "a", "b", "c", "g"}, text); }
 
   CaptionState state;
   testing::FakeFileSystem files;

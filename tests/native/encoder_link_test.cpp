@@ -54,13 +54,15 @@ class FakeWindowTree : public WindowOps {
     if (a != 0 && nodes_[a - 1].parent != p) return nullptr;
     return first(p, a, className, name);
   }
-  SendResult send(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+  SendResult send(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                  std::chrono::milliseconds) override {
     std::string text;
     if (message == kSetText) text = reinterpret_cast<const char*>(lParam);
     return record(window, message, wParam, lParam, text, false);
   }
   SendResult sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                      std::intptr_t lParam) override {
+                      std::intptr_t lParam,
+                  std::chrono::milliseconds) override {
     std::string text;
     if (message == kSetText) text = encodeUtf8(reinterpret_cast<const char16_t*>(lParam));
     return record(window, message, wParam, lParam, text, true);

@@ -15,6 +15,7 @@
 #include "common/host_folder.h"
 #include "common/module_services.h"
 #include "common/unicode_codec.h"
+#include "cp932_lead_byte.h"
 
 namespace tavrik {
 

@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "common/module_services.h"
+#include "cp932_lead_byte.h"
 #include "fakes.h"
 
 namespace tavrik {
 namespace {
 
 std::optional<std::string> join(std::string_view exe, std::string_view name) {
-  return joinHostFolder(exe, name, isCodePage932LeadByte);
+  return joinHostFolder(exe, name, testing::isCodePage932LeadByte);
 }
 
 TEST(HostFolder, JoinsTheExecutablesDriveAndDirectoryWithARelativeName) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cp932_lead_byte.h"
 #include "step_disk.h"
 
 namespace tavrik {
@@ -17,11 +18,11 @@ const std::string kOld = "ARTIST\tOld\tC:\\old.html\r\n";
 const std::string kNew = "ARTIST\tNew band\tC:\\new.html\r\nTITLE\tT\tC:\\t.html\r\n\r\nkept\r\n";
 
 std::string name(std::string_view fileName, unsigned index) {
-  return temporaryName(fileName, index, isCodePage932LeadByte);
+  return temporaryName(fileName, index, testing::isCodePage932LeadByte);
 }
 
 bool save(StepDisk& disk, const std::string& path, const std::string& bytes) {
-  return replaceFileContent(disk, path, bytes, isCodePage932LeadByte);
+  return replaceFileContent(disk, path, bytes, testing::isCodePage932LeadByte);
 }
 
 // Every file of the disk other than the target and the user's own.

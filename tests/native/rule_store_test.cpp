@@ -24,8 +24,9 @@ TEST_F(RuleStoreTest, LoadsTheRuleFileInTheHostsPluginsFolder) {
   ASSERT_TRUE(store.loadRules(rules));
   ASSERT_EQ(rules.count(), 1u);
   EXPECT_EQ(rules.at(0).templatePath, "C:\\b.html");
-  EXPECT_EQ(store.encoding(), RuleFileEncoding::Ansi);
   EXPECT_TRUE(services.errors.empty());
+  store.saveRules(rules);
+  EXPECT_EQ(files.files[kRuleFilePath], "ARTIST\tBand\tC:\\b.html\r\n") << "an ANSI file stays ANSI";
 }
 
 TEST_F(RuleStoreTest, AMissingOrLockedFileFailsWithTheMessageAndLeavesTheListEmpty) {
@@ -93,7 +94,6 @@ TEST_F(RuleStoreTest, ARuleBeyondTheCodePageTurnsTheFileIntoUtf8WithItsMarkNever
   RuleList again;
   RuleStore next{files, services, codePage};
   ASSERT_TRUE(next.loadRules(again));
-  EXPECT_EQ(next.encoding(), RuleFileEncoding::Utf8);
   EXPECT_EQ(again.at(1), (TemplateRule{u"ARTIST", u"\uD55C\uAD6D", u"C:\\\u2661.html"}));
   EXPECT_EQ(again.at(0).conditionValue, AnsiOrWide(u"\u30C6"));
 }

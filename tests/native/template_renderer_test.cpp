@@ -90,7 +90,7 @@ TEST_F(SelectTemplate, AnAnsiRuleAgainstAnAnsiTagConvertsNothing) {
 
 class RenderTest : public ::testing::Test {
  protected:
-  ScriptText render(const TrackTags& tags, const RuleList& rules = {}) {
+  AnsiOrWide render(const TrackTags& tags, const RuleList& rules = {}) {
     return TemplateRenderer(files, codePage, kDefaultTemplatePath).renderScriptText(tags, rules);
   }
   testing::FakeFileSystem files;
@@ -201,7 +201,7 @@ TEST_F(RenderTest, AnsiTagsInAUnicodeTemplateComeOutUnicode) {
   EXPECT_EQ(render(tagsOf("a", "\x83\x65\x83\x58\x83\x67")), AnsiOrWide(u"\u2661 \u30C6\u30B9\u30C8"));
   // ANSI everywhere stays ANSI bytes, exactly.
   files.files[kDefaultTemplatePath] = "\x83\x65 #TITLE";
-  ScriptText ansi = render(tagsOf("a", "\x83\x58"));
+  AnsiOrWide ansi = render(tagsOf("a", "\x83\x58"));
   EXPECT_FALSE(ansi.isWide());
   EXPECT_EQ(ansi, "\x83\x65 \x83\x58");
 }

@@ -8,10 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <system_error>
 #include <mutex>
 #include <set>
 #include <stdexcept>
 #include <thread>
+
+#if defined(__linux__)
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 #include "fakes.h"
 #include "obs_fakes.h"
@@ -57,9 +63,11 @@ class SlowLibrary {
     changed_.notify_all();
   }
 
-  class Loaded : public LoadedTagLibrary {
+  class Library : public TagLibrary {
    public:
-    explicit Loaded(SlowLibrary& owner) : owner_(owner) {}
+    explicit Library(SlowLibrary& owner) : owner_(owner) {}
+    TagLibraryBinding bind(const char*) override { return TagLibraryBinding::bound; }
+    void release() override {}
     // At bind, on the binding thread, before the plug-in's thread exists.
     std::uint32_t getVer() override { return 0x227; }
     std::uint32_t load(WindowHandle, const char* path) override {
@@ -92,15 +100,6 @@ class SlowLibrary {
     std::string title_;
   };
 
-  class Loader : public TagLibraryLoader {
-   public:
-    explicit Loader(SlowLibrary& owner) : owner_(owner) {}
-    TagLibraryLoad loadLibrary(const char*) override { return {std::make_unique<Loaded>(owner_), false}; }
-
-   private:
-    SlowLibrary& owner_;
-  };
-
  private:
   void record() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -121,11 +120,13 @@ class FakeEncoder : public WindowOps {
   WindowHandle findChild(WindowHandle, WindowHandle after, const char*, const char*) override {
     return handle(after ? reinterpret_cast<std::uintptr_t>(after) + 1 : 2);
   }
-  SendResult send(WindowHandle, unsigned message, std::uintptr_t, std::intptr_t lParam) override {
+  SendResult send(WindowHandle, unsigned message, std::uintptr_t, std::intptr_t lParam,
+                  std::chrono::milliseconds) override {
     if (message == 0x000C) record(reinterpret_cast<const char*>(lParam));
     return {true, 0};
   }
-  SendResult sendWide(WindowHandle, unsigned message, std::uintptr_t, std::intptr_t lParam) override {
+  SendResult sendWide(WindowHandle, unsigned message, std::uintptr_t, std::intptr_t lParam,
+                  std::chrono::milliseconds) override {
     if (message == 0x000C) record(encodeUtf8(reinterpret_cast<const char16_t*>(lParam)));
     return {true, 0};
   }
@@ -163,11 +164,11 @@ class TrackThreadTest : public ::testing::Test {
   ~TrackThreadTest() override { thread.finish(Clock::now() + 5s); }
 
   SlowLibrary library;
-  SlowLibrary::Loader loader{library};
+  SlowLibrary::Library fake{library};
   testing::FakeModuleServices services;
   testing::FakeCodePage codePage;
   testing::FakeFileSystem files;
-  TagReader tags{loader, services, codePage, nullptr};
+  TagReader tags{fake, services, codePage, nullptr};
   RulesInForce rules;
   TemplateRenderer renderer{files, codePage, testing::kDefaultTemplatePath};
   FakeEncoder windows;
@@ -306,6 +307,31 @@ TEST_F(TrackThreadTest, ALoadThatOutlastsQuitIsLeftBehindAndShowsNothingWhenItRe
   EXPECT_TRUE(windows.texts().empty());
   EXPECT_EQ(library.loads(), std::vector<std::string>{"C:\\asleep.mp3"}) << "the waiting track was dropped";
 }
+
+#if defined(__linux__)
+// A start that cannot make its thread (no process may be added, as when the
+// system is out of threads) leaves finish nothing to wait for: it returns at
+// once, not at its deadline. Run in a child process whose limit is set to
+// none (as another user than root, whom the limit does not bind).
+// In the child: 0 when the start was refused and finish came back at once.
+int startWithNoThreadToBeHad(TrackThread& thread) {
+  if (getuid() == 0 && setuid(65534) != 0) return 3;
+  const rlimit none{0, 0};
+  if (setrlimit(RLIMIT_NPROC, &none) != 0) return 4;
+  try {
+    thread.start();
+    return 5;
+  } catch (const std::system_error&) {
+  }
+  const Clock::time_point start = Clock::now();
+  thread.finish(Clock::now() + 5s);
+  return Clock::now() - start < 1s ? 0 : 6;
+}
+
+TEST_F(TrackThreadTest, AStartThatCannotMakeItsThreadLeavesFinishNothingToWaitFor) {
+  EXPECT_EXIT(_exit(startWithNoThreadToBeHad(thread)), ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST(AnswerTimeLimit, TheUsualWaitShortenedToTheDeadlineAndNoneAfterIt) {
   AnswerTimeLimit limit(1000ms);

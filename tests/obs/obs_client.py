@@ -11,6 +11,11 @@ reads their text back and takes pictures of them.
                                     --keep, one that exists already is kept
                                     (--size: its font's size, in points,
                                     of IPA's gothic, which holds Japanese)
+    watch-picture NAME OUT [--seconds S]
+                                    the same for what OBS renders of it (a
+                                    source reading a file keeps no text in
+                                    its settings): a line for each new
+                                    picture, its SHA-256 in place of the text
     create-color NAME 0xAABBGGRR    a plain colour over the scene, a backdrop
     set-text NAME TEXT              sets its text, as another program would
     get-text NAME [--out FILE]      its text, as UTF-8 bytes, to FILE or stdout
@@ -31,6 +36,7 @@ Talks to 127.0.0.1 only.
 import argparse
 import asyncio
 import base64
+import hashlib
 import os
 import sys
 import time
@@ -130,6 +136,20 @@ async def run(args):
                         out.flush()
                         last = text
                     await asyncio.sleep(0.01)
+        elif args.command == "watch-picture":
+            end = time.monotonic() + args.seconds
+            last = None
+            with open(args.out, "a") as out:
+                while time.monotonic() < end and not os.path.exists(args.out + ".stop"):
+                    data = await call(ws, "GetSourceScreenshot", {"sourceName": args.name, "imageFormat": "png",
+                                                                  "imageWidth": 128})
+                    seen = time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
+                    picture = hashlib.sha256(data["imageData"].encode()).hexdigest()
+                    if picture != last:
+                        out.write(f"{seen * 1e6:.0f} {picture}\n")
+                        out.flush()
+                        last = picture
+                    await asyncio.sleep(0.01)
         elif args.command == "screenshot":
             request = {"sourceName": args.name, "imageFormat": "png"}
             if args.width:
@@ -172,6 +192,10 @@ def main():
     watch.add_argument("name")
     watch.add_argument("out")
     watch.add_argument("--seconds", type=float, default=120)
+    picture = commands.add_parser("watch-picture")
+    picture.add_argument("name")
+    picture.add_argument("out")
+    picture.add_argument("--seconds", type=float, default=120)
     shot = commands.add_parser("screenshot")
     shot.add_argument("name")
     shot.add_argument("out")

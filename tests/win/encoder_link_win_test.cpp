@@ -26,15 +26,15 @@ struct CountingWindowOps : WindowOps {
                          const char* name) override {
     return real.findChild(parent, after, className, name);
   }
-  SendResult send(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                  std::intptr_t lParam) override {
+  SendResult send(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                  std::chrono::milliseconds wait) override {
     ++sends;
-    return real.send(window, message, wParam, lParam);
+    return real.send(window, message, wParam, lParam, wait);
   }
-  SendResult sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                      std::intptr_t lParam) override {
+  SendResult sendWide(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                      std::chrono::milliseconds wait) override {
     ++sends;
-    return real.sendWide(window, message, wParam, lParam);
+    return real.sendWide(window, message, wParam, lParam, wait);
   }
   RightsComparison rightsOf(WindowHandle window) override { return real.rightsOf(window); }
 };
@@ -121,7 +121,7 @@ TEST_F(EncoderLinkWinTest, QuitsDeadlineCutsTheWaitShortAndThenNothingIsSent) {
   StandinEncoder encoder("deadline", "--hang 4");
   ASSERT_TRUE(encoder.waitUntilReady());
   ULONGLONG start = GetTickCount64();
-  windows.real.endWaitsBy(std::chrono::steady_clock::now() + std::chrono::milliseconds(200));
+  link.endWaitsBy(std::chrono::steady_clock::now() + std::chrono::milliseconds(200));
   link.deliverToEncoder("one");
   // Given up at the deadline, not after the usual second.
   EXPECT_LT(GetTickCount64() - start, 800u);

@@ -134,6 +134,17 @@ TEST_F(HostWindowHookTest, AFailureInTheHandlingStaysInTheHookAndTheTitleStillRe
   EXPECT_EQ(titleOfHost(), "2. two");
 }
 
+TEST_F(HostWindowHookTest, HookingTwiceHooksOnceAndTheHostStillAnswers) {
+  RecordingHandling handling(host);
+  hook(handling);
+  installHostWindowHook(host);  // a second init would do this
+  EXPECT_EQ(SendMessageA(host, WM_APP, 0, 0), 0x1234) << "a hook in front of itself never returns";
+  SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1. one"));
+  EXPECT_EQ(handling.paths, std::vector<AnsiOrWide>{"C:\\music\\one.mp3"}) << "the handling ran once";
+  EXPECT_TRUE(releaseHostWindow(host));
+  EXPECT_EQ(GetWindowLongPtrA(host, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&hostProcedure));
+}
+
 TEST_F(HostWindowHookTest, OtherMessagesPassUnchangedWithTheirAnswers) {
   installHostWindowHook(host);
   EXPECT_EQ(SendMessageA(host, WM_APP, 7, 9), 0x1234);

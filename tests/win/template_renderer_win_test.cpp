@@ -19,7 +19,7 @@ class TemplateFilesWin : public ::testing::Test {
     folder = testing::freshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
     path = folder + "\\t.html";
   }
-  ScriptText render(const std::string& templatePath) {
+  AnsiOrWide render(const std::string& templatePath) {
     return TemplateRenderer(files, codePage, templatePath).renderScriptText(tags, noRules);
   }
   std::string folder, path;

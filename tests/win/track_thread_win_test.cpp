@@ -47,9 +47,10 @@ LRESULT CALLBACK hostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 // A tag library that gives every file its path as its title.
-class PathAsTitle : public TagLibraryLoader {
-  class Library : public LoadedTagLibrary {
-   public:
+class PathAsTitle : public TagLibrary {
+ public:
+    TagLibraryBinding bind(const char*) override { return TagLibraryBinding::bound; }
+    void release() override {}
     std::uint32_t getVer() override { return 0x227; }
     std::uint32_t load(WindowHandle, const char* path) override {
       path_ = path;
@@ -67,10 +68,6 @@ class PathAsTitle : public TagLibraryLoader {
 
    private:
     std::string path_;
-  };
-
- public:
-  TagLibraryLoad loadLibrary(const char*) override { return {std::make_unique<Library>(), false}; }
 };
 
 std::string textOf(const std::string& path) { return "<p>" + path + "</p>"; }
