@@ -4,7 +4,7 @@
 // then NUL, what to look for, NUL, what to put in.
 #include "common/text.h"
 #include "fuzz_check.h"
-#include "pipeline/markup_escape.h"
+#include "pipeline/template_fill.h"
 
 namespace {
 

@@ -3,11 +3,20 @@
 #include <array>
 
 #include "common/text.h"
-#include "pipeline/markup_escape.h"
 
 namespace tavrik {
 
 namespace {
+
+template <typename String>
+String escape(const String& text, String (*literal)(const char*)) {
+  String escaped = replaceAll(text, literal("&"), literal("&amp;"));
+  escaped = replaceAll(escaped, literal("<"), literal("&lt;"));
+  escaped = replaceAll(escaped, literal(">"), literal("&gt;"));
+  return replaceAll(escaped, literal("\""), literal("&quot;"));
+}
+
+std::string bytes(const char* ascii) { return ascii; }
 
 // In the order they are replaced.
 constexpr const char* kPlaceholders[] = {"#ARTIST", "#TITLE", "#ALBUM", "#COMMENT", "#GENRE"};
@@ -65,6 +74,10 @@ AnsiOrWide fillAs(Kind kind, const AnsiOrWide& content, const TrackTags& tags, C
 
 std::string oneLine(std::string_view text) { return withoutLineBreaks(std::string(text)); }
 std::u16string oneLine(std::u16string_view text) { return withoutLineBreaks(std::u16string(text)); }
+
+std::string escapeMarkup(const std::string& text) { return escape(text, &bytes); }
+
+std::u16string escapeMarkup(const std::u16string& text) { return escape(text, &widenAscii); }
 
 AnsiOrWide fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage) {
   return fillAs(Kind::Markup, content, tags, codePage);

@@ -1,12 +1,21 @@
-// Putting the escaped tags into a template's placeholders and flattening the
-// result to one line.
+// Making the tags safe to stand in HTML, putting them into a template's
+// placeholders and flattening the result to one line; or, for plain text,
+// putting them in as they are.
 #pragma once
+
+#include <string>
 
 #include "common/code_page.h"
 #include "pipeline/title_change_ports.h"
 #include "pipeline/track_tags.h"
 
 namespace tavrik {
+
+// "&", "<", ">" and the double quote become entities, "&" first, so that the
+// entities made by the later steps are not escaped again. The apostrophe
+// stays. The same on ANSI bytes and on UTF-16.
+std::string escapeMarkup(const std::string& text);
+std::u16string escapeMarkup(const std::u16string& text);
 
 // Five replace-all passes, "#ARTIST", "#TITLE", "#ALBUM", "#COMMENT",
 // "#GENRE" in this order, each working on the previous pass's result (so a

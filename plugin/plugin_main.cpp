@@ -2,7 +2,7 @@
 // init, config and quit callbacks. Nothing thrown may reach the host.
 #include <windows.h>
 
-#include "pipeline/host_window_hook_win32.h"
+#include "pipeline/host_window_win32.h"
 #include "plugin/plugin_descriptor.h"
 #include "plugin/plugin_lifecycle.h"
 #include "plugin/plugin_shell_win32.h"

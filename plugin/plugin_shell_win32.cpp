@@ -3,7 +3,7 @@
 #include <ctime>
 
 #include "obs/web_socket_win32.h"
-#include "pipeline/host_window_hook_win32.h"
+#include "pipeline/host_window_win32.h"
 #include "ui/rule_list_dialog_win32.h"
 #include "ui/status_lines.h"
 

@@ -13,7 +13,7 @@
 #include "common/module_services_win32.h"
 #include "common/settings_folder.h"
 #include "pipeline/encoder_link.h"
-#include "pipeline/host_requests_win32.h"
+#include "pipeline/host_window_win32.h"
 #include "pipeline/tag_library_win32.h"
 #include "pipeline/tag_reader.h"
 #include "pipeline/template_renderer.h"

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
-#include "pipeline/markup_escape.h"
 
 namespace tavrik {
 namespace {

@@ -6,8 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "pipeline/host_requests_win32.h"
-#include "pipeline/host_window_hook_win32.h"
+#include "pipeline/host_window_win32.h"
 #include "pipeline/title_change_handler.h"
 #include "win_test_support.h"
 
