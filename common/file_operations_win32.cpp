@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/win32_handles.h"
+#include "common/win32_text.h"
 
 namespace tavrik {
 
@@ -54,8 +55,6 @@ ReplaceOutcome refusedRename(DWORD renameError, DWORD targetAttributes) {
                    !(targetAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
   return sharing && plainFile ? ReplaceOutcome::HeldElsewhere : ReplaceOutcome::Failed;
 }
-
-const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 constexpr DWORD kRenameFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
 
@@ -110,7 +109,5 @@ ReplaceOutcome Win32WideFileOperations::replace(const std::u16string& target,
 }
 
 bool Win32WideFileOperations::remove(const std::u16string& path) { return DeleteFileW(asWide(path)) != 0; }
-
-bool isAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
 
 }  // namespace tavrik

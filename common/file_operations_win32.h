@@ -31,7 +31,4 @@ class Win32WideFileOperations final : public WideFileOperations {
   std::uint32_t lastError_ = 0;
 };
 
-// Whether `byte` leads a double-byte character in the system's ANSI code page.
-bool isAnsiLeadByte(unsigned char byte);
-
 }  // namespace tavrik

@@ -6,6 +6,7 @@
 #include "common/host_folder.h"
 #include "common/replace_content.h"
 #include "common/win32_handles.h"
+#include "common/win32_text.h"
 
 namespace tavrik {
 
@@ -32,8 +33,6 @@ class Win32InputFile final : public InputFile {
   UniqueFile file_;
 };
 
-const wchar_t* asWide(const std::u16string& path) { return reinterpret_cast<const wchar_t*>(path.c_str()); }
-
 }  // namespace
 
 std::unique_ptr<InputFile> Win32FileSystem::openExclusive(const std::string& path) {
@@ -45,7 +44,7 @@ std::unique_ptr<InputFile> Win32FileSystem::openExclusive(const std::string& pat
 }
 
 std::unique_ptr<InputFile> Win32FileSystem::openExclusiveWide(const std::u16string& path) {
-  if (path.empty() || path.size() >= kMaxPathBytes) return nullptr;
+  if (path.empty() || !fitsWindowsPath(path)) return nullptr;
   UniqueFile file(CreateFileW(asWide(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                               nullptr));
   if (!file) return nullptr;
@@ -80,7 +79,7 @@ bool Win32FileSystem::existsWide(const std::u16string& path) {
 }
 
 bool Win32FileSystem::createFolderWide(const std::u16string& path) {
-  if (path.empty() || path.size() >= kMaxPathBytes) return false;
+  if (path.empty() || !fitsWindowsPath(path)) return false;
   if (CreateDirectoryW(asWide(path), nullptr)) return true;
   DWORD attributes = GetFileAttributesW(asWide(path));
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -3,6 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "common/unicode_codec.h"
+
 namespace tavrik {
 
 namespace {
@@ -14,9 +16,7 @@ std::size_t widthAt(std::string_view name, std::size_t at, const LeadBytePredica
   return isLeadByte(static_cast<unsigned char>(name[at])) ? 2 : 1;
 }
 std::size_t widthAt(std::u16string_view name, std::size_t at) {
-  bool high = name[at] >= 0xD800 && name[at] <= 0xDBFF;
-  bool lowNext = at + 1 < name.size() && name[at + 1] >= 0xDC00 && name[at + 1] <= 0xDFFF;
-  return high && lowNext ? 2 : 1;
+  return isHighSurrogate(name[at]) && at + 1 < name.size() && isLowSurrogate(name[at + 1]) ? 2 : 1;
 }
 
 // The first units of `name`, at most `limit` of them, never ending inside a
@@ -61,7 +61,7 @@ std::vector<Path> temporaryPaths(const Path& path, std::size_t folder, const Nam
   std::vector<Path> temporaries;
   for (unsigned i = 0; i < kTemporaryNames; ++i) {
     Path name = path.substr(0, folder) + nameOf(i);
-    if (name != path && name.size() < kMaxPathBytes) temporaries.push_back(std::move(name));
+    if (name != path && fitsWindowsPath(name)) temporaries.push_back(std::move(name));
   }
   return temporaries;
 }
@@ -132,7 +132,7 @@ bool replaceFileContent(FileOperations& files, const std::string& path, std::str
 
 bool replaceFileContent(WideFileOperations& files, const std::u16string& path, std::string_view bytes) {
   std::size_t folder = wideFolderLength(path);
-  if (folder == path.size() || path.size() >= kMaxPathBytes) return false;
+  if (folder == path.size() || !fitsWindowsPath(path)) return false;
   if (!files.replaceable(path)) return false;
   return replaceThroughTemporary(files, path, wideTemporaryPaths(path, folder), bytes) == ReplaceOutcome::Replaced;
 }
@@ -140,7 +140,7 @@ bool replaceFileContent(WideFileOperations& files, const std::u16string& path, s
 ReplaceOutcome replaceSharedFileContent(WideFileOperations& files, const std::u16string& path,
                                         std::string_view bytes) {
   std::size_t folder = wideFolderLength(path);
-  if (folder == path.size() || path.size() >= kMaxPathBytes) return ReplaceOutcome::Failed;
+  if (folder == path.size() || !fitsWindowsPath(path)) return ReplaceOutcome::Failed;
   return replaceThroughTemporary(files, path, wideTemporaryPaths(path, folder), bytes);
 }
 

@@ -116,7 +116,7 @@ class FakeFileSystem : public FileSystem {
     calls.push_back("open wide " + encodeUtf8(path));
     auto found = wideFiles.find(path);
     if (path.empty() || found == wideFiles.end() || wideHeldOpenElsewhere.count(path) ||
-        path.size() >= kMaxPathBytes) {
+        !fitsWindowsPath(path)) {
       return nullptr;
     }
     return std::make_unique<File>(found->second, readSizes);

@@ -62,8 +62,8 @@ TEST(ReplaceSharedContent, PathsUpTo259UnitsAreSavedAndLongerOnesNeverTouched) {
     ASSERT_EQ(path.size(), length);
     WideStepDisk disk;
     ReplaceOutcome outcome = replaceSharedFileContent(disk, path, kNew);
-    EXPECT_EQ(outcome, length < kMaxPathBytes ? ReplaceOutcome::Replaced : ReplaceOutcome::Failed);
-    EXPECT_EQ(disk.files.size(), length < kMaxPathBytes ? 1u : 0u);
+    EXPECT_EQ(outcome, length < kMaxPathUnits ? ReplaceOutcome::Replaced : ReplaceOutcome::Failed);
+    EXPECT_EQ(disk.files.size(), length < kMaxPathUnits ? 1u : 0u);
     for (const std::u16string& touched : disk.touched) EXPECT_LE(touched.size(), length);
   }
   WideStepDisk disk;

@@ -31,7 +31,7 @@ class BasicStepDisk : public Operations {
   bool replaceable(const Path& path) override { return step(path) && !locked.count(path); }
 
   std::unique_ptr<NewFile> createNew(const Path& path, bool& nameTaken) override {
-    bool ok = step(path) && path.size() < kMaxPathBytes;
+    bool ok = step(path) && fitsWindowsPath(path);
     nameTaken = ok && files.count(path);
     if (!ok || nameTaken) return nullptr;
     files[path];

@@ -12,12 +12,11 @@
 #include "common/file_system_win32.h"
 #include "common/host_folder.h"
 #include "common/win32_handles.h"
+#include "common/win32_text.h"
 #include "win_test_support.h"
 
 namespace tavrik {
 namespace {
-
-const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 class CaptionFileWin : public ::testing::Test {
  protected:
@@ -132,7 +131,7 @@ TEST_F(CaptionFileWin, PathsUpTo259UnitsAreWrittenAndLongerOnesNeverTouched) {
       DWORD written = 0;
       ASSERT_TRUE(old && WriteFile(old.get(), "old", 3, &written, nullptr));
     }
-    const bool fits = length < kMaxPathBytes;
+    const bool fits = length < kMaxPathUnits;
     EXPECT_EQ(files.replaceSharedContentWide(path, "new"), fits ? ReplaceOutcome::Replaced : ReplaceOutcome::Failed);
     EXPECT_EQ(content(path), fits ? "new" : "old");
     EXPECT_EQ(namesBeside(path), std::vector<std::u16string>{name.substr(1)});

@@ -11,6 +11,7 @@
 #include "common/file_operations_win32.h"
 #include "common/replace_content.h"
 #include "common/win32_handles.h"
+#include "common/win32_text.h"
 #include "interrupted_save.h"
 
 namespace tavrik {
