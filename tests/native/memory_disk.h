@@ -1,6 +1,8 @@
 // A disk in memory under the Files calls, for the unit tests, the fuzz
 // targets and the benchmarks. Every call is a numbered step that a test can
-// make fail, or kill the process at. Files may be held open by another program, read-only, or in a folder
+// make fail, or kill the process at; a kill is a power cut too: what was
+// written but never flushed is lost, and a rename that happened stays done.
+// Files may be held open by another program, read-only, or in a folder
 // that is not there; writes may be short, or find the disk full. Every call
 // and every path it named is recorded.
 #pragma once
@@ -72,6 +74,10 @@ struct DiskNames {
     return Path(path.begin(), slash == path.rend() ? path.begin() : std::prev(slash.base()));
   }
   static bool isSeparator(typename Path::value_type c) { return c == '\\' || c == '/'; }
+
+  // For each file written since its last flush, how much of it was on the
+  // disk before.
+  std::map<Path, std::size_t> flushedLength;
 };
 
 class MemoryDisk : public Files {
@@ -91,6 +97,12 @@ class MemoryDisk : public Files {
   std::vector<std::size_t> readSizes;  // every answer of a read, in order
   // Off for the benchmarks, which measure what reads the files, not this.
   bool keepRecords = true;
+
+  // The power goes: every byte written since its file's last flush is gone.
+  void cutPower() {
+    cut(ansi);
+    cut(wide);
+  }
 
   std::unique_ptr<InputFile> openExclusive(const std::string& path) override { return open(ansi, "open", path); }
   std::unique_ptr<InputFile> openExclusive(const std::u16string& path) override { return open(wide, "open", path); }
@@ -140,7 +152,10 @@ class MemoryDisk : public Files {
       calls.push_back(std::string(call) + " " + shown(path));
     }
     int n = steps++;
-    if (killAt >= 0 && n >= killAt) throw ProcessKilled{};
+    if (killAt >= 0 && n >= killAt) {
+      cutPower();
+      throw ProcessKilled{};
+    }
     if (n != failAt) return true;
     lastError_ = failError;
     return false;
@@ -150,6 +165,12 @@ class MemoryDisk : public Files {
   T failed(T answer, std::uint32_t error) {
     lastError_ = error;
     return answer;
+  }
+
+  template <class Path>
+  static void cut(DiskNames<Path>& names) {
+    for (const auto& [path, length] : names.flushedLength) names.files[path].resize(length);
+    names.flushedLength.clear();
   }
 
   template <class Path>
@@ -195,6 +216,12 @@ class MemoryDisk : public Files {
     if (!names.writable(target)) return failed(ReplaceOutcome::Failed, kAccessDenied);
     names.files[target] = std::move(names.files[replacement]);
     names.files.erase(replacement);
+    names.flushedLength.erase(target);
+    auto unflushed = names.flushedLength.find(replacement);
+    if (unflushed != names.flushedLength.end()) {
+      names.flushedLength[target] = unflushed->second;
+      names.flushedLength.erase(unflushed);
+    }
     if (keepRecords) names.replaced.emplace_back(target, names.files[target]);
     return ReplaceOutcome::Replaced;
   }
@@ -206,6 +233,7 @@ class MemoryDisk : public Files {
     if (names.held.count(path)) return failed(false, kSharingViolation);
     if (!names.writable(path)) return failed(false, kAccessDenied);
     names.files.erase(path);
+    names.flushedLength.erase(path);
     return true;
   }
 
@@ -237,13 +265,20 @@ class MemoryDisk : public Files {
       std::size_t n = std::min({count, disk_.writeLimit, disk_.room});
       // A failed write may still have put part of its bytes into the file.
       if (!ok) n /= 2;
-      names_.files[path_].append(bytes, n);
+      std::string& content = names_.files[path_];
+      names_.flushedLength.emplace(path_, content.size());
+      content.append(bytes, n);
       disk_.room -= n;
       if (!ok) return 0;
       if (n == 0 && count > 0) return disk_.failed(std::size_t{0}, kDiskFull);
       return n;
     }
-    bool flush() override { return disk_.step(names_, "flush", path_); }
+    bool flush() override {
+      if (!disk_.step(names_, "flush", path_)) return false;
+      names_.flushedLength.erase(path_);
+      return true;
+    }
+    // Closing pushes nothing down to the disk.
     bool close() override { return disk_.step(names_, "close", path_); }
 
    private:

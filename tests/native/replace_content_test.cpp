@@ -254,9 +254,11 @@ TEST(ReplaceSharedContent, AFailureSaysTheErrorOfTheStepThatFailed) {
 }
 
 // A save over an old file and a first save, failed and then killed at each of
-// its steps in turn: the target holds the old content (or no file) or the
-// whole new one, whatever temporary file is left the next save removes, and
-// the user's file beside it stays.
+// its steps in turn, and killed right after its last: the target holds the old
+// content (or no file) or the whole new one, whatever temporary file is left
+// the next save removes, and the user's file beside it stays. A kill is a
+// power cut too, so a save that renames before its bytes reach the disk fails
+// here.
 template <class Path, class Save>
 void expectEveryStepToLeaveOldOrNew(const Path& target, const Path& notes, const Save& save) {
   for (bool firstSave : {false, true}) {
@@ -278,6 +280,7 @@ void expectEveryStepToLeaveOldOrNew(const Path& target, const Path& notes, const
         bool saved = false;
         try {
           saved = save(disk, kNew);
+          if (kill) disk.cutPower();  // the power goes the moment the save is done
         } catch (const ProcessKilled&) {
         }
         auto now = names.files.find(target);
