@@ -5,73 +5,31 @@
 #include <malloc.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <map>
 
 #include "common/code_page.h"
-#include "common/file_system.h"
+#include "common/files.h"
 #include "common/host_folder.h"
 #include "common/module_services.h"
 #include "pipeline/template_renderer.h"
 #include "rules/rule_store.h"
 #include "latin1_code_page.h"
+#include "memory_disk.h"
 
 namespace {
 
 using namespace tavrik;
 
-// Templates served from memory, so that rendering is measured, not the disk.
-class MemoryFiles : public FileSystem {
+// Real files through the C library, for the rule file; everything else from
+// the test disk in memory.
+class DiskFiles : public testing::MemoryDisk {
  public:
-  std::map<std::string, std::string> files;
-  std::unique_ptr<InputFile> openExclusive(const std::string& path) override {
-    auto found = files.find(path);
-    if (found == files.end()) return nullptr;
-    return std::make_unique<Reader>(found->second);
-  }
-  std::unique_ptr<InputFile> openExclusiveWide(const std::u16string&) override { return nullptr; }
-  bool replaceContent(const std::string&, std::string_view) override { return false; }
-  bool replaceContentWide(const std::u16string&, std::string_view) override { return false; }
-  ReplaceResult replaceSharedContentWide(const std::u16string&, std::string_view) override {
-    return {ReplaceOutcome::Failed, 0};
-  }
-  bool exists(const std::string&) override { return false; }
-  bool existsWide(const std::u16string&) override { return false; }
-  bool createFolderWide(const std::u16string&) override { return false; }
-
- private:
-  struct Reader : InputFile {
-    explicit Reader(const std::string& c) : content(c) {}
-    std::size_t read(char* buffer, std::size_t capacity) override {
-      std::size_t n = std::min(capacity, content.size() - offset);
-      std::memcpy(buffer, content.data() + offset, n);
-      offset += n;
-      return n;
-    }
-    std::size_t sizeHint() override { return content.size(); }
-    const std::string& content;
-    std::size_t offset = 0;
-  };
-};
-
-// Real files through the C library, for the rule file.
-class DiskFiles : public FileSystem {
- public:
+  using MemoryDisk::openExclusive;
   std::unique_ptr<InputFile> openExclusive(const std::string& path) override {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return nullptr;
     return std::make_unique<Reader>(f);
   }
-  std::unique_ptr<InputFile> openExclusiveWide(const std::u16string&) override { return nullptr; }
-  bool replaceContent(const std::string&, std::string_view) override { return false; }
-  bool replaceContentWide(const std::u16string&, std::string_view) override { return false; }
-  ReplaceResult replaceSharedContentWide(const std::u16string&, std::string_view) override {
-    return {ReplaceOutcome::Failed, 0};
-  }
-  bool exists(const std::string&) override { return false; }
-  bool existsWide(const std::u16string&) override { return false; }
-  bool createFolderWide(const std::u16string&) override { return false; }
 
  private:
   struct Reader : InputFile {
@@ -120,8 +78,10 @@ const TrackTags kTags{"Cat & Mouse", "Tom", "Greatest <Hits>", "live", "Jazz"};
 // `mark` in front of the template: none for ANSI, or a byte-order mark,
 // which makes the whole rendering run on UTF-16.
 void renderBench(benchmark::State& state, std::size_t size, std::size_t every, const std::string& mark = "") {
-  MemoryFiles files;
-  files.files["t.html"] = mark + templateOf(size, every);
+  // Templates served from memory, so that rendering is measured, not the disk.
+  testing::MemoryDisk files;
+  files.keepRecords = false;
+  files.ansi.files["t.html"] = mark + templateOf(size, every);
   RuleList rules;
   testing::Latin1CodePage codePage;
   TemplateRenderer renderer(files, codePage, "t.html");

@@ -5,7 +5,7 @@
 
 namespace tavrik {
 
-CaptionSettingsStore::CaptionSettingsStore(FileSystem& files, ModuleServices& services, CodePage& codePage)
+CaptionSettingsStore::CaptionSettingsStore(Files& files, ModuleServices& services, CodePage& codePage)
     : file_(files, services, codePage, IDS_SETTINGS_FILE), services_(services), codePage_(codePage) {}
 
 CaptionSettings CaptionSettingsStore::load(const SettingsFolder& settingsFolder) {

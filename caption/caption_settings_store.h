@@ -5,7 +5,7 @@
 
 #include "caption/caption_settings_file.h"
 #include "common/code_page.h"
-#include "common/file_system.h"
+#include "common/files.h"
 #include "common/module_services.h"
 #include "common/plugin_file.h"
 #include "common/settings_folder.h"
@@ -14,7 +14,7 @@ namespace tavrik {
 
 class CaptionSettingsStore {
  public:
-  CaptionSettingsStore(FileSystem& files, ModuleServices& services, CodePage& codePage);
+  CaptionSettingsStore(Files& files, ModuleServices& services, CodePage& codePage);
 
   // The settings folder's copy when there is one, else the one beside the
   // host. No file means no caption file, silently. A file that is there but

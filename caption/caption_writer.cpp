@@ -1,6 +1,7 @@
 #include "caption/caption_writer.h"
 
 #include "caption/output_texts.h"
+#include "common/replace_content.h"
 #include "common/unicode_codec.h"
 #include "pipeline/template_fill.h"
 
@@ -64,7 +65,7 @@ void CaptionWriter::perform(Clock::time_point now) {
   std::u16string path = wideOf(wish.settings.file, codePage_);
   if (written_ && written_->path == path && written_->bytes == *bytes) return;
 
-  ReplaceResult result = files_.replaceSharedContentWide(path, *bytes);
+  ReplaceResult result = replaceSharedFileContent(files_, path, *bytes);
   status_.record(captionOutcomeOf(result), static_cast<int>(result.error));
   switch (result.outcome) {
     case ReplaceOutcome::Replaced:

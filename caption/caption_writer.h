@@ -11,7 +11,7 @@
 
 #include "caption/caption_state.h"
 #include "common/code_page.h"
-#include "common/file_system.h"
+#include "common/files.h"
 #include "common/outcome_cell.h"
 
 namespace tavrik {
@@ -39,7 +39,7 @@ class CaptionWriter {
   static constexpr std::chrono::milliseconds kHeldRetryFor{1000};
   static constexpr std::chrono::milliseconds kPendingRetry{1000};
 
-  CaptionWriter(const CaptionState& state, FileSystem& files, CodePage& codePage)
+  CaptionWriter(const CaptionState& state, Files& files, CodePage& codePage)
       : state_(state), files_(files), codePage_(codePage) {}
 
   // At once (the earliest time there is) after a change of what is to show; at the
@@ -60,7 +60,7 @@ class CaptionWriter {
   };
 
   const CaptionState& state_;
-  FileSystem& files_;
+  Files& files_;
   CodePage& codePage_;
   unsigned long seenRevision_ = 0;
   std::optional<Written> written_;

@@ -10,7 +10,7 @@
 
 #include "caption/caption_state.h"
 #include "common/code_page.h"
-#include "common/file_system.h"
+#include "common/files.h"
 #include "obs/obs_output.h"
 
 namespace tavrik {
@@ -26,7 +26,7 @@ class ObsFeed {
  public:
   using Clock = std::chrono::steady_clock;
 
-  ObsFeed(const CaptionState& state, ObsOutput& output, FileSystem& files, CodePage& codePage)
+  ObsFeed(const CaptionState& state, ObsOutput& output, Files& files, CodePage& codePage)
       : state_(state), output_(output), files_(files), codePage_(codePage) {}
 
   // At once (the earliest time there is) after a change of what is to show; else
@@ -39,7 +39,7 @@ class ObsFeed {
  private:
   const CaptionState& state_;
   ObsOutput& output_;
-  FileSystem& files_;
+  Files& files_;
   CodePage& codePage_;
   unsigned long seenRevision_ = 0;
   std::optional<ObsSettings> configured_;

@@ -5,14 +5,14 @@
 
 namespace tavrik {
 
-AnsiOrWide plainTrackText(FileSystem& files, const AnsiOrWide& plainTemplate, const TrackTags& tags,
+AnsiOrWide plainTrackText(Files& files, const AnsiOrWide& plainTemplate, const TrackTags& tags,
                           CodePage& codePage) {
   std::optional<AnsiOrWide> content = readTemplateFile(files, plainTemplate);
   if (!content) return {};
   return fillPlainTemplate(*content, tags, codePage);
 }
 
-AnsiOrWide idleText(FileSystem& files, const AnsiOrWide& idleTemplate) {
+AnsiOrWide idleText(Files& files, const AnsiOrWide& idleTemplate) {
   if (idleTemplate.empty()) return {};
   return readTemplateFile(files, idleTemplate).value_or(AnsiOrWide());
 }

@@ -4,18 +4,18 @@
 #pragma once
 
 #include "common/code_page.h"
-#include "common/file_system.h"
+#include "common/files.h"
 #include "pipeline/track_tags.h"
 
 namespace tavrik {
 
 // `plainTemplate` filled with the tags as they are, its lines kept; the
 // empty text when it does not open, as for the encoder.
-AnsiOrWide plainTrackText(FileSystem& files, const AnsiOrWide& plainTemplate, const TrackTags& tags,
+AnsiOrWide plainTrackText(Files& files, const AnsiOrWide& plainTemplate, const TrackTags& tags,
                           CodePage& codePage);
 
 // The idle template's text as it stands (no track plays: no placeholder is
 // filled); the empty text without one, or when it does not open.
-AnsiOrWide idleText(FileSystem& files, const AnsiOrWide& idleTemplate);
+AnsiOrWide idleText(Files& files, const AnsiOrWide& idleTemplate);
 
 }  // namespace tavrik

@@ -4,13 +4,9 @@
 
 #include <climits>
 
+#include "common/win32_text.h"
+
 namespace tavrik {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide texts are UTF-16");
-
-namespace {
-const wchar_t* asWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-}  // namespace
 
 std::u16string Win32CodePage::toWide(std::string_view ansi) {
   if (ansi.empty() || ansi.size() > INT_MAX) return {};
@@ -18,8 +14,7 @@ std::u16string Win32CodePage::toWide(std::string_view ansi) {
   int needed = MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
   if (needed <= 0) return {};
   std::u16string wide(static_cast<std::size_t>(needed), u'\0');
-  int made = MultiByteToWideChar(CP_ACP, 0, ansi.data(), length,
-                                 reinterpret_cast<wchar_t*>(wide.data()), needed);
+  int made = MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, asWide(wide.data()), needed);
   wide.resize(made > 0 ? static_cast<std::size_t>(made) : 0);
   return wide;
 }

@@ -3,6 +3,7 @@
 namespace tavrik {
 
 bool fitsWindowsPath(std::string_view path) { return path.size() < kMaxPathBytes; }
+bool fitsWindowsPath(std::u16string_view path) { return path.size() < kMaxPathUnits; }
 
 std::size_t folderLength(std::string_view path, const LeadBytePredicate& isLeadByte) {
   std::size_t length = 0;

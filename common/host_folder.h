@@ -10,11 +10,14 @@
 
 namespace tavrik {
 
-// Windows paths hold at most 260 bytes, the terminating NUL included.
+// Windows paths hold at most 260 bytes in the ANSI code page, and at most 260
+// UTF-16 units in the wide calls, the terminating NUL included.
 inline constexpr std::size_t kMaxPathBytes = 260;
+inline constexpr std::size_t kMaxPathUnits = 260;
 
 // True when `path` fits a Windows path buffer with its NUL.
 bool fitsWindowsPath(std::string_view path);
+bool fitsWindowsPath(std::u16string_view path);
 
 // Whether a byte starts a two-byte character in the ANSI code page. In code
 // page 932 the second byte may be 0x5C, the backslash ("ソ" is 83 5C).

@@ -3,6 +3,7 @@
 #include "common/cp932_texts.h"
 #include "common/host_folder.h"
 #include "common/settings_folder.h"
+#include "common/win32_text.h"
 
 namespace tavrik {
 
@@ -42,7 +43,7 @@ std::string Win32ModuleServices::hostSettingsFolder() {
   return copyOfHostText(reinterpret_cast<const char*>(SendMessageA(owner_, WM_USER, 0, IPC_GETINIDIRECTORY)));
 }
 
-bool Win32ModuleServices::isLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
+bool Win32ModuleServices::isLeadByte(unsigned char byte) { return isAnsiLeadByte(byte); }
 
 void Win32ModuleServices::showErrorMessage(const std::string& text) {
   MessageBoxA(owner_, text.c_str(), texts::kErrorTitle, MB_OK);

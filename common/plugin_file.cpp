@@ -1,13 +1,15 @@
 #include "common/plugin_file.h"
 
+#include "common/replace_content.h"
+
 namespace tavrik {
 
 PluginFile::Found PluginFile::open(const SettingsFolder& settingsFolder) {
   settingsFolder_ = settingsFolder;
   foundInSettingsFolder_ = false;
-  if (auto path = inSettingsFolder(); path && files_.existsWide(*path)) {
+  if (auto path = inSettingsFolder(); path && files_.exists(*path)) {
     foundInSettingsFolder_ = true;
-    return {true, files_.openExclusiveWide(*path)};
+    return {true, files_.openExclusive(*path)};
   }
   auto path = besideHost();
   if (!path) return {};
@@ -19,11 +21,12 @@ PluginFile::Found PluginFile::open(const SettingsFolder& settingsFolder) {
 bool PluginFile::save(std::string_view bytes) {
   if (!foundInSettingsFolder_) {
     auto path = besideHost();
-    if (path && files_.replaceContent(*path, bytes)) return true;
+    auto isLeadByte = [this](unsigned char byte) { return services_.isLeadByte(byte); };
+    if (path && replaceFileContent(files_, *path, bytes, isLeadByte)) return true;
   }
   auto path = inSettingsFolder();
   if (!path || (!foundInSettingsFolder_ && !makeFoldersBelowSettingsFolder())) return false;
-  return files_.replaceContentWide(*path, bytes);
+  return replaceFileContent(files_, *path, bytes);
 }
 
 std::optional<std::string> PluginFile::besideHost() { return hostFilePath(services_, nameId_); }
@@ -39,7 +42,7 @@ bool PluginFile::makeFoldersBelowSettingsFolder() {
   std::u16string relative = codePage_.toWide(services_.moduleString(nameId_));
   for (std::size_t slash = relative.find(u'\\'); slash != std::u16string::npos;
        slash = relative.find(u'\\', slash + 1)) {
-    if (!files_.createFolderWide(*settingsFolder_ + relative.substr(0, slash))) return false;
+    if (!files_.createFolder(*settingsFolder_ + relative.substr(0, slash))) return false;
   }
   return true;
 }

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "common/code_page.h"
-#include "common/file_system.h"
+#include "common/files.h"
 #include "common/module_services.h"
 #include "common/settings_folder.h"
 
@@ -21,7 +21,7 @@ namespace tavrik {
 
 class PluginFile {
  public:
-  PluginFile(FileSystem& files, ModuleServices& services, CodePage& codePage, unsigned nameId)
+  PluginFile(Files& files, ModuleServices& services, CodePage& codePage, unsigned nameId)
       : files_(files), services_(services), codePage_(codePage), nameId_(nameId) {}
 
   struct Found {
@@ -49,7 +49,7 @@ class PluginFile {
   // The folders between the settings folder and the file ("Plugins").
   bool makeFoldersBelowSettingsFolder();
 
-  FileSystem& files_;
+  Files& files_;
   ModuleServices& services_;
   CodePage& codePage_;
   unsigned nameId_;

@@ -3,9 +3,14 @@
 #include <memory>
 #include <vector>
 
+#include "common/unicode_codec.h"
+
 namespace tavrik {
 
 namespace {
+
+// Said for a path the save cannot even try: it names no file it could write.
+constexpr std::uint32_t kPathNotFound = 3;  // ERROR_PATH_NOT_FOUND
 
 // How many units the character at `at` takes: a lead byte takes the next
 // byte, whatever it is, as the ANSI functions step; a high surrogate takes
@@ -14,9 +19,7 @@ std::size_t widthAt(std::string_view name, std::size_t at, const LeadBytePredica
   return isLeadByte(static_cast<unsigned char>(name[at])) ? 2 : 1;
 }
 std::size_t widthAt(std::u16string_view name, std::size_t at) {
-  bool high = name[at] >= 0xD800 && name[at] <= 0xDBFF;
-  bool lowNext = at + 1 < name.size() && name[at + 1] >= 0xDC00 && name[at + 1] <= 0xDFFF;
-  return high && lowNext ? 2 : 1;
+  return isHighSurrogate(name[at]) && at + 1 < name.size() && isLowSurrogate(name[at + 1]) ? 2 : 1;
 }
 
 // The first units of `name`, at most `limit` of them, never ending inside a
@@ -43,15 +46,6 @@ std::basic_string<Char> temporaryNameOf(std::basic_string_view<Char> fileName, u
   return name;
 }
 
-bool writeAll(NewFile& file, std::string_view bytes) {
-  while (!bytes.empty()) {
-    std::size_t written = file.write(bytes.data(), bytes.size());
-    if (written == 0 || written > bytes.size()) return false;
-    bytes.remove_prefix(written);
-  }
-  return true;
-}
-
 // The temporary file's possible paths beside `path`, whose first `folder`
 // units are its folder: those that fit, and never `path` itself ("a~1" names
 // itself among its temporary names; a one-character name at the very limit
@@ -61,19 +55,40 @@ std::vector<Path> temporaryPaths(const Path& path, std::size_t folder, const Nam
   std::vector<Path> temporaries;
   for (unsigned i = 0; i < kTemporaryNames; ++i) {
     Path name = path.substr(0, folder) + nameOf(i);
-    if (name != path && name.size() < kMaxPathBytes) temporaries.push_back(std::move(name));
+    if (name != path && fitsWindowsPath(name)) temporaries.push_back(std::move(name));
   }
   return temporaries;
 }
 
+// Writes all of `bytes`, then flushes and closes: false at the first step
+// that fails, with its error code in `error`. Without the flush the rename
+// that follows could reach the disk before the content does, and a power cut
+// would leave the file's place holding a short or empty file.
+bool writeWholeFile(Files& files, NewFile& file, std::string_view bytes, std::uint32_t& error) {
+  while (!bytes.empty()) {
+    std::size_t written = file.write(bytes.data(), bytes.size());
+    if (written == 0 || written > bytes.size()) {
+      error = files.lastError();
+      return false;
+    }
+    bytes.remove_prefix(written);
+  }
+  if (file.flush() && file.close()) return true;
+  error = files.lastError();
+  return false;
+}
+
 // The save after the checks: `temporaries` are the temporary file's possible
-// paths beside `path`, each of which fits.
+// paths beside `path`, each of which fits. The error code is the last one a
+// failing step gave; a removal's is never it, as leftovers are mostly not
+// there.
 template <class Path>
-ReplaceOutcome replaceThroughTemporary(BasicFileOperations<Path>& files, const Path& path,
-                                       const std::vector<Path>& temporaries, std::string_view bytes) {
+ReplaceResult replaceThroughTemporary(Files& files, const Path& path, const std::vector<Path>& temporaries,
+                                      std::string_view bytes) {
   // A save that was killed or lost its power left its temporary file behind.
   for (const Path& leftover : temporaries) files.remove(leftover);
 
+  ReplaceResult result;
   std::unique_ptr<NewFile> file;
   const Path* temporary = nullptr;
   for (const Path& candidate : temporaries) {
@@ -83,15 +98,20 @@ ReplaceOutcome replaceThroughTemporary(BasicFileOperations<Path>& files, const P
       temporary = &candidate;
       break;
     }
-    if (!taken) return ReplaceOutcome::Failed;
+    result.error = files.lastError();
+    if (!taken) return result;
   }
-  if (!file) return ReplaceOutcome::Failed;
+  if (!file) return result;
 
-  bool complete = writeAll(*file, bytes) && file->flush() && file->close();
+  bool complete = writeWholeFile(files, *file, bytes, result.error);
   file.reset();  // closes what a failure left open
-  ReplaceOutcome outcome = complete ? files.replace(path, *temporary) : ReplaceOutcome::Failed;
-  if (outcome != ReplaceOutcome::Replaced) files.remove(*temporary);
-  return outcome;
+  if (complete) {
+    result.outcome = files.replace(path, *temporary);
+    if (result.outcome != ReplaceOutcome::Replaced) result.error = files.lastError();
+  }
+  if (result.outcome != ReplaceOutcome::Replaced) files.remove(*temporary);
+  if (result.outcome != ReplaceOutcome::Failed) result.error = 0;
+  return result;
 }
 
 // How many leading units of `path` are its folder: up to and including its
@@ -118,7 +138,7 @@ std::u16string temporaryName(std::u16string_view fileName, unsigned index) {
   return temporaryNameOf(fileName, index, [&](std::size_t at) { return widthAt(fileName, at); });
 }
 
-bool replaceFileContent(FileOperations& files, const std::string& path, std::string_view bytes,
+bool replaceFileContent(Files& files, const std::string& path, std::string_view bytes,
                         const LeadBytePredicate& isLeadByte) {
   std::size_t folder = folderLength(path, isLeadByte);
   if (folder == path.size() || !fitsWindowsPath(path)) return false;
@@ -130,18 +150,19 @@ bool replaceFileContent(FileOperations& files, const std::string& path, std::str
   return replaceThroughTemporary(files, path, temporaries, bytes) == ReplaceOutcome::Replaced;
 }
 
-bool replaceFileContent(WideFileOperations& files, const std::u16string& path, std::string_view bytes) {
+bool replaceFileContent(Files& files, const std::u16string& path, std::string_view bytes) {
   std::size_t folder = wideFolderLength(path);
-  if (folder == path.size() || path.size() >= kMaxPathBytes) return false;
+  if (folder == path.size() || !fitsWindowsPath(path)) return false;
   if (!files.replaceable(path)) return false;
   return replaceThroughTemporary(files, path, wideTemporaryPaths(path, folder), bytes) == ReplaceOutcome::Replaced;
 }
 
-ReplaceOutcome replaceSharedFileContent(WideFileOperations& files, const std::u16string& path,
-                                        std::string_view bytes) {
+ReplaceResult replaceSharedFileContent(Files& files, const std::u16string& path, std::string_view bytes) {
   std::size_t folder = wideFolderLength(path);
-  if (folder == path.size() || path.size() >= kMaxPathBytes) return ReplaceOutcome::Failed;
-  return replaceThroughTemporary(files, path, wideTemporaryPaths(path, folder), bytes);
+  if (folder == path.size() || !fitsWindowsPath(path)) return {ReplaceOutcome::Failed, kPathNotFound};
+  ReplaceResult result = replaceThroughTemporary(files, path, wideTemporaryPaths(path, folder), bytes);
+  if (result == ReplaceOutcome::Failed && result.error == 0) result.error = kPathNotFound;
+  return result;
 }
 
 }  // namespace tavrik

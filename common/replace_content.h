@@ -1,11 +1,12 @@
-// Replacing a file's whole content so that a failure, or the process being
-// killed, at any point leaves the old content or the complete new one.
+// Replacing a file's whole content so that a failure, the process being
+// killed or the power going, at any point, leaves the old content or the
+// complete new one. Portable: every file call goes through Files.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "common/file_operations.h"
+#include "common/files.h"
 #include "common/host_folder.h"
 
 namespace tavrik {
@@ -33,15 +34,17 @@ std::u16string temporaryName(std::u16string_view fileName, unsigned index);
 // by the next save). False on any failure, for a file that is read-only or
 // held open elsewhere before anything is written, and for a path that does
 // not fit 260 bytes, which is never touched.
-bool replaceFileContent(FileOperations& files, const std::string& path, std::string_view bytes,
+bool replaceFileContent(Files& files, const std::string& path, std::string_view bytes,
                         const LeadBytePredicate& isLeadByte);
 // The same for a path in UTF-16 (at most 259 units).
-bool replaceFileContent(WideFileOperations& files, const std::u16string& path, std::string_view bytes);
+bool replaceFileContent(Files& files, const std::u16string& path, std::string_view bytes);
 
 // The same for a file that other programs read while we write it, named in
 // UTF-16 (at most 259 units): `path` itself is never opened, so a reader is
-// never shut out; one that holds it open gives HeldElsewhere.
-ReplaceOutcome replaceSharedFileContent(WideFileOperations& files, const std::u16string& path,
-                                        std::string_view bytes);
+// never shut out; one that holds it open gives HeldElsewhere, for the caller
+// to try again. A failure says the error code of the step that failed, for
+// the settings dialog to show why; a path that names no file it could write
+// says ERROR_PATH_NOT_FOUND.
+ReplaceResult replaceSharedFileContent(Files& files, const std::u16string& path, std::string_view bytes);
 
 }  // namespace tavrik

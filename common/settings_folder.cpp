@@ -52,7 +52,7 @@ SettingsFolder askSettingsFolder(ModuleServices& services, CodePage& codePage) {
 std::optional<std::u16string> joinSettingsFolder(const std::u16string& folder, std::u16string_view relativeName) {
   std::u16string joined = folder;
   joined.append(relativeName);
-  if (joined.size() >= kMaxPathBytes) return std::nullopt;
+  if (!fitsWindowsPath(joined)) return std::nullopt;
   return joined;
 }
 

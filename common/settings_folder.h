@@ -36,12 +36,13 @@ bool sameFolder(std::u16string_view a, std::u16string_view b);
 std::optional<std::u16string> joinSettingsFolder(const std::u16string& folder, std::u16string_view relativeName);
 
 // The host's text up to its NUL, read no further than a path may be long:
-// empty for null, and for a text with no NUL among its first 260 units,
-// which names no folder a file of ours could fit in.
+// empty for null, and for a text with no NUL among its first 260 bytes or
+// units, which names no folder a file of ours could fit in.
 template <class Char>
 std::basic_string<Char> copyOfHostText(const Char* text) {
+  constexpr std::size_t limit = sizeof(Char) == 1 ? kMaxPathBytes : kMaxPathUnits;
   if (!text) return {};
-  for (std::size_t length = 0; length < kMaxPathBytes; ++length) {
+  for (std::size_t length = 0; length < limit; ++length) {
     if (text[length] == Char(0)) return std::basic_string<Char>(text, length);
   }
   return {};

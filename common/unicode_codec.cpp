@@ -4,9 +4,6 @@ namespace tavrik {
 
 namespace {
 
-bool isHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 void appendCodePoint(std::u16string& out, char32_t codePoint) {
   if (codePoint < 0x10000) {
     out += static_cast<char16_t>(codePoint);

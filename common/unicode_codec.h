@@ -14,6 +14,11 @@ inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 inline constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 inline constexpr char16_t kReplacementCharacter = 0xFFFD;
 
+// The two halves of a character beyond U+FFFF in UTF-16: a high surrogate
+// and the low one right after it. Either may stand alone in a file name.
+constexpr bool isHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+constexpr bool isLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
 // Every ill-formed sequence (a stray continuation byte, an overlong form, a
 // surrogate, a value above U+10FFFF, a sequence cut short) becomes one
 // U+FFFD per maximal part, as the Unicode standard recommends. When

@@ -11,15 +11,15 @@
 //  - The same save named in UTF-16 (the joined path's bytes as units, a byte
 //    D8 to DF taking the next byte with it, so that surrogates, paired or
 //    not, appear), as the rule file's in a settings folder and as a file
-//    other programs read: the same outcomes, and its temporary names never
-//    cut a surrogate pair.
+//    other programs read: the same outcomes, a failed caption save saying an
+//    error code, and its temporary names never cut a surrogate pair.
 #include <optional>
 
 #include "common/host_folder.h"
 #include "common/replace_content.h"
 #include "cp932_lead_byte.h"
 #include "fuzz_check.h"
-#include "step_disk.h"
+#include "memory_disk.h"
 
 namespace {
 
@@ -67,18 +67,19 @@ void saveShared(const std::u16string& path, int failAt) {
   std::size_t slash = path.find_last_of(u"\\/:");
   const std::u16string folder = path.substr(0, slash == std::u16string::npos ? 0 : slash + 1);
   const std::u16string name = path.substr(folder.size());
-  tavrik::testing::WideStepDisk disk;
-  disk.files[path] = "old";
+  tavrik::testing::MemoryDisk disk;
+  disk.wide.files[path] = "old";
   disk.failAt = failAt;
   auto outcome = tavrik::replaceSharedFileContent(disk, path, "new");
   bool replaced = outcome == tavrik::ReplaceOutcome::Replaced;
   fuzz::expect(outcome != tavrik::ReplaceOutcome::HeldElsewhere, "held only when a reader holds it");
-  fuzz::expect(disk.files[path] == (replaced ? "new" : "old"), "the old or the new caption");
+  fuzz::expect(disk.wide.files[path] == (replaced ? "new" : "old"), "the old or the new caption");
+  fuzz::expect((outcome.error != 0) == !replaced, "a failure says why, and only a failure");
   disk.failAt = -1;
   replaced = tavrik::replaceSharedFileContent(disk, path, "next") == tavrik::ReplaceOutcome::Replaced;
   bool savable = !name.empty() && path.size() < 260 && !(name.size() == 1 && path.size() == 259);
   fuzz::expect(replaced == savable, "every caption path that fits can be written");
-  for (const std::u16string& touched : disk.touched) {
+  for (const std::u16string& touched : disk.wide.touched) {
     fuzz::expect(touched.size() < 260 && touched.compare(0, folder.size(), folder) == 0 &&
                      touched.find_first_of(u"\\/:", folder.size()) == std::u16string::npos,
                  "only paths that fit, in the caption's folder");
@@ -88,23 +89,23 @@ void saveShared(const std::u16string& path, int failAt) {
                  "a temporary name never cuts a surrogate pair");
   }
   if (replaced) {
-    fuzz::expect(disk.files.size() == 1 && disk.files[path] == "next", "the new caption and nothing else");
+    fuzz::expect(disk.wide.files.size() == 1 && disk.wide.files[path] == "next", "the new caption and nothing else");
   }
 
-  tavrik::testing::WideStepDisk own;
-  own.files[path] = "old";
+  tavrik::testing::MemoryDisk own;
+  own.wide.files[path] = "old";
   own.failAt = failAt;
   bool saved = tavrik::replaceFileContent(own, path, "new");
-  fuzz::expect(own.files[path] == (saved ? "new" : "old"), "the old or the new file under a UTF-16 path");
+  fuzz::expect(own.wide.files[path] == (saved ? "new" : "old"), "the old or the new file under a UTF-16 path");
   own.failAt = -1;
   saved = tavrik::replaceFileContent(own, path, "next");
   fuzz::expect(saved == savable, "every UTF-16 path that fits can be saved");
-  for (const std::u16string& touched : own.touched) {
+  for (const std::u16string& touched : own.wide.touched) {
     fuzz::expect(touched.size() < 260 && touched.compare(0, folder.size(), folder) == 0,
                  "only UTF-16 paths that fit, in the file's folder");
   }
   if (saved) {
-    fuzz::expect(own.files.size() == 1 && own.files[path] == "next", "the new file and nothing else");
+    fuzz::expect(own.wide.files.size() == 1 && own.wide.files[path] == "next", "the new file and nothing else");
   }
 }
 
@@ -125,22 +126,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string& path = *joined;
   const std::string folder = plainFolder(path, true);
   const std::string name = path.substr(folder.size());
-  tavrik::testing::StepDisk disk;
-  disk.files[path] = "old";
+  tavrik::testing::MemoryDisk disk;
+  disk.ansi.files[path] = "old";
   disk.failAt = parts[2].empty() ? -1 : static_cast<unsigned char>(parts[2][0]);
   bool saved = tavrik::replaceFileContent(disk, path, "new\r\n", tavrik::testing::isCodePage932LeadByte);
-  fuzz::expect(disk.files[path] == (saved ? "new\r\n" : "old"), "the old or the new content");
+  fuzz::expect(disk.ansi.files[path] == (saved ? "new\r\n" : "old"), "the old or the new content");
   disk.failAt = -1;
   saved = tavrik::replaceFileContent(disk, path, "next\r\n", tavrik::testing::isCodePage932LeadByte);
   // Only a file of one byte at the very limit has no temporary name that fits.
   bool savable = !name.empty() && !(name.size() == 1 && path.size() == 259);
   fuzz::expect(saved == savable, "every path that fits can be saved");
-  for (const std::string& touched : disk.touched) {
+  for (const std::string& touched : disk.ansi.touched) {
     fuzz::expect(fits(touched), "no path beyond 260 bytes is touched");
     fuzz::expect(plainFolder(touched, true) == folder, "the temporary file is in the file's folder");
   }
   if (saved) {
-    fuzz::expect(disk.files.size() == 1 && disk.files[path] == "next\r\n",
+    fuzz::expect(disk.ansi.files.size() == 1 && disk.ansi.files[path] == "next\r\n",
                  "the new content and nothing else is left");
   }
   return 0;

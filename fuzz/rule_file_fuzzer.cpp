@@ -14,6 +14,7 @@
 
 #include "common/unicode_codec.h"
 #include "fakes.h"
+#include "memory_disk.h"
 #include "fuzz_check.h"
 #include "latin1_code_page.h"
 #include "reference_unicode.h"
@@ -95,11 +96,11 @@ void checkEncoding(std::string_view input, const tavrik::ParsedRuleFile& loaded)
 // when `beyond`, one it cannot hold.
 void checkSaveWithAddedRules(std::string_view input, const tavrik::ParsedRuleFile& loaded, bool beyond) {
   using namespace tavrik::testing;
-  FakeFileSystem files;
+  MemoryDisk disk;
   FakeModuleServices services;
   tavrik::testing::Latin1CodePage codePage;
-  files.files[kRuleFilePath] = std::string(input);
-  tavrik::RuleStore store(files, services, codePage);
+  disk.ansi.files[kRuleFilePath] = std::string(input);
+  tavrik::RuleStore store(disk, services, codePage);
   tavrik::RuleList rules;
   fuzz::expect(store.loadRules(rules), "the file loads");
   rules.append({"ARTIST", "caf\xE9", "C:\\caf\xE9.html"});
@@ -107,7 +108,7 @@ void checkSaveWithAddedRules(std::string_view input, const tavrik::ParsedRuleFil
   if (beyond) rules.append({u"TITLE", u"\u2661 \U0001F3B5", u"C:\\\uC74C\uC545.html"});
   store.saveRules(rules);
   fuzz::expect(services.errors.empty(), "the save succeeds");
-  const std::string& saved = files.files[kRuleFilePath];
+  const std::string& saved = disk.ansi.files[kRuleFilePath];
 
   RuleFileEncoding encoding = beyond && loaded.encoding == RuleFileEncoding::Ansi ? RuleFileEncoding::Utf8
                                                                                    : loaded.encoding;

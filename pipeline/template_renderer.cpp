@@ -1,5 +1,6 @@
 #include "pipeline/template_renderer.h"
 
+#include "common/host_folder.h"
 #include "pipeline/template_decoding.h"
 #include "pipeline/template_fill.h"
 #include "resources/resource_ids.h"
@@ -21,6 +22,12 @@ const AnsiOrWide* fieldNamedBy(const AnsiOrWide& conditionType, const TrackTags&
   return nullptr;
 }
 
+// A rule's path is whatever the user typed: one that does not fit names some
+// other file, or none.
+bool pathFits(const AnsiOrWide& path) {
+  return path.isWide() ? fitsWindowsPath(path.wide()) : fitsWindowsPath(path.ansi());
+}
+
 }  // namespace
 
 AnsiOrWide selectTemplate(const TrackTags& tags, const RuleList& rules,
@@ -40,8 +47,9 @@ std::string defaultTemplatePath(ModuleServices& services) {
   return hostFilePath(services, IDS_DEFAULT_TEMPLATE).value_or(std::string());
 }
 
-std::optional<AnsiOrWide> readTemplateFile(FileSystem& files, const AnsiOrWide& path) {
-  auto file = path.isWide() ? files.openExclusiveWide(path.wide()) : files.openExclusive(path.ansi());
+std::optional<AnsiOrWide> readTemplateFile(Files& files, const AnsiOrWide& path) {
+  if (path.empty() || !pathFits(path)) return std::nullopt;
+  auto file = path.isWide() ? files.openExclusive(path.wide()) : files.openExclusive(path.ansi());
   if (!file) return std::nullopt;
   std::string bytes;
   readChunks(*file, kTemplateChunkBytes, false, bytes);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/code_page.h"
-#include "common/file_system.h"
+#include "common/files.h"
 #include "common/module_services.h"
 #include "pipeline/title_change_ports.h"
 #include "pipeline/track_tags.h"
@@ -25,14 +25,15 @@ AnsiOrWide selectTemplate(const TrackTags& tags, const RuleList& rules,
 std::string defaultTemplatePath(ModuleServices& services);
 
 // A template file's text, decoded by its byte-order mark (template_decoding.h);
-// nothing when the file does not open.
-std::optional<AnsiOrWide> readTemplateFile(FileSystem& files, const AnsiOrWide& path);
+// nothing when the file does not open, or its path is empty or does not fit
+// 260 bytes or units.
+std::optional<AnsiOrWide> readTemplateFile(Files& files, const AnsiOrWide& path);
 
 // What rendering reads besides the rules: the template files, and the
 // template used when no rule matches.
 class TemplateRenderer {
  public:
-  TemplateRenderer(FileSystem& files, CodePage& codePage, std::string defaultTemplatePath)
+  TemplateRenderer(Files& files, CodePage& codePage, std::string defaultTemplatePath)
       : files_(files), codePage_(codePage), defaultTemplatePath_(std::move(defaultTemplatePath)) {}
 
   // The script text for the encoder, the template chosen by `rules`; the
@@ -40,7 +41,7 @@ class TemplateRenderer {
   AnsiOrWide renderScriptText(const TrackTags& tags, const RuleList& rules) const;
 
  private:
-  FileSystem& files_;
+  Files& files_;
   CodePage& codePage_;
   AnsiOrWide defaultTemplatePath_;
 };

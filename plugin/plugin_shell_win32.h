@@ -9,7 +9,7 @@
 #include "caption/caption_writer.h"
 #include "caption/obs_feed.h"
 #include "common/code_page_win32.h"
-#include "common/file_system_win32.h"
+#include "common/files_win32.h"
 #include "common/module_services_win32.h"
 #include "common/settings_folder.h"
 #include "pipeline/encoder_link.h"
@@ -59,7 +59,7 @@ class Win32Shell final : public ShellOperations {
 
   HWND host_;
   Win32CodePage codePage_;
-  Win32FileSystem files_;
+  Win32Files files_;
   Win32ModuleServices services_;
   // Where the host keeps its settings, asked once before the rules are read;
   // both files are looked for there first.

@@ -6,7 +6,7 @@
 
 namespace tavrik {
 
-RuleStore::RuleStore(FileSystem& files, ModuleServices& services, CodePage& codePage)
+RuleStore::RuleStore(Files& files, ModuleServices& services, CodePage& codePage)
     : file_(files, services, codePage, IDS_RULE_FILE), services_(services), codePage_(codePage) {}
 
 bool RuleStore::loadRules(RuleList& rules, const SettingsFolder& settingsFolder) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/code_page.h"
-#include "common/file_system.h"
+#include "common/files.h"
 #include "common/module_services.h"
 #include "common/plugin_file.h"
 #include "common/settings_folder.h"
@@ -16,7 +16,7 @@ namespace tavrik {
 
 class RuleStore {
  public:
-  RuleStore(FileSystem& files, ModuleServices& services, CodePage& codePage);
+  RuleStore(Files& files, ModuleServices& services, CodePage& codePage);
 
   // Replaces `rules` with the file's rules: those of the settings folder's copy
   // when there is one, else of the one beside the host. A file that cannot

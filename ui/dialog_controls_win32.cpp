@@ -4,14 +4,10 @@
 
 #include <algorithm>
 
+#include "common/win32_text.h"
 #include "ui/file_filter.h"
 
 namespace tavrik {
-
-namespace {
-wchar_t* asWide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
-const wchar_t* asWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-}  // namespace
 
 std::u16string wholeWindowText(HWND window) {
   // The length asked first can exceed the text; the copy tells the true one.
@@ -30,8 +26,7 @@ void setWindowText(HWND window, const AnsiOrWide& text, CodePage& codePage) {
 std::optional<std::u16string> chooseFile(const FileChoice& choice, CodePage& codePage) {
   // The wide chooser returns any file name whole; its filter is the module's
   // code page 932 text, read as the ANSI functions read it.
-  std::u16string filter = codePage.toWide(
-      nulSeparatedFilter(choice.filter, [](unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }));
+  std::u16string filter = codePage.toWide(nulSeparatedFilter(choice.filter, isAnsiLeadByte));
   std::u16string path(32768, u'\0');
   OPENFILENAMEW request = {};
   request.lStructSize = sizeof request;

@@ -10,6 +10,7 @@
 #include "common/cp932_texts.h"
 #include "common/unicode_codec.h"
 #include "fakes.h"
+#include "memory_disk.h"
 
 namespace tavrik {
 namespace {
@@ -161,60 +162,60 @@ TEST(CaptionSettingsFile, TheCaptionTemplateAndTheObsKeysAreWrittenOnlyOnceTheyA
 
 class CaptionSettingsStoreTest : public ::testing::Test {
  protected:
-  testing::FakeFileSystem files;
+  testing::MemoryDisk disk;
   testing::FakeModuleServices services;
   FakeCodePage codePage;
-  CaptionSettingsStore store{files, services, codePage};
+  CaptionSettingsStore store{disk, services, codePage};
 };
 
 TEST_F(CaptionSettingsStoreTest, AMissingFileIsOffSilentlyAndStaysMissingUntilSomethingIsSet) {
   EXPECT_FALSE(store.load().on());
   store.save(CaptionSettings{});
   EXPECT_TRUE(services.errors.empty());
-  EXPECT_EQ(files.files.count(kSettingsFilePath), 0u);
+  EXPECT_EQ(disk.ansi.files.count(kSettingsFilePath), 0u);
   store.save(CaptionSettings{"C:\\now.txt", "", false});
-  EXPECT_EQ(files.files[kSettingsFilePath], "[caption]\r\nfile=C:\\now.txt\r\nidle_template=\r\nwhen_paused=track\r\n");
+  EXPECT_EQ(disk.ansi.files[kSettingsFilePath], "[caption]\r\nfile=C:\\now.txt\r\nidle_template=\r\nwhen_paused=track\r\n");
 }
 
 TEST_F(CaptionSettingsStoreTest, AGarbledFileIsOffWithOneMessageAndKeptUnlessTheUserSetsNew) {
   const std::string garbled("[caption]\r\nfile=C:\\now.txt\r\n\0\0", 29);
-  files.files[kSettingsFilePath] = garbled;
+  disk.ansi.files[kSettingsFilePath] = garbled;
   EXPECT_FALSE(store.load().on());
   EXPECT_EQ(services.errors, std::vector<std::string>{texts::kSettingsFileUnreadableMessage});
   store.save(CaptionSettings{});
-  EXPECT_EQ(files.files[kSettingsFilePath], garbled);
+  EXPECT_EQ(disk.ansi.files[kSettingsFilePath], garbled);
   store.save(CaptionSettings{"C:\\new.txt", "", false});
-  EXPECT_EQ(files.files[kSettingsFilePath], "[caption]\r\nfile=C:\\new.txt\r\nidle_template=\r\nwhen_paused=track\r\n");
+  EXPECT_EQ(disk.ansi.files[kSettingsFilePath], "[caption]\r\nfile=C:\\new.txt\r\nidle_template=\r\nwhen_paused=track\r\n");
 }
 
 // Its lines are unknown: writing the caption keys alone over it would drop
 // every other one.
 TEST_F(CaptionSettingsStoreTest, AFileThatDidNotOpenIsNeverWrittenOverAndNewSettingsSaySoAtQuit) {
   const std::string mine = "[caption]\r\nfile=C:\\now.txt\r\n[mine]\r\nkeep=this\r\n";
-  files.files[kSettingsFilePath] = mine;
-  files.heldOpenElsewhere.insert(kSettingsFilePath);
+  disk.ansi.files[kSettingsFilePath] = mine;
+  disk.ansi.held.insert(kSettingsFilePath);
   EXPECT_FALSE(store.load().on());
   EXPECT_EQ(services.errors, std::vector<std::string>{texts::kSettingsFileUnreadableMessage});
-  files.heldOpenElsewhere.clear();  // the editor let go before quit
+  disk.ansi.held.clear();  // the editor let go before quit
   store.save(CaptionSettings{});
   EXPECT_EQ(services.errors.size(), 1u) << "nothing changed, nothing to say";
   store.save(CaptionSettings{"C:\\new.txt", "", false});
-  EXPECT_EQ(files.files[kSettingsFilePath], mine);
+  EXPECT_EQ(disk.ansi.files[kSettingsFilePath], mine);
   EXPECT_EQ(services.errors, (std::vector<std::string>{texts::kSettingsFileUnreadableMessage,
                                                        texts::kSettingsFileWriteFailedMessage}));
 }
 
 TEST_F(CaptionSettingsStoreTest, SavesOnlyChangesAndSaysOnceWhenItCannot) {
   const std::string mine = "[caption]\nfile = C:\\now.txt\nwhen_paused = idle\n";
-  files.files[kSettingsFilePath] = mine;
+  disk.ansi.files[kSettingsFilePath] = mine;
   CaptionSettings loaded = store.load();
   EXPECT_EQ(loaded, (CaptionSettings{"C:\\now.txt", "", true}));
   store.save(loaded);
-  EXPECT_EQ(files.files[kSettingsFilePath], mine) << "unchanged settings are not written";
-  files.failWrites = true;
+  EXPECT_EQ(disk.ansi.files[kSettingsFilePath], mine) << "unchanged settings are not written";
+  disk.ansi.readOnly.insert(kSettingsFilePath);
   store.save(CaptionSettings{});
   EXPECT_EQ(services.errors, std::vector<std::string>{texts::kSettingsFileWriteFailedMessage});
-  EXPECT_EQ(files.files[kSettingsFilePath], mine);
+  EXPECT_EQ(disk.ansi.files[kSettingsFilePath], mine);
 }
 
 }  // namespace

@@ -4,9 +4,15 @@
 // and a held file retried, then kept pending, never given up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <limits>
+
 #include "caption/caption_state.h"
 #include "caption/caption_writer.h"
+#include "common/replace_content.h"
 #include "fakes.h"
+#include "memory_disk.h"
 
 namespace tavrik {
 namespace {
@@ -21,7 +27,7 @@ class CaptionWriterTest : public ::testing::Test {
  protected:
   CaptionWriterTest() {
     state.setSettings(CaptionSettings{kCaption, kIdleTemplate, false});
-    files.files[kIdleTemplate] = "<p>\r\n\tBack soon</p>\r\n";
+    disk.ansi.files[kIdleTemplate] = "<p>\r\n\tBack soon</p>\r\n";
   }
   // What the plug-in's thread does when it finds the writer due.
   void runDueWork(Clock::time_point now) {
@@ -29,22 +35,27 @@ class CaptionWriterTest : public ::testing::Test {
     if (due && *due <= now) writer.perform(now);
   }
   void runDueWork() { runDueWork(Clock::now()); }
+  // What the caption file got, write by write.
   std::vector<std::string> written() const {
     std::vector<std::string> out;
-    for (const auto& write : files.wideWrites) {
-      EXPECT_EQ(write.first, kCaption);
-      out.push_back(write.second);
+    for (const auto& [path, content] : disk.wide.replaced) {
+      EXPECT_EQ(path, kCaption);
+      out.push_back(content);
     }
     return out;
+  }
+  // How often a new caption was put in the file's place, or tried to be.
+  long renamesTried() const {
+    return std::count(disk.calls.begin(), disk.calls.end(), "replace wide " + encodeUtf8(kCaption));
   }
 
   // The tracks' texts, all of one file's tags.
   void showTrack(const AnsiOrWide& text) { state.track(TrackTags{"t", "a", "b", "c", "g"}, text); }
 
   CaptionState state;
-  testing::FakeFileSystem files;
+  testing::MemoryDisk disk;
   testing::FakeCodePage codePage;
-  CaptionWriter writer{state, files, codePage};
+  CaptionWriter writer{state, disk, codePage};
 };
 
 TEST_F(CaptionWriterTest, EachNewTextInUtf8AndNothingTwice) {
@@ -91,7 +102,7 @@ TEST_F(CaptionWriterTest, StopShowsTheIdleTemplateAndPlayingAgainTheTrackEvenFor
 }
 
 TEST_F(CaptionWriterTest, ItsOwnTemplateFillsThePlainTagsKeepsTheLinesAndSoDoesTheIdleText) {
-  files.files["C:\\obs\\plain.txt"] = "#ARTIST live:\r\n#TITLE";
+  disk.ansi.files["C:\\obs\\plain.txt"] = "#ARTIST live:\r\n#TITLE";
   CaptionSettings settings{kCaption, kIdleTemplate, false};
   settings.plainTemplate = "C:\\obs\\plain.txt";
   state.setSettings(settings);
@@ -108,7 +119,8 @@ TEST_F(CaptionWriterTest, ItsOwnTemplateFillsThePlainTagsKeepsTheLinesAndSoDoesT
 }
 
 TEST_F(CaptionWriterTest, AHeldFileIsRetriedForASecondThenPendingUntilItGoesOrANewerTextComes) {
-  files.wideOutcomes.assign(50, ReplaceOutcome::HeldElsewhere);
+  disk.wide.files[kCaption] = "before";
+  disk.wide.held.insert(kCaption);  // a reader that does not share deleting
   showTrack("one");
   const Clock::time_point start = Clock::now();
   runDueWork(start);
@@ -118,28 +130,32 @@ TEST_F(CaptionWriterTest, AHeldFileIsRetriedForASecondThenPendingUntilItGoesOrAN
     now = *writer.dueAt();
     runDueWork(now);
   }
-  EXPECT_EQ(files.wideWrites.size(), 41u);
+  EXPECT_EQ(renamesTried(), 41);
   EXPECT_EQ(writer.dueAt(), now + CaptionWriter::kPendingRetry) << "pending: tried at the next chance";
   // A newer text replaces the pending one and gets its own second of retries.
   showTrack("two");
   runDueWork(now + 10ms);
   EXPECT_EQ(writer.dueAt(), now + 10ms + CaptionWriter::kHeldRetry);
-  files.wideOutcomes.clear();  // the reader lets go
+  disk.wide.held.clear();  // the reader lets go
   runDueWork(*writer.dueAt());
-  EXPECT_EQ(files.wideFiles[kCaption], "two");
+  EXPECT_EQ(disk.wide.files[kCaption], "two");
+  EXPECT_EQ(written(), std::vector<std::string>{"two"});
   EXPECT_FALSE(writer.dueAt());
 }
 
 TEST_F(CaptionWriterTest, AnyOtherFailureWaitsForTheNextChangeAndTurningTheFileOffStopsEverything) {
-  files.wideOutcomes = {ReplaceOutcome::Failed};
+  disk.wide.missingFolders.insert(u"C:\\obs");
   showTrack("one");
   runDueWork();
   EXPECT_FALSE(writer.dueAt()) << "no retries into a folder that is not there";
+  disk.wide.missingFolders.clear();
+  runDueWork();
+  EXPECT_TRUE(written().empty()) << "the folder came back, but nothing changed since";
   showTrack("two");
   runDueWork();
-  EXPECT_EQ(written(), (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(written(), std::vector<std::string>{"two"});
 
-  files.wideOutcomes = {ReplaceOutcome::HeldElsewhere};
+  disk.wide.held.insert(kCaption);
   showTrack("three");
   runDueWork();
   ASSERT_TRUE(writer.dueAt());
@@ -148,26 +164,43 @@ TEST_F(CaptionWriterTest, AnyOtherFailureWaitsForTheNextChangeAndTurningTheFileO
   showTrack("four");
   runDueWork();
   EXPECT_FALSE(writer.dueAt());
-  EXPECT_EQ(written().size(), 3u);
+  EXPECT_EQ(renamesTried(), 2) << "nothing once the file is off";
 }
 
 TEST_F(CaptionWriterTest, EachWritesOutcomeIsKeptWithTheReasonOfAFailure) {
   EXPECT_EQ(writer.status().outcome, CaptionOutcome::nothingYet);
-  files.wideOutcomes = {ReplaceOutcome::HeldElsewhere, ReplaceOutcome::Failed, ReplaceOutcome::Failed,
-                        ReplaceOutcome::Failed, ReplaceOutcome::Failed};
-  const std::pair<std::uint32_t, CaptionOutcome> failures[] = {{3, CaptionOutcome::folderMissing},
-                                                                 {5, CaptionOutcome::denied},
-                                                                 {112, CaptionOutcome::diskFull},
-                                                                 {1117, CaptionOutcome::otherFailure}};
+  disk.wide.files[kCaption] = "before";
+  disk.wide.held.insert(kCaption);
   showTrack("held");
   runDueWork();
   EXPECT_EQ(writer.status().outcome, CaptionOutcome::held);
-  for (const auto& [error, outcome] : failures) {
-    files.wideError = error;
-    showTrack("text " + std::to_string(error));
+  disk.wide.held.clear();
+
+  // Each failure as the disk makes it, with the code it says.
+  struct Failure {
+    std::function<void()> make;
+    std::uint32_t error;
+    CaptionOutcome outcome;
+  };
+  const Failure failures[] = {
+      {[&] { disk.wide.missingFolders.insert(u"C:\\obs"); }, 3, CaptionOutcome::folderMissing},
+      {[&] { disk.wide.readOnly.insert(kCaption); }, 5, CaptionOutcome::denied},
+      {[&] { disk.room = 0; }, 112, CaptionOutcome::diskFull},
+      // The creation, after the removals of leftovers, fails on a device error.
+      {[&] { disk.failAt = disk.steps + static_cast<int>(kTemporaryNames); }, 1117, CaptionOutcome::otherFailure}};
+  for (const Failure& failure : failures) {
+    SCOPED_TRACE(failure.error);
+    failure.make();
+    showTrack("text " + std::to_string(failure.error));
     runDueWork();
-    EXPECT_EQ(writer.status().outcome, outcome) << error;
-    EXPECT_EQ(writer.status().code, static_cast<int>(error));
+    EXPECT_EQ(writer.status().outcome, failure.outcome);
+    EXPECT_EQ(writer.status().code, static_cast<int>(failure.error));
+    EXPECT_EQ(disk.wide.files[kCaption], "before");
+    // The disk as it was.
+    disk.wide.missingFolders.clear();
+    disk.wide.readOnly.clear();
+    disk.room = std::numeric_limits<std::size_t>::max();
+    disk.failAt = -1;
   }
   showTrack("at last");
   runDueWork();
@@ -179,8 +212,8 @@ TEST_F(CaptionWriterTest, AnotherPathGetsTheTextAgain) {
   runDueWork();
   state.setSettings(CaptionSettings{u"D:\\other.txt", "", false});
   runDueWork();
-  ASSERT_EQ(files.wideWrites.size(), 2u);
-  EXPECT_EQ(files.wideWrites[1], (std::pair<std::u16string, std::string>{u"D:\\other.txt", "same"}));
+  EXPECT_EQ(disk.wide.replaced, (std::vector<std::pair<std::u16string, std::string>>{{kCaption, "same"},
+                                                                                    {u"D:\\other.txt", "same"}}));
 }
 
 }  // namespace

@@ -1,17 +1,14 @@
 // Hand-written stand-ins for the platform operations, recording what they
-// were asked.
+// were asked. The files' stand-in is the disk of memory_disk.h.
 #pragma once
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <ostream>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "common/code_page.h"
-#include "common/file_system.h"
 #include "common/host_folder.h"
 #include "common/module_services.h"
 #include "common/unicode_codec.h"
@@ -88,108 +85,6 @@ class FakeCodePage : public CodePage {
                                     {0x8357, u'\u30B8'}, {0x8383, u'\u30E3'}, {0x8359, u'\u30BA'},
                                     {0x955C, u'\u8868'}, {0x8EA6, u'\u793A'}, {0x89CC, u'\u6B4C'},
                                     {0x8EE8, u'\u624B'}};
-};
-
-class FakeFileSystem : public FileSystem {
- public:
-  std::map<std::string, std::string> files;
-  std::map<std::u16string, std::string> wideFiles;  // opened by their UTF-16 names
-  std::set<std::u16string> wideFolders;             // folders named in UTF-16 that are there
-  std::set<std::string> heldOpenElsewhere;          // opens fail as with share mode 0
-  std::set<std::u16string> wideHeldOpenElsewhere;
-  std::set<std::string> refusedWrites;  // replaced never: a read-only file or folder
-  bool failWrites = false;              // no file of ours is written, no folder made
-  std::vector<std::size_t> readSizes;   // every answer of read(), in order
-  // Every call but reads, in order, with its path (UTF-16 paths in UTF-8).
-  std::vector<std::string> calls;
-
-  std::unique_ptr<InputFile> openExclusive(const std::string& path) override {
-    calls.push_back("open " + path);
-    auto found = files.find(path);
-    if (path.empty() || found == files.end() || heldOpenElsewhere.count(path) || !fitsWindowsPath(path)) {
-      return nullptr;
-    }
-    return std::make_unique<File>(found->second, readSizes);
-  }
-
-  std::unique_ptr<InputFile> openExclusiveWide(const std::u16string& path) override {
-    calls.push_back("open wide " + encodeUtf8(path));
-    auto found = wideFiles.find(path);
-    if (path.empty() || found == wideFiles.end() || wideHeldOpenElsewhere.count(path) ||
-        path.size() >= kMaxPathBytes) {
-      return nullptr;
-    }
-    return std::make_unique<File>(found->second, readSizes);
-  }
-
-  bool replaceContent(const std::string& path, std::string_view bytes) override {
-    calls.push_back("replace " + path);
-    if (failWrites || heldOpenElsewhere.count(path) || refusedWrites.count(path)) return false;
-    files[path] = std::string(bytes);
-    return true;
-  }
-
-  // Only into a folder that is there.
-  bool replaceContentWide(const std::u16string& path, std::string_view bytes) override {
-    calls.push_back("replace wide " + encodeUtf8(path));
-    bool folderThere = wideFolders.count(path.substr(0, path.rfind(u'\\'))) != 0;
-    if (failWrites || wideHeldOpenElsewhere.count(path) || !folderThere) return false;
-    wideFiles[path] = std::string(bytes);
-    return true;
-  }
-
-  // Shared wide writes: each answers the next of `wideOutcomes` (Replaced
-  // once they run out), a failure with `wideError`, and is recorded
-  // whatever it answered.
-  std::vector<ReplaceOutcome> wideOutcomes;
-  std::uint32_t wideError = 3;  // ERROR_PATH_NOT_FOUND
-  std::vector<std::pair<std::u16string, std::string>> wideWrites;
-  ReplaceResult replaceSharedContentWide(const std::u16string& path, std::string_view bytes) override {
-    wideWrites.emplace_back(path, std::string(bytes));
-    ReplaceOutcome outcome = ReplaceOutcome::Replaced;
-    if (!wideOutcomes.empty()) {
-      outcome = wideOutcomes.front();
-      wideOutcomes.erase(wideOutcomes.begin());
-    }
-    if (outcome == ReplaceOutcome::Replaced) wideFiles[path] = std::string(bytes);
-    return {outcome, outcome == ReplaceOutcome::Failed ? wideError : 0};
-  }
-
-  bool exists(const std::string& path) override {
-    calls.push_back("exists " + path);
-    return files.count(path) != 0;
-  }
-  bool existsWide(const std::u16string& path) override {
-    calls.push_back("exists wide " + encodeUtf8(path));
-    return wideFiles.count(path) != 0 || wideFolders.count(path) != 0;
-  }
-  // Only inside a folder that is there.
-  bool createFolderWide(const std::u16string& path) override {
-    calls.push_back("create folder " + encodeUtf8(path));
-    if (wideFolders.count(path)) return true;
-    if (failWrites || !wideFolders.count(path.substr(0, path.rfind(u'\\')))) return false;
-    wideFolders.insert(path);
-    return true;
-  }
-
- private:
-  class File : public InputFile {
-   public:
-    File(const std::string& content, std::vector<std::size_t>& log) : content_(content), log_(log) {}
-    std::size_t read(char* buffer, std::size_t capacity) override {
-      std::size_t n = std::min(capacity, content_.size() - offset_);
-      std::memcpy(buffer, content_.data() + offset_, n);
-      offset_ += n;
-      log_.push_back(n);
-      return n;
-    }
-    std::size_t sizeHint() override { return content_.size(); }
-
-   private:
-    const std::string& content_;
-    std::vector<std::size_t>& log_;
-    std::size_t offset_ = 0;
-  };
 };
 
 class FakeModuleServices : public ModuleServices {

@@ -9,6 +9,7 @@
 #include "caption/caption_settings_store.h"
 #include "common/cp932_texts.h"
 #include "fakes.h"
+#include "memory_disk.h"
 #include "rules/rule_store.h"
 
 namespace tavrik {
@@ -22,35 +23,40 @@ const std::u16string kRoamingPlugins = kRoaming + u"\\Plugins";
 const std::u16string kRoamingRules = kRoamingPlugins + u"\\gen_tavrik.cfg";
 const std::u16string kRoamingSettings = kRoamingPlugins + u"\\gen_tavrik.ini";
 const SettingsFolder kSettingsFolder = kRoaming + u"\\";
+const std::string kPlayerPlugins = "C:\\Program Files\\Winamp\\Plugins";
 
 // ANSI, with lines kept below the list.
 const std::string kPlayerRules = "ARTIST\t\x83\x65\tC:\\t.html\r\n\r\nkept \x83\x65\r\n";
 const std::string kPlayerSettings = "; mine\r\n[caption]\r\nfile=C:\\old.txt\r\n";
 
+// A user's standard install: the player's Plugins folder and the files in it
+// are not theirs to write.
+void makePlayerFolderReadOnly(testing::MemoryDisk& disk) {
+  disk.ansi.readOnly = {kPlayerPlugins, kRuleFilePath, kSettingsFilePath};
+}
+
 class PluginFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    files.files[kRuleFilePath] = kPlayerRules;
-    files.wideFolders.insert(kRoaming);  // the host keeps its own settings there
+    disk.ansi.files[kRuleFilePath] = kPlayerRules;
+    // The host keeps its own settings in the user's profile, where no
+    // Plugins folder is yet.
+    disk.wide.missingFolders.insert(kRoamingPlugins);
   }
-  // A user's standard install: the player's Plugins folder is not theirs.
-  void playerFolderReadOnly() {
-    files.refusedWrites.insert(kRuleFilePath);
-    files.refusedWrites.insert(kSettingsFilePath);
-  }
-  testing::FakeFileSystem files;
+  void playerFolderReadOnly() { makePlayerFolderReadOnly(disk); }
+  testing::MemoryDisk disk;
   testing::FakeModuleServices services;
   testing::FakeCodePage codePage;
-  RuleStore rules{files, services, codePage};
-  CaptionSettingsStore settings{files, services, codePage};
+  RuleStore rules{disk, services, codePage};
+  CaptionSettingsStore settings{disk, services, codePage};
   RuleList list;
 };
 
 TEST_F(PluginFileTest, ACopyInTheSettingsFolderWinsAndIsSavedThere) {
-  files.wideFolders.insert(kRoamingPlugins);
-  files.wideFiles[kRoamingRules] = "TITLE\tmine\tC:\\m.html\r\n";
-  files.wideFiles[kRoamingSettings] = "[caption]\r\nfile=C:\\now.txt\r\n";
-  files.files[kSettingsFilePath] = kPlayerSettings;
+  disk.wide.missingFolders.clear();
+  disk.wide.files[kRoamingRules] = "TITLE\tmine\tC:\\m.html\r\n";
+  disk.wide.files[kRoamingSettings] = "[caption]\r\nfile=C:\\now.txt\r\n";
+  disk.ansi.files[kSettingsFilePath] = kPlayerSettings;
   ASSERT_TRUE(rules.loadRules(list, kSettingsFolder));
   ASSERT_EQ(list.count(), 1u);
   EXPECT_EQ(list.at(0).conditionValue, AnsiOrWide("mine"));
@@ -59,16 +65,16 @@ TEST_F(PluginFileTest, ACopyInTheSettingsFolderWinsAndIsSavedThere) {
   list.append({"GENRE", "Jazz", "C:\\j.html"});
   rules.saveRules(list);
   settings.save(CaptionSettings{"C:\\new.txt", "", false});
-  EXPECT_EQ(files.wideFiles[kRoamingRules], "TITLE\tmine\tC:\\m.html\r\nGENRE\tJazz\tC:\\j.html\r\n");
-  EXPECT_EQ(files.wideFiles[kRoamingSettings],
+  EXPECT_EQ(disk.wide.files[kRoamingRules], "TITLE\tmine\tC:\\m.html\r\nGENRE\tJazz\tC:\\j.html\r\n");
+  EXPECT_EQ(disk.wide.files[kRoamingSettings],
             "[caption]\r\nfile=C:\\new.txt\r\nidle_template=\r\nwhen_paused=track\r\n");
-  EXPECT_EQ(files.files[kRuleFilePath], kPlayerRules);
-  EXPECT_EQ(files.files[kSettingsFilePath], kPlayerSettings);
+  EXPECT_EQ(disk.ansi.files[kRuleFilePath], kPlayerRules);
+  EXPECT_EQ(disk.ansi.files[kSettingsFilePath], kPlayerSettings);
   EXPECT_TRUE(services.errors.empty());
 }
 
 TEST_F(PluginFileTest, WhenThePlayersFolderRefusesTheSaveTheSettingsFolderTakesTheSameBytesSilently) {
-  files.files[kSettingsFilePath] = kPlayerSettings;
+  disk.ansi.files[kSettingsFilePath] = kPlayerSettings;
   playerFolderReadOnly();
   ASSERT_TRUE(rules.loadRules(list, kSettingsFolder));
   settings.load(kSettingsFolder);
@@ -76,41 +82,41 @@ TEST_F(PluginFileTest, WhenThePlayersFolderRefusesTheSaveTheSettingsFolderTakesT
   rules.saveRules(list);
   settings.save(CaptionSettings{"C:\\new.txt", "", true});
 
-  EXPECT_EQ(files.wideFolders.count(kRoamingPlugins), 1u) << "made when missing";
-  EXPECT_EQ(files.wideFiles[kRoamingRules], "\xEF\xBB\xBF" "ARTIST\t\xE3\x83\x86\tC:\\t.html\r\nARTIST\t"
+  EXPECT_EQ(disk.wide.missingFolders.count(kRoamingPlugins), 0u) << "made when missing";
+  EXPECT_EQ(disk.wide.files[kRoamingRules], "\xEF\xBB\xBF" "ARTIST\t\xE3\x83\x86\tC:\\t.html\r\nARTIST\t"
                                             "\xED\x95\x9C\xEA\xB5\xAD\tC:\\k.html\r\n\r\nkept \xE3\x83\x86\r\n");
-  EXPECT_EQ(files.wideFiles[kRoamingSettings],
+  EXPECT_EQ(disk.wide.files[kRoamingSettings],
             "; mine\r\n[caption]\r\nfile=C:\\new.txt\r\nidle_template=\r\nwhen_paused=idle\r\n");
-  EXPECT_EQ(files.files[kRuleFilePath], kPlayerRules);
-  EXPECT_EQ(files.files[kSettingsFilePath], kPlayerSettings);
+  EXPECT_EQ(disk.ansi.files[kRuleFilePath], kPlayerRules);
+  EXPECT_EQ(disk.ansi.files[kSettingsFilePath], kPlayerSettings);
   EXPECT_TRUE(services.errors.empty());
 
   // The next start finds those copies first.
-  RuleStore next{files, services, codePage};
+  RuleStore next{disk, services, codePage};
   RuleList again;
   ASSERT_TRUE(next.loadRules(again, kSettingsFolder));
   EXPECT_EQ(again.count(), 2u);
-  EXPECT_TRUE(CaptionSettingsStore(files, services, codePage).load(kSettingsFolder).idleWhenPaused);
+  EXPECT_TRUE(CaptionSettingsStore(disk, services, codePage).load(kSettingsFolder).idleWhenPaused);
 }
 
 TEST_F(PluginFileTest, ANewSettingsFileGoesBesideTheHostWhenItCanElseIntoTheSettingsFolder) {
   ASSERT_FALSE(settings.load(kSettingsFolder).on());
   settings.save(CaptionSettings{"C:\\now.txt", "", false});
-  EXPECT_EQ(files.files.count(kSettingsFilePath), 1u);
-  EXPECT_EQ(files.wideFiles.count(kRoamingSettings), 0u);
+  EXPECT_EQ(disk.ansi.files.count(kSettingsFilePath), 1u);
+  EXPECT_EQ(disk.wide.files.count(kRoamingSettings), 0u);
 
-  files.files.erase(kSettingsFilePath);
+  disk.ansi.files.erase(kSettingsFilePath);
   playerFolderReadOnly();
   ASSERT_FALSE(settings.load(kSettingsFolder).on());
   settings.save(CaptionSettings{"C:\\now.txt", "", false});
-  EXPECT_EQ(files.wideFiles[kRoamingSettings],
+  EXPECT_EQ(disk.wide.files[kRoamingSettings],
             "[caption]\r\nfile=C:\\now.txt\r\nidle_template=\r\nwhen_paused=track\r\n");
   EXPECT_TRUE(services.errors.empty());
 }
 
 TEST_F(PluginFileTest, WhenNeitherPlaceTakesTheFileOneMessageEachAndEveryCopyAsItWas) {
   playerFolderReadOnly();
-  files.wideFolders.clear();  // a settings folder the host named but never made: no Plugins inside
+  disk.wide.missingFolders.insert(kRoaming);  // a settings folder the host named but never made
   ASSERT_TRUE(rules.loadRules(list, kSettingsFolder));
   settings.load(kSettingsFolder);
   list.clear();
@@ -118,42 +124,41 @@ TEST_F(PluginFileTest, WhenNeitherPlaceTakesTheFileOneMessageEachAndEveryCopyAsI
   settings.save(CaptionSettings{"C:\\now.txt", "", false});
   EXPECT_EQ(services.errors, (std::vector<std::string>{texts::kRuleFileWriteFailedMessage,
                                                        texts::kSettingsFileWriteFailedMessage}));
-  EXPECT_EQ(files.files[kRuleFilePath], kPlayerRules);
-  EXPECT_EQ(files.files.count(kSettingsFilePath), 0u);
-  EXPECT_TRUE(files.wideFiles.empty());
-
+  EXPECT_EQ(disk.ansi.files[kRuleFilePath], kPlayerRules);
+  EXPECT_EQ(disk.ansi.files.count(kSettingsFilePath), 0u);
+  EXPECT_TRUE(disk.wide.files.empty());
 }
 
 // Read or saved in the place of a copy in the settings folder, the player's
 // copy would be what the next start does not look at first.
 TEST_F(PluginFileTest, ACopyInTheSettingsFolderIsNeverSwappedForThePlayersOne) {
-  files.wideFolders.insert(kRoamingPlugins);
-  files.wideFiles[kRoamingRules] = "TITLE\tt\tt.html\r\n";
-  files.wideHeldOpenElsewhere.insert(kRoamingRules);
+  disk.wide.missingFolders.clear();
+  disk.wide.files[kRoamingRules] = "TITLE\tt\tt.html\r\n";
+  disk.wide.held.insert(kRoamingRules);
   EXPECT_FALSE(rules.loadRules(list, kSettingsFolder)) << "held at start";
-  files.wideHeldOpenElsewhere.clear();
+  disk.wide.held.clear();
   ASSERT_TRUE(rules.loadRules(list, kSettingsFolder));
-  files.failWrites = true;
+  disk.wide.readOnly.insert(kRoamingRules);
   rules.saveRules(list);
-  EXPECT_EQ(files.files[kRuleFilePath], kPlayerRules);
-  EXPECT_EQ(files.wideFiles[kRoamingRules], "TITLE\tt\tt.html\r\n");
+  EXPECT_EQ(disk.ansi.files[kRuleFilePath], kPlayerRules);
+  EXPECT_EQ(disk.wide.files[kRoamingRules], "TITLE\tt\tt.html\r\n");
   EXPECT_EQ(services.errors, (std::vector<std::string>{texts::kRuleFileMissingMessage,
                                                        texts::kRuleFileWriteFailedMessage}));
-  for (const std::string& call : files.calls) {
+  for (const std::string& call : disk.calls) {
     EXPECT_EQ(call.find(kRuleFilePath), std::string::npos) << call;
   }
 }
 
 TEST_F(PluginFileTest, AnUnreadSettingsFileInTheSettingsFolderIsNotReplacedByThePlayersCopy) {
-  files.wideFolders.insert(kRoamingPlugins);
-  files.wideFiles[kRoamingSettings] = "[caption]\r\nfile=C:\\now.txt\r\n";
-  files.wideHeldOpenElsewhere.insert(kRoamingSettings);
-  files.files[kSettingsFilePath] = kPlayerSettings;
+  disk.wide.missingFolders.clear();
+  disk.wide.files[kRoamingSettings] = "[caption]\r\nfile=C:\\now.txt\r\n";
+  disk.wide.held.insert(kRoamingSettings);
+  disk.ansi.files[kSettingsFilePath] = kPlayerSettings;
   EXPECT_FALSE(settings.load(kSettingsFolder).on());
-  files.wideHeldOpenElsewhere.clear();
+  disk.wide.held.clear();
   settings.save(CaptionSettings{"C:\\new.txt", "", false});
-  EXPECT_EQ(files.wideFiles[kRoamingSettings], "[caption]\r\nfile=C:\\now.txt\r\n");
-  EXPECT_EQ(files.files[kSettingsFilePath], kPlayerSettings);
+  EXPECT_EQ(disk.wide.files[kRoamingSettings], "[caption]\r\nfile=C:\\now.txt\r\n");
+  EXPECT_EQ(disk.ansi.files[kSettingsFilePath], kPlayerSettings);
   EXPECT_EQ(services.errors, (std::vector<std::string>{texts::kSettingsFileUnreadableMessage,
                                                        texts::kSettingsFileWriteFailedMessage}));
 }
@@ -167,24 +172,24 @@ struct StartAndQuit {
 };
 
 StartAndQuit startAndQuit(const std::u16string& hostAnswer, const std::string& ansiAnswer, bool playerFolderWritable) {
-  testing::FakeFileSystem files;
+  testing::MemoryDisk disk;
   testing::FakeModuleServices services;
   testing::FakeCodePage codePage;
-  files.files[kRuleFilePath] = kPlayerRules;
-  files.files[kSettingsFilePath] = kPlayerSettings;
-  if (!playerFolderWritable) files.refusedWrites = {kRuleFilePath, kSettingsFilePath};
+  disk.ansi.files[kRuleFilePath] = kPlayerRules;
+  disk.ansi.files[kSettingsFilePath] = kPlayerSettings;
+  if (!playerFolderWritable) makePlayerFolderReadOnly(disk);
   services.settingsFolderWide = hostAnswer;
   services.settingsFolderAnsi = ansiAnswer;
   SettingsFolder folder = askSettingsFolder(services, codePage);
-  RuleStore rules{files, services, codePage};
-  CaptionSettingsStore settings{files, services, codePage};
+  RuleStore rules{disk, services, codePage};
+  CaptionSettingsStore settings{disk, services, codePage};
   RuleList list;
   rules.loadRules(list, folder);
   settings.load(folder);
   list.append({"TITLE", "new", "n.html"});
   rules.saveRules(list);
   settings.save(CaptionSettings{"C:\\new.txt", "", true});
-  return {files.calls, services.errors, files.files, !files.wideFiles.empty() || !files.wideFolders.empty()};
+  return {disk.calls, services.errors, disk.ansi.files, !disk.wide.touched.empty()};
 }
 
 TEST(PluginFileToday, AHostThatNamesNoFolderOrItsOwnMeetsTodaysFilesAndMessages) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "fakes.h"
+#include "memory_disk.h"
 #include "pipeline/template_decoding.h"
 
 namespace tavrik {
@@ -91,19 +92,19 @@ TEST_F(SelectTemplate, AnAnsiRuleAgainstAnAnsiTagConvertsNothing) {
 class RenderTest : public ::testing::Test {
  protected:
   AnsiOrWide render(const TrackTags& tags, const RuleList& rules = {}) {
-    return TemplateRenderer(files, codePage, kDefaultTemplatePath).renderScriptText(tags, rules);
+    return TemplateRenderer(disk, codePage, kDefaultTemplatePath).renderScriptText(tags, rules);
   }
-  testing::FakeFileSystem files;
+  testing::MemoryDisk disk;
   testing::FakeCodePage codePage;
 };
 
 TEST_F(RenderTest, AWholeRunEscapesFillsAndFlattens) {
-  files.files[kDefaultTemplatePath] = "<b>#ARTIST</b>\r\n<i>#TITLE</i>";
+  disk.ansi.files[kDefaultTemplatePath] = "<b>#ARTIST</b>\r\n<i>#TITLE</i>";
   EXPECT_EQ(render(tagsOf("Tom & Jerry", "Cat")), "<b>Tom &amp; Jerry</b><i>Cat</i>");
 }
 
 TEST_F(RenderTest, FillsEveryPlaceholderInOrderIncludingOnesArrivingInTags) {
-  files.files[kDefaultTemplatePath] = "#ARTIST|#TITLE|#ALBUM|#COMMENT|#GENRE|#TITLE|#artist";
+  disk.ansi.files[kDefaultTemplatePath] = "#ARTIST|#TITLE|#ALBUM|#COMMENT|#GENRE|#TITLE|#artist";
   TrackTags tags{"T", "A", "Al", "C", "G"};
   EXPECT_EQ(render(tags), "A|T|Al|C|G|T|#artist");
   // The artist holds "#TITLE", so the title lands there too; the title holds
@@ -113,14 +114,14 @@ TEST_F(RenderTest, FillsEveryPlaceholderInOrderIncludingOnesArrivingInTags) {
 }
 
 TEST_F(RenderTest, RemovesLineBreaksAndTabsFromTemplateAndTags) {
-  files.files[kDefaultTemplatePath] = "x\r\ny\tz #TITLE";
+  disk.ansi.files[kDefaultTemplatePath] = "x\r\ny\tz #TITLE";
   EXPECT_EQ(render(tagsOf("a", "t\r\n1\t2")), "xyz t12");
 }
 
 TEST_F(RenderTest, ATemplateWithoutPlaceholdersArrivesByteForByteLessBreaks) {
   std::string bytes;
   for (int c = 1; c < 256; ++c) bytes += static_cast<char>(c);
-  files.files[kDefaultTemplatePath] = bytes;
+  disk.ansi.files[kDefaultTemplatePath] = bytes;
   std::string expected = bytes;
   expected.erase(std::remove_if(expected.begin(), expected.end(),
                                 [](char c) { return c == '\r' || c == '\n' || c == '\t'; }),
@@ -130,50 +131,59 @@ TEST_F(RenderTest, ATemplateWithoutPlaceholdersArrivesByteForByteLessBreaks) {
 
 TEST_F(RenderTest, AMissingLockedOrTooLongTemplateGivesTheEmptyText) {
   EXPECT_EQ(render(tagsOf("a")), "");
-  files.files[kDefaultTemplatePath] = "x";
-  files.heldOpenElsewhere.insert(kDefaultTemplatePath);
+  disk.ansi.files[kDefaultTemplatePath] = "x";
+  disk.ansi.held.insert(kDefaultTemplatePath);
   EXPECT_EQ(render(tagsOf("a")), "");
-  std::string longPath(300, 'p');
-  files.files[longPath] = "x";
+  // A rule's path may be anything typed: one that does not fit is never
+  // opened, as it would name some other file, or none.
+  std::string longPath(260, 'p');
+  disk.ansi.files[longPath] = "x";
+  disk.ansi.files[longPath.substr(1)] = "fits";
   EXPECT_EQ(render(tagsOf("a"), rulesOf({{"ARTIST", "a", longPath}})), "");
-  files.files[""] = "x";
+  EXPECT_EQ(render(tagsOf("a"), rulesOf({{"ARTIST", "a", longPath.substr(1)}})), "fits");
+  std::u16string longWidePath(260, u'\uC74C');
+  disk.wide.files[longWidePath] = "x";
+  disk.wide.files[longWidePath.substr(1)] = "fits";
+  EXPECT_EQ(render(tagsOf("a"), rulesOf({{u"ARTIST", u"a", longWidePath}})), "");
+  EXPECT_EQ(render(tagsOf("a"), rulesOf({{u"ARTIST", u"a", longWidePath.substr(1)}})), "fits");
+  disk.ansi.files[""] = "x";
   RuleList none;
-  EXPECT_EQ(TemplateRenderer(files, codePage, "").renderScriptText(tagsOf("a"), none), "");
+  EXPECT_EQ(TemplateRenderer(disk, codePage, "").renderScriptText(tagsOf("a"), none), "");
 }
 
 TEST_F(RenderTest, ReadsInChunksOf32000UntilAShortRead) {
-  files.files[kDefaultTemplatePath] = std::string(32000, 'a');
+  disk.ansi.files[kDefaultTemplatePath] = std::string(32000, 'a');
   EXPECT_EQ(render(tagsOf("a")).ansi().size(), 32000u);
-  EXPECT_EQ(files.readSizes, (std::vector<std::size_t>{32000, 0}));
+  EXPECT_EQ(disk.readSizes, (std::vector<std::size_t>{32000, 0}));
 
-  files.readSizes.clear();
-  files.files[kDefaultTemplatePath] = std::string(64000 + 5, 'a');
+  disk.readSizes.clear();
+  disk.ansi.files[kDefaultTemplatePath] = std::string(64000 + 5, 'a');
   EXPECT_EQ(render(tagsOf("a")).ansi().size(), 64005u);
-  EXPECT_EQ(files.readSizes, (std::vector<std::size_t>{32000, 32000, 5}));
+  EXPECT_EQ(disk.readSizes, (std::vector<std::size_t>{32000, 32000, 5}));
 
-  files.readSizes.clear();
-  files.files[kDefaultTemplatePath] = "";
+  disk.readSizes.clear();
+  disk.ansi.files[kDefaultTemplatePath] = "";
   EXPECT_EQ(render(tagsOf("a")), "");
-  EXPECT_EQ(files.readSizes, (std::vector<std::size_t>{0}));
+  EXPECT_EQ(disk.readSizes, (std::vector<std::size_t>{0}));
 }
 
 TEST_F(RenderTest, ANulByteDropsTheRestOfItsChunkOnly) {
   std::string first = std::string("head\0dropped", 12) + std::string(32000 - 12, 'x');
   std::string second("tail\0gone", 9);
-  files.files[kDefaultTemplatePath] = first + second;
+  disk.ansi.files[kDefaultTemplatePath] = first + second;
   EXPECT_EQ(render(tagsOf("a")), "headtail");
 }
 
 TEST_F(RenderTest, LargeTagsAndTemplates) {
   std::string bigTag(100 * 1024, '<');
-  files.files[kDefaultTemplatePath] = "#TITLE";
+  disk.ansi.files[kDefaultTemplatePath] = "#TITLE";
   std::string result = render(tagsOf("a", bigTag)).ansi();
   EXPECT_EQ(result.size(), 100u * 1024 * 4);
   EXPECT_EQ(result.substr(0, 8), "&lt;&lt;");
 
   std::string huge(100 * 1024 * 1024, 'h');
   huge.replace(50 * 1024 * 1024, 7, "#ARTIST");
-  files.files[kDefaultTemplatePath] = huge;
+  disk.ansi.files[kDefaultTemplatePath] = huge;
   std::string rendered = render(tagsOf("Z")).ansi();
   EXPECT_EQ(rendered.size(), huge.size() - 6);
   EXPECT_EQ(rendered[50 * 1024 * 1024], 'Z');
@@ -183,24 +193,24 @@ TEST_F(RenderTest, ATemplateInEachEncodingFillsTheSameWay) {
   const TrackTags tags{u"\uD55C <\u2661>", "Tom & Jerry", "\x83\x65", "c", "g"};
   const std::u16string expected = u"<b>Tom &amp; Jerry</b><i>\uD55C &lt;\u2661&gt;</i>\u30C6";
   // The same template as ANSI bytes, as UTF-8 and as UTF-16LE, each behind its mark.
-  files.files[kDefaultTemplatePath] = "<b>#ARTIST</b>\r\n\t<i>#TITLE</i>#ALBUM";
+  disk.ansi.files[kDefaultTemplatePath] = "<b>#ARTIST</b>\r\n\t<i>#TITLE</i>#ALBUM";
   EXPECT_EQ(render(tags), AnsiOrWide(expected));
-  files.files[kDefaultTemplatePath] = "\xEF\xBB\xBF<b>#ARTIST</b>\r\n\t<i>#TITLE</i>#ALBUM";
+  disk.ansi.files[kDefaultTemplatePath] = "\xEF\xBB\xBF<b>#ARTIST</b>\r\n\t<i>#TITLE</i>#ALBUM";
   EXPECT_EQ(render(tags), AnsiOrWide(expected));
   std::string utf16 = "\xFF\xFE";
   for (char16_t unit : std::u16string(u"<b>#ARTIST</b>\r\n\t<i>#TITLE</i>#ALBUM")) {
     utf16 += static_cast<char>(unit & 0xFF);
     utf16 += static_cast<char>(unit >> 8);
   }
-  files.files[kDefaultTemplatePath] = utf16;
+  disk.ansi.files[kDefaultTemplatePath] = utf16;
   EXPECT_EQ(render(tags), AnsiOrWide(expected));
 }
 
 TEST_F(RenderTest, AnsiTagsInAUnicodeTemplateComeOutUnicode) {
-  files.files[kDefaultTemplatePath] = "\xEF\xBB\xBF\xE2\x99\xA1 #TITLE";
+  disk.ansi.files[kDefaultTemplatePath] = "\xEF\xBB\xBF\xE2\x99\xA1 #TITLE";
   EXPECT_EQ(render(tagsOf("a", "\x83\x65\x83\x58\x83\x67")), AnsiOrWide(u"\u2661 \u30C6\u30B9\u30C8"));
   // ANSI everywhere stays ANSI bytes, exactly.
-  files.files[kDefaultTemplatePath] = "\x83\x65 #TITLE";
+  disk.ansi.files[kDefaultTemplatePath] = "\x83\x65 #TITLE";
   AnsiOrWide ansi = render(tagsOf("a", "\x83\x58"));
   EXPECT_FALSE(ansi.isWide());
   EXPECT_EQ(ansi, "\x83\x65 \x83\x58");
@@ -208,7 +218,7 @@ TEST_F(RenderTest, AnsiTagsInAUnicodeTemplateComeOutUnicode) {
 
 TEST_F(RenderTest, ATemplatePathBeyondTheCodePageOpensByItsUtf16Name) {
   const std::u16string path = u"C:\\\uC74C\uC545\\\u2661.html";
-  files.wideFiles[path] = "#TITLE!";
+  disk.wide.files[path] = "#TITLE!";
   EXPECT_EQ(render(tagsOf("a", "T"), rulesOf({{u"ARTIST", u"a", path}})), "T!");
 }
 

@@ -20,6 +20,7 @@
 #endif
 
 #include "fakes.h"
+#include "memory_disk.h"
 #include "obs_fakes.h"
 #include "pipeline/answer_time_limit.h"
 
@@ -157,8 +158,8 @@ TitleChange trackAt(const std::string& path) { return TitleChange{TrackRequest{p
 class TrackThreadTest : public ::testing::Test {
  protected:
   TrackThreadTest() {
-    files.files[testing::kDefaultTemplatePath] = "<p>#TITLE</p>";
-    files.files["C:\\rule.html"] = "rule: #ARTIST";
+    disk.ansi.files[testing::kDefaultTemplatePath] = "<p>#TITLE</p>";
+    disk.ansi.files["C:\\rule.html"] = "rule: #ARTIST";
     EXPECT_TRUE(tags.bindTagLibrary());
   }
   ~TrackThreadTest() override { thread.finish(Clock::now() + 5s); }
@@ -167,18 +168,18 @@ class TrackThreadTest : public ::testing::Test {
   SlowLibrary::Library fake{library};
   testing::FakeModuleServices services;
   testing::FakeCodePage codePage;
-  testing::FakeFileSystem files;
+  testing::MemoryDisk disk;
   TagReader tags{fake, services, codePage, nullptr};
   RulesInForce rules;
-  TemplateRenderer renderer{files, codePage, testing::kDefaultTemplatePath};
+  TemplateRenderer renderer{disk, codePage, testing::kDefaultTemplatePath};
   FakeEncoder windows;
   EncoderLink encoder{windows};
   CaptionState caption;
-  CaptionWriter captionWriter{caption, files, codePage};
+  CaptionWriter captionWriter{caption, disk, codePage};
   testing::FakeObs obs;
   testing::OpenSslHashing hashing;
   ObsOutput obsOutput{std::make_unique<testing::FakeWebSocket>(obs), hashing};
-  ObsFeed obsFeed{caption, obsOutput, files, codePage};
+  ObsFeed obsFeed{caption, obsOutput, disk, codePage};
   TrackThread thread{tags, rules, renderer, encoder, caption, captionWriter, obsFeed};
 };
 
@@ -241,13 +242,14 @@ TEST_F(TrackThreadTest, AFailedOrFailingTrackEndsOnlyItselfAndTheCaptionFollowsT
   ASSERT_TRUE(windows.waitForTexts(1));
   EXPECT_TRUE(thread.finish(Clock::now() + 5s));
   EXPECT_EQ(windows.texts(), std::vector<std::string>{"<p>title of C:\\good.mp3</p>"});
-  ASSERT_EQ(files.wideWrites.size(), 1u) << "the caption file is written before the thread ends";
-  EXPECT_EQ(files.wideWrites[0].second, "<p>title of C:\\good.mp3</p>");
+  EXPECT_EQ(disk.wide.replaced, (std::vector<std::pair<std::u16string, std::string>>{
+                                     {u"C:\\obs\\now.txt", "<p>title of C:\\good.mp3</p>"}}))
+      << "the caption file is written before the thread ends";
 }
 
 TEST_F(TrackThreadTest, OBSGetsEachTrackThroughItsPlainTemplateAndTheIdleTextOnStop) {
   obs.addInput("Now Playing");
-  files.files["C:\\idle.txt"] = "Back soon\r\n";
+  disk.ansi.files["C:\\idle.txt"] = "Back soon\r\n";
   CaptionSettings settings;
   settings.idleTemplate = "C:\\idle.txt";
   settings.obs.source = "Now Playing";

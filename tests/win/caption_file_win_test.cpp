@@ -9,15 +9,15 @@
 #include "caption/caption_writer.h"
 #include "common/ansi_or_wide.h"
 #include "common/code_page_win32.h"
-#include "common/file_system_win32.h"
+#include "common/files_win32.h"
 #include "common/host_folder.h"
+#include "common/replace_content.h"
 #include "common/win32_handles.h"
+#include "common/win32_text.h"
 #include "win_test_support.h"
 
 namespace tavrik {
 namespace {
-
-const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 class CaptionFileWin : public ::testing::Test {
  protected:
@@ -55,46 +55,48 @@ class CaptionFileWin : public ::testing::Test {
   }
 
   Win32CodePage codePage;
-  Win32FileSystem files;
+  Win32Files files;
   std::u16string folder, caption;
 };
 
 TEST_F(CaptionFileWin, ANewFileAndAReplacedOneLeaveOnlyThemselves) {
-  EXPECT_EQ(files.replaceSharedContentWide(caption, "first"), ReplaceOutcome::Replaced);
+  EXPECT_EQ(replaceSharedFileContent(files, caption, "first"), ReplaceOutcome::Replaced);
   EXPECT_EQ(content(caption), "first");
-  EXPECT_EQ(files.replaceSharedContentWide(caption, ""), ReplaceOutcome::Replaced);
+  EXPECT_EQ(replaceSharedFileContent(files, caption, ""), ReplaceOutcome::Replaced);
   EXPECT_EQ(content(caption), "");
-  EXPECT_EQ(files.replaceSharedContentWide(caption, "\xE2\x99\xAA"), ReplaceOutcome::Replaced);
+  EXPECT_EQ(replaceSharedFileContent(files, caption, "\xE2\x99\xAA"), ReplaceOutcome::Replaced);
   EXPECT_EQ(content(caption), "\xE2\x99\xAA");
   EXPECT_EQ(names(), std::vector<std::u16string>{u"now \u266A.txt"});
 }
 
 TEST_F(CaptionFileWin, AReaderHoldingTheFileIsToldApartAndKeepsReadingTheOldText) {
-  ASSERT_EQ(files.replaceSharedContentWide(caption, "old"), ReplaceOutcome::Replaced);
+  ASSERT_EQ(replaceSharedFileContent(files, caption, "old"), ReplaceOutcome::Replaced);
   // As a streaming program's C runtime opens it ("rb"): sharing reading and
   // writing, not deleting.
   UniqueFile reader(CreateFileW(asWide(caption), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(reader);
-  EXPECT_EQ(files.replaceSharedContentWide(caption, "new"), ReplaceOutcome::HeldElsewhere);
+  EXPECT_EQ(replaceSharedFileContent(files, caption, "new"), ReplaceOutcome::HeldElsewhere);
   EXPECT_EQ(content(caption), "old") << "the write never opened the file: other readers still can";
   EXPECT_EQ(names(), std::vector<std::u16string>{u"now \u266A.txt"});
-  EXPECT_EQ(captionOutcomeOf(files.replaceSharedContentWide(caption, "new")), CaptionOutcome::held);
+  EXPECT_EQ(captionOutcomeOf(replaceSharedFileContent(files, caption, "new")), CaptionOutcome::held);
   reader.reset();
-  EXPECT_EQ(files.replaceSharedContentWide(caption, "new"), ReplaceOutcome::Replaced);
+  EXPECT_EQ(replaceSharedFileContent(files, caption, "new"), ReplaceOutcome::Replaced);
   EXPECT_EQ(content(caption), "new");
 }
 
 TEST_F(CaptionFileWin, WhatCanNeverBeWrittenFailsWithoutLeavingAnything) {
-  ReplaceResult missing = files.replaceSharedContentWide(folder + u"\\missing\\now.txt", "x");
+  ReplaceResult missing = replaceSharedFileContent(files, folder + u"\\missing\\now.txt", "x");
   EXPECT_EQ(missing, ReplaceOutcome::Failed);
   EXPECT_EQ(captionOutcomeOf(missing), CaptionOutcome::folderMissing) << missing.error;
   std::u16string directory = folder + u"\\a folder.txt";
   CreateDirectoryW(asWide(directory), nullptr);
-  EXPECT_EQ(files.replaceSharedContentWide(directory, "x"), ReplaceOutcome::Failed);
+  ReplaceResult folderInItsPlace = replaceSharedFileContent(files, directory, "x");
+  EXPECT_EQ(folderInItsPlace, ReplaceOutcome::Failed);
+  EXPECT_EQ(captionOutcomeOf(folderInItsPlace), CaptionOutcome::denied) << folderInItsPlace.error;
   EXPECT_EQ(namesBeside(directory), (std::vector<std::u16string>{u"a folder.txt", u"\uCEA1\uC158"}));
-  EXPECT_EQ(files.replaceSharedContentWide(u"", "x"), ReplaceOutcome::Failed);
-  EXPECT_EQ(files.replaceSharedContentWide(folder + u"\\" + std::u16string(260, u'x'), "x"), ReplaceOutcome::Failed);
+  EXPECT_EQ(replaceSharedFileContent(files, u"", "x"), ReplaceOutcome::Failed);
+  EXPECT_EQ(replaceSharedFileContent(files, folder + u"\\" + std::u16string(260, u'x'), "x"), ReplaceOutcome::Failed);
 }
 
 TEST_F(CaptionFileWin, ALeftoverOfAnInterruptedWriteGoesAndTheUsersFilesStay) {
@@ -103,7 +105,7 @@ TEST_F(CaptionFileWin, ALeftoverOfAnInterruptedWriteGoesAndTheUsersFilesStay) {
     UniqueFile file(CreateFileW(asWide(folderOfCaption + name), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     ASSERT_TRUE(file);
   }
-  EXPECT_EQ(files.replaceSharedContentWide(caption, "now"), ReplaceOutcome::Replaced);
+  EXPECT_EQ(replaceSharedFileContent(files, caption, "now"), ReplaceOutcome::Replaced);
   EXPECT_EQ(names(), (std::vector<std::u16string>{u"notes.txt", u"now \u266A.txt", u"now \u266A.txt.tmp"}));
 }
 
@@ -132,8 +134,8 @@ TEST_F(CaptionFileWin, PathsUpTo259UnitsAreWrittenAndLongerOnesNeverTouched) {
       DWORD written = 0;
       ASSERT_TRUE(old && WriteFile(old.get(), "old", 3, &written, nullptr));
     }
-    const bool fits = length < kMaxPathBytes;
-    EXPECT_EQ(files.replaceSharedContentWide(path, "new"), fits ? ReplaceOutcome::Replaced : ReplaceOutcome::Failed);
+    const bool fits = length < kMaxPathUnits;
+    EXPECT_EQ(replaceSharedFileContent(files, path, "new"), fits ? ReplaceOutcome::Replaced : ReplaceOutcome::Failed);
     EXPECT_EQ(content(path), fits ? "new" : "old");
     EXPECT_EQ(namesBeside(path), std::vector<std::u16string>{name.substr(1)});
   }

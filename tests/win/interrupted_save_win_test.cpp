@@ -5,8 +5,10 @@
 
 #include <random>
 
-#include "common/file_system_win32.h"
+#include "common/files_win32.h"
+#include "common/replace_content.h"
 #include "common/win32_handles.h"
+#include "common/win32_text.h"
 #include "interrupted_save.h"
 #include "win_test_support.h"
 
@@ -54,8 +56,8 @@ class InterruptedSave : public ::testing::Test {
 
   // The next save succeeds and leaves only the target and the user's file.
   void expectTheNextSaveToCleanUp() {
-    Win32FileSystem files;
-    EXPECT_TRUE(files.replaceContent(target, "next\r\n"));
+    Win32Files files;
+    EXPECT_TRUE(replaceFileContent(files, target, "next\r\n", isAnsiLeadByte));
     EXPECT_EQ(readFileBytes(target), "next\r\n");
     EXPECT_EQ(folderEntries(folder), (std::vector<std::string>{"gen_tavrik.cfg", "notes.txt"}));
     EXPECT_EQ(readFileBytes(folder + "\\notes.txt"), "the user's");

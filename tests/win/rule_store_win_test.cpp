@@ -6,9 +6,11 @@
 #include "caption/caption_settings_store.h"
 #include "common/code_page_win32.h"
 #include "common/cp932_texts.h"
-#include "common/file_system_win32.h"
+#include "common/files_win32.h"
 #include "common/host_folder.h"
 #include "common/module_services_win32.h"
+#include "common/replace_content.h"
+#include "common/win32_text.h"
 #include "rules/rule_store.h"
 #include "win_test_support.h"
 
@@ -48,7 +50,7 @@ class RuleStoreWin : public ::testing::Test {
   }
 
   std::string folder, ruleFile;
-  Win32FileSystem files;
+  Win32Files files;
   Win32CodePage codePage;
 };
 
@@ -172,7 +174,7 @@ TEST_F(RuleStoreWin, RuleFilePathsUpTo259BytesLoadAndSaveAndLongerOnesCountAsMis
       rules.append({"TITLE", "\x95\x5C", "C:\\t.html"});
       store.saveRules(rules);
       if (!fits) {
-        EXPECT_FALSE(files.replaceContent(path, "x\r\n"));
+        EXPECT_FALSE(replaceFileContent(files, path, "x\r\n", isAnsiLeadByte));
       }
       EXPECT_EQ(testing::readLongPathFile(path), fits ? saved : kOriginal);
       EXPECT_EQ(testing::folderEntries(host + "\\Plugins"), kOnlyTheRuleFile);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "common/code_page_win32.h"
-#include "common/file_system_win32.h"
+#include "common/files_win32.h"
 #include "common/module_services_win32.h"
 #include "common/win32_handles.h"
 #include "pipeline/template_renderer.h"
@@ -24,7 +24,7 @@ class TemplateFilesWin : public ::testing::Test {
   }
   std::string folder, path;
   RuleList noRules;
-  Win32FileSystem files;
+  Win32Files files;
   Win32CodePage codePage;
   TrackTags tags{"Cat", "Tom & Jerry", "Al", "Co", "Ge"};
 };

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/code_page_win32.h"
-#include "common/file_system_win32.h"
+#include "common/files_win32.h"
 #include "common/module_services_win32.h"
 #include "obs/obs_hashing_win32.h"
 #include "obs/web_socket_win32.h"
@@ -121,7 +121,7 @@ class TrackThreadWinTest : public ::testing::Test {
   }
 
   HWND host = nullptr;
-  Win32FileSystem files;
+  Win32Files files;
   Win32CodePage codePage;
   Win32ModuleServices services{nullptr};
   RulesInForce rules;

@@ -1,4 +1,4 @@
-#include "common/file_system.h"
+#include "common/files.h"
 
 #include <cstring>
 #include <memory>
