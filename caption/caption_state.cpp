@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "pipeline/template_fill.h"
+#include "pipeline/template_renderer.h"
+
 namespace tavrik {
 
 template <typename Change>
@@ -55,6 +58,18 @@ CaptionToShow CaptionState::toShow() const {
 unsigned long CaptionState::revision() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return revision_;
+}
+
+AnsiOrWide plainTrackText(Files& files, const AnsiOrWide& plainTemplate, const TrackTags& tags,
+                          CodePage& codePage) {
+  std::optional<AnsiOrWide> content = readTemplateFile(files, plainTemplate);
+  if (!content) return {};
+  return fillPlainTemplate(*content, tags, codePage);
+}
+
+AnsiOrWide idleText(Files& files, const AnsiOrWide& idleTemplate) {
+  if (idleTemplate.empty()) return {};
+  return readTemplateFile(files, idleTemplate).value_or(AnsiOrWide());
 }
 
 }  // namespace tavrik

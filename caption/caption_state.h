@@ -10,6 +10,8 @@
 #include <optional>
 
 #include "caption/caption_settings.h"
+#include "common/files.h"
+#include "common/code_page.h"
 #include "pipeline/title_change_ports.h"
 #include "pipeline/track_tags.h"
 
@@ -64,5 +66,15 @@ class CaptionState {
   Playback playback_ = Playback::Playing;
   unsigned long revision_ = 0;
 };
+
+// The texts the outputs show, read on the plug-in's thread:
+// `plainTemplate` filled with the tags as they are, its lines kept; the
+// empty text when it does not open, as for the encoder.
+AnsiOrWide plainTrackText(Files& files, const AnsiOrWide& plainTemplate, const TrackTags& tags,
+                          CodePage& codePage);
+
+// The idle template's text as it stands (no track plays: no placeholder is
+// filled); the empty text without one, or when it does not open.
+AnsiOrWide idleText(Files& files, const AnsiOrWide& idleTemplate);
 
 }  // namespace tavrik

@@ -1,6 +1,5 @@
 #include "caption/caption_writer.h"
 
-#include "caption/output_texts.h"
 #include "common/replace_content.h"
 #include "common/unicode_codec.h"
 #include "pipeline/template_fill.h"

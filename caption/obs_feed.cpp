@@ -1,6 +1,5 @@
 #include "caption/obs_feed.h"
 
-#include "caption/output_texts.h"
 #include "common/unicode_codec.h"
 #include "pipeline/template_fill.h"
 

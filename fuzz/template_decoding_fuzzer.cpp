@@ -13,7 +13,7 @@
 //    back by encoding the text again.
 #include "common/unicode_codec.h"
 #include "fuzz_check.h"
-#include "pipeline/template_decoding.h"
+#include "pipeline/template_renderer.h"
 #include "reference_unicode.h"
 
 namespace {

@@ -1,11 +1,60 @@
 #include "pipeline/template_renderer.h"
 
+#include <cstring>
+#include <string_view>
+
 #include "common/host_folder.h"
-#include "pipeline/template_decoding.h"
+#include "common/unicode_codec.h"
 #include "pipeline/template_fill.h"
 #include "resources/resource_ids.h"
 
 namespace tavrik {
+
+namespace {
+
+// Where the first NUL unit of `size` bytes at `data` starts, or `size`.
+std::size_t firstNul(const char* data, std::size_t size, std::size_t unitBytes) {
+  if (unitBytes == 1) {
+    const void* nul = std::memchr(data, '\0', size);
+    return nul ? static_cast<const char*>(nul) - data : size;
+  }
+  for (std::size_t i = 0; i + 1 < size; i += 2) {
+    if (data[i] == '\0' && data[i + 1] == '\0') return i;
+  }
+  return size;
+}
+
+// Drops, in place, what follows the first NUL unit of every chunk.
+void keepUpToNulInEachChunk(std::string& bytes, std::size_t chunkBytes, std::size_t unitBytes) {
+  std::size_t kept = 0;
+  for (std::size_t start = 0; start < bytes.size(); start += chunkBytes) {
+    std::size_t size = std::min(chunkBytes, bytes.size() - start);
+    std::size_t keep = firstNul(bytes.data() + start, size, unitBytes);
+    if (kept != start) std::memmove(bytes.data() + kept, bytes.data() + start, keep);
+    kept += keep;
+  }
+  bytes.resize(kept);
+}
+
+bool startsWith(const std::string& bytes, std::string_view mark) {
+  return bytes.compare(0, mark.size(), mark) == 0;
+}
+
+}  // namespace
+
+AnsiOrWide decodeTemplate(std::string file, std::size_t chunkBytes) {
+  if (chunkBytes == 0) chunkBytes = file.size() + 1;
+  if (startsWith(file, kUtf16LeMark)) {
+    keepUpToNulInEachChunk(file, chunkBytes, 2);
+    return decodeUtf16Le(std::string_view(file).substr(kUtf16LeMark.size()));
+  }
+  // The file's own first bytes say UTF-8, not what is left of them once the
+  // NULs are dropped: a chunk that starts with NUL may bring a mark forward.
+  bool utf8 = startsWith(file, kUtf8Mark);
+  keepUpToNulInEachChunk(file, chunkBytes, 1);
+  if (utf8) return decodeUtf8(std::string_view(file).substr(kUtf8Mark.size()));
+  return file;
+}
 
 namespace {
 

@@ -1,7 +1,9 @@
 // Turns a track's tags into the one-line script text: choose the template by
-// the rules, read it, and fill it (template_fill.h).
+// the rules, read it (its byte-order mark tells its encoding), and fill it
+// (template_fill.h).
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -14,6 +16,16 @@
 
 namespace tavrik {
 
+// What a template file's bytes hold: UTF-8 after the UTF-8 byte-order mark,
+// UTF-16LE after the UTF-16LE mark, and ANSI bytes otherwise, as templates
+// always were. A pure function over the bytes, whatever they are.
+// `file` is the whole file as read, chunk after chunk of `chunkBytes` (even,
+// so that a chunk holds whole UTF-16 units; the reader's is 32000). As
+// with every template, each chunk counts only up to its first NUL (a NUL
+// unit in UTF-16); the mark is not part of the text. Ill-formed UTF-8 or
+// UTF-16 becomes U+FFFD.
+AnsiOrWide decodeTemplate(std::string file, std::size_t chunkBytes);
+
 // The template path of the last rule that matches, else `defaultTemplatePath`.
 // A rule matches when its type names a tag and its value is that tag's text
 // (valueMatchesTag in code_page.h).
@@ -24,7 +36,7 @@ AnsiOrWide selectTemplate(const TrackTags& tags, const RuleList& rules,
 // long, which then opens as no file at all.
 std::string defaultTemplatePath(ModuleServices& services);
 
-// A template file's text, decoded by its byte-order mark (template_decoding.h);
+// A template file's text, decoded by its byte-order mark (decodeTemplate);
 // nothing when the file does not open, or its path is empty or does not fit
 // 260 bytes or units.
 std::optional<AnsiOrWide> readTemplateFile(Files& files, const AnsiOrWide& path);

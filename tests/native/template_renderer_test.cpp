@@ -6,7 +6,6 @@
 
 #include "fakes.h"
 #include "memory_disk.h"
-#include "pipeline/template_decoding.h"
 
 namespace tavrik {
 namespace {
