@@ -1,7 +1,7 @@
 // The OBS output: the newest caption, set into one OBS text source over one
 // connection that a thread of its own keeps open, reconnecting with a
 // growing pause whenever OBS is not running, closes or restarts. Callers
-// (the delivery thread, the host's thread) never wait for the network.
+// (the plug-in's thread, the player's thread) never wait for the network.
 #pragma once
 
 #include <chrono>

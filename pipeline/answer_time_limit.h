@@ -1,4 +1,4 @@
-// How long the delivery thread waits for each answer of the encoder: the
+// How long the plug-in's thread waits for each answer of the encoder: the
 // usual time-out, cut short at quit so that the thread has ended by quit's
 // deadline, however slowly the encoder answers.
 #pragma once

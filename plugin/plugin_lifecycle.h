@@ -41,7 +41,7 @@ class PluginLifecycle {
   explicit PluginLifecycle(ShellOperations& operations) : operations_(operations) {}
 
   // Hook, then tag library, then rules, then the caption file's settings,
-  // then the delivery thread: 0 when the library was bound and the rules
+  // then the plug-in's thread: 0 when the library was bound and the rules
   // loaded, else -1 after the failing step showed its message, with no
   // thread started.
   int init();

@@ -1,5 +1,5 @@
 // The order that matters in init, config and quit: the hook is in place
-// before the library is bound, the delivery thread starts only after a
+// before the library is bound, the plug-in's thread starts only after a
 // successful init and has ended before the rules are saved and the library
 // goes, the hook goes last, and after a failed init nothing more happens.
 #include "plugin/plugin_lifecycle.h"

@@ -86,6 +86,23 @@ async def wait_ready(port, password, timeout):
             await asyncio.sleep(0.2)
 
 
+async def watch(look, out_path, seconds):
+    """Appends a line to OUT for each new answer of `look`, every 10 ms, until
+    the time is up or OUT.stop exists."""
+    end = time.monotonic() + seconds
+    last = None
+    with open(out_path, "a") as out:
+        while time.monotonic() < end and not os.path.exists(out_path + ".stop"):
+            seen_now = await look()
+            # The clock Wine's QueryPerformanceCounter reads on Linux.
+            seen = time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
+            if seen_now != last:
+                out.write(f"{seen * 1e6:.0f} {seen_now}\n")
+                out.flush()
+                last = seen_now
+            await asyncio.sleep(0.01)
+
+
 async def run(args):
     port, password = connection_of(args)
     if args.command == "wait-ready":
@@ -123,33 +140,16 @@ async def run(args):
             else:
                 sys.stdout.buffer.write(text)
         elif args.command == "watch-text":
-            end = time.monotonic() + args.seconds
-            last = None
-            with open(args.out, "a") as out:
-                while time.monotonic() < end and not os.path.exists(args.out + ".stop"):
-                    data = await call(ws, "GetInputSettings", {"inputName": args.name})
-                    # The clock Wine's QueryPerformanceCounter reads on Linux.
-                    seen = time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
-                    text = data["inputSettings"].get("text", "").encode("utf-8")
-                    if text != last:
-                        out.write(f"{seen * 1e6:.0f} {text.hex()}\n")
-                        out.flush()
-                        last = text
-                    await asyncio.sleep(0.01)
+            async def text():
+                data = await call(ws, "GetInputSettings", {"inputName": args.name})
+                return data["inputSettings"].get("text", "").encode("utf-8").hex()
+            await watch(text, args.out, args.seconds)
         elif args.command == "watch-picture":
-            end = time.monotonic() + args.seconds
-            last = None
-            with open(args.out, "a") as out:
-                while time.monotonic() < end and not os.path.exists(args.out + ".stop"):
-                    data = await call(ws, "GetSourceScreenshot", {"sourceName": args.name, "imageFormat": "png",
-                                                                  "imageWidth": 128})
-                    seen = time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
-                    picture = hashlib.sha256(data["imageData"].encode()).hexdigest()
-                    if picture != last:
-                        out.write(f"{seen * 1e6:.0f} {picture}\n")
-                        out.flush()
-                        last = picture
-                    await asyncio.sleep(0.01)
+            async def picture():
+                data = await call(ws, "GetSourceScreenshot", {"sourceName": args.name, "imageFormat": "png",
+                                                              "imageWidth": 128})
+                return hashlib.sha256(data["imageData"].encode()).hexdigest()
+            await watch(picture, args.out, args.seconds)
         elif args.command == "screenshot":
             request = {"sourceName": args.name, "imageFormat": "png"}
             if args.width:

@@ -196,7 +196,7 @@ struct QuitRun {
   }
   // Quit ended the plug-in cleanly: it was unloaded, the host has its window
   // procedure back, and the rules were saved and the library released after
-  // the delivery thread had ended.
+  // the plug-in's thread had ended.
   void expectCleanEnd() const {
     Lines host = player.hostLog();
     EXPECT_TRUE(contains(host, "unloaded gen_tavrik.dll still-mapped=no"));

@@ -22,6 +22,7 @@ using namespace testing::obs;
 using testing::audio;
 using testing::contains;
 using testing::Lines;
+using testing::valueIn;
 using testing::PlayerFolder;
 using testing::readFileBytes;
 using testing::windowsPath;
@@ -136,15 +137,6 @@ bool fixInTheDialog(DWORD process, int control, const std::string& value) {
   PostMessageA(ruleList, WM_COMMAND, IDOK, 0);
   for (int i = 0; i < 500 && IsWindow(ruleList); ++i) Sleep(10);
   return !IsWindow(ruleList);
-}
-
-long valueIn(const Lines& log, const std::string& head, const std::string& key) {
-  for (const std::string& line : log) {
-    if (line.rfind(head, 0) != 0) continue;
-    std::size_t at = line.find(key + "=");
-    if (at != std::string::npos) return std::stol(line.substr(at + key.size() + 1));
-  }
-  return -1;
 }
 
 TEST_F(ObsEndToEnd, AWrongPasswordOrAMissingSourceNeverSlowsThePlayerAndTheRightOneWorksNext) {

@@ -21,6 +21,17 @@ inline bool contains(const Lines& lines, const std::string& wanted) {
   return std::find(lines.begin(), lines.end(), wanted) != lines.end();
 }
 
+// A number after `key=` in a line of the host's log that starts with `head`;
+// -1 when there is none.
+inline long valueIn(const Lines& log, const std::string& head, const std::string& key) {
+  for (const std::string& line : log) {
+    if (line.rfind(head, 0) != 0) continue;
+    std::size_t at = line.find(key + "=");
+    if (at != std::string::npos) return std::stol(line.substr(at + key.size() + 1));
+  }
+  return -1;
+}
+
 inline std::string audio(const std::string& name) { return buildPath("audio\\" + name); }
 
 class PlayerFolder {

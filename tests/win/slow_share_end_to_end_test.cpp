@@ -16,6 +16,7 @@ namespace {
 using testing::audio;
 using testing::contains;
 using testing::Lines;
+using testing::valueIn;
 using testing::PlayerFolder;
 using testing::readFileBytes;
 using testing::StandinEncoder;
@@ -39,16 +40,6 @@ struct SlowSharePlayer {
   PlayerFolder player;
   StandinEncoder encoder;
 };
-
-// A number after `key=` in a line of the host's log that starts with `head`.
-long valueIn(const Lines& log, const std::string& head, const std::string& key) {
-  for (const std::string& line : log) {
-    if (line.rfind(head, 0) != 0) continue;
-    std::size_t at = line.find(key + "=");
-    if (at != std::string::npos) return std::stol(line.substr(at + key.size() + 1));
-  }
-  return -1;
-}
 
 TEST(SlowShareEndToEnd, RetitlesComeBackAtOnceAndOnlyTheNewestOfAQuickSuccessionIsShown) {
   SlowSharePlayer run("slow-succession", 2000);
