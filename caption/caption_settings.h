@@ -3,6 +3,8 @@
 // player shows the idle caption) and the OBS text source.
 #pragma once
 
+#include <utility>
+
 #include "common/ansi_or_wide.h"
 
 namespace tavrik {
@@ -24,6 +26,12 @@ struct ObsOutputSettings {
 };
 
 struct CaptionSettings {
+  CaptionSettings() = default;
+  // The first three, as the caption file always had them; the newer ones
+  // are set by name.
+  CaptionSettings(AnsiOrWide captionFile, AnsiOrWide idle, bool whenPausedIdle)
+      : file(std::move(captionFile)), idleTemplate(std::move(idle)), idleWhenPaused(whenPausedIdle) {}
+
   AnsiOrWide file;          // the caption file's path; empty: no caption file
   AnsiOrWide idleTemplate;  // empty: the idle caption is the empty text
   bool idleWhenPaused = false;
