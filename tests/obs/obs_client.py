@@ -146,8 +146,15 @@ async def run(args):
             await watch(text, args.out, args.seconds)
         elif args.command == "watch-picture":
             async def picture():
-                data = await call(ws, "GetSourceScreenshot", {"sourceName": args.name, "imageFormat": "png",
-                                                              "imageWidth": 128})
+                try:
+                    data = await call(ws, "GetSourceScreenshot", {"sourceName": args.name, "imageFormat": "png",
+                                                                  "imageWidth": 128})
+                except RuntimeError as failure:
+                    # A text source with no text has no size, and OBS will
+                    # not render it: it shows nothing.
+                    if "code 702" not in str(failure):
+                        raise
+                    return "nothing"
                 return hashlib.sha256(data["imageData"].encode()).hexdigest()
             await watch(picture, args.out, args.seconds)
         elif args.command == "screenshot":
