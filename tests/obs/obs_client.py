@@ -16,6 +16,9 @@ reads their text back and takes pictures of them.
                                     source reading a file keeps no text in
                                     its settings): a line for each new
                                     picture, its SHA-256 in place of the text
+    pictures-of NAME OUT TEXTHEX... sets each text (UTF-8 in hex) in turn and
+                                    writes to OUT a line for each: the text
+                                    and the SHA-256 of its picture
     create-color NAME 0xAABBGGRR    a plain colour over the scene, a backdrop
     set-text NAME TEXT              sets its text, as another program would
     get-text NAME [--out FILE]      its text, as UTF-8 bytes, to FILE or stdout
@@ -103,6 +106,19 @@ async def watch(look, out_path, seconds):
             await asyncio.sleep(0.01)
 
 
+async def picture_hash(ws, name):
+    """The SHA-256 of what OBS renders of the source, 128 pixels wide."""
+    try:
+        data = await call(ws, "GetSourceScreenshot", {"sourceName": name, "imageFormat": "png", "imageWidth": 128})
+    except RuntimeError as failure:
+        # A text source with no text has no size, and OBS will not render
+        # it: it shows nothing.
+        if "code 702" not in str(failure):
+            raise
+        return "nothing"
+    return hashlib.sha256(data["imageData"].encode()).hexdigest()
+
+
 async def run(args):
     port, password = connection_of(args)
     if args.command == "wait-ready":
@@ -145,18 +161,22 @@ async def run(args):
                 return data["inputSettings"].get("text", "").encode("utf-8").hex()
             await watch(text, args.out, args.seconds)
         elif args.command == "watch-picture":
-            async def picture():
-                try:
-                    data = await call(ws, "GetSourceScreenshot", {"sourceName": args.name, "imageFormat": "png",
-                                                                  "imageWidth": 128})
-                except RuntimeError as failure:
-                    # A text source with no text has no size, and OBS will
-                    # not render it: it shows nothing.
-                    if "code 702" not in str(failure):
-                        raise
-                    return "nothing"
-                return hashlib.sha256(data["imageData"].encode()).hexdigest()
-            await watch(picture, args.out, args.seconds)
+            await watch(lambda: picture_hash(ws, args.name), args.out, args.seconds)
+        elif args.command == "pictures-of":
+            # Each text set in turn, and the picture it gives once two takes
+            # agree: what another source shows can then be told by its picture.
+            with open(args.out, "w") as out:
+                for text_hex in args.texts:
+                    text = bytes.fromhex(text_hex).decode("utf-8")
+                    await call(ws, "SetInputSettings", {"inputName": args.name, "inputSettings": {"text": text}})
+                    taken = None
+                    for _ in range(50):
+                        await asyncio.sleep(0.1)
+                        now = await picture_hash(ws, args.name)
+                        if now == taken:
+                            break
+                        taken = now
+                    out.write(f"{text_hex} {taken}\n")
         elif args.command == "screenshot":
             request = {"sourceName": args.name, "imageFormat": "png"}
             if args.width:
@@ -203,6 +223,10 @@ def main():
     picture.add_argument("name")
     picture.add_argument("out")
     picture.add_argument("--seconds", type=float, default=120)
+    pictures = commands.add_parser("pictures-of")
+    pictures.add_argument("name")
+    pictures.add_argument("out")
+    pictures.add_argument("texts", nargs="*")
     shot = commands.add_parser("screenshot")
     shot.add_argument("name")
     shot.add_argument("out")
