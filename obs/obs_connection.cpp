@@ -13,11 +13,20 @@ WebSocket::Limit remaining(Clock::time_point until) {
   return std::chrono::ceil<WebSocket::Limit>(until - now);
 }
 
-// What a failed wait says about OBS: nothing listening, or nothing answering
-// in time, shows as OBS not running.
-ObsOutcome outcomeOf(WebSocketWait wait) {
-  return wait == WebSocketWait::failed || wait == WebSocketWait::timedOut ? ObsOutcome::notRunning
-                                                                          : ObsOutcome::otherFailure;
+// What a wait that went wrong says about the other end.
+ObsOutcome outcomeOf(WebSocketWait wait, bool connected) {
+  switch (wait) {
+    case WebSocketWait::failed:
+      // Before the connection: nothing listens. After it: it broke.
+      return connected ? ObsOutcome::connectionLost : ObsOutcome::notRunning;
+    case WebSocketWait::timedOut:
+      return ObsOutcome::noAnswer;
+    case WebSocketWait::notWebSocket:
+    case WebSocketWait::tooLarge:
+      return ObsOutcome::notObsWebSocket;
+    default:
+      return ObsOutcome::otherFailure;
+  }
 }
 
 WebSocketReceived ended(WebSocketWait wait) {
@@ -47,7 +56,7 @@ ObsResult ObsConnection::lost(const WebSocketReceived& received) {
     if (received.closeCode == kObsAuthenticationFailed) return fail(ObsOutcome::passwordRefused, received.closeCode);
     return fail(ObsOutcome::otherFailure, received.closeCode);
   }
-  return fail(outcomeOf(received.wait));
+  return fail(outcomeOf(received.wait, true));
 }
 
 WebSocketReceived ObsConnection::next(Clock::time_point until) {
@@ -56,18 +65,20 @@ WebSocketReceived ObsConnection::next(Clock::time_point until) {
 
 ObsResult ObsConnection::open(const ObsAddress& address, const std::string& password, Limit limit) {
   if (open_) close(Limit(0));
+  passwordNotAsked_ = false;
   const WebSocketWait connected = socket_.connect(address.host, address.port, kObsSubprotocol, limit);
   if (connected == WebSocketWait::interrupted) return lost(ended(connected));
-  if (connected != WebSocketWait::done) return fail(outcomeOf(connected));
+  if (connected != WebSocketWait::done) return fail(outcomeOf(connected, false));
 
   const WebSocketReceived hello = next(Clock::now() + limit);
   if (hello.wait != WebSocketWait::done) return lost(hello);
   const std::optional<ObsHello> greeting = readHello(hello.text);
-  if (!greeting) return fail(ObsOutcome::otherFailure);
+  if (!greeting) return fail(ObsOutcome::notObsWebSocket);
   std::optional<std::string> authentication;
   if (greeting->authentication) {
     authentication =
         obsAuthentication(hashing_, password, greeting->authentication->salt, greeting->authentication->challenge);
+    if (!authentication) return fail(ObsOutcome::hashingFailed);
   }
   const WebSocketWait sent = socket_.send(identifyMessage(authentication), limit);
   if (sent != WebSocketWait::done) return lost(ended(sent));
@@ -75,10 +86,14 @@ ObsResult ObsConnection::open(const ObsAddress& address, const std::string& pass
   // A refused password comes as the close of the connection (4009).
   const WebSocketReceived identified = next(Clock::now() + limit);
   if (identified.wait != WebSocketWait::done) return lost(identified);
-  if (!isIdentified(identified.text)) return fail(ObsOutcome::otherFailure);
+  if (!isIdentified(identified.text)) return fail(ObsOutcome::notObsWebSocket);
   open_ = true;
+  // The user set a password for an OBS that asks for none: it works, but
+  // the user should know that anyone on the machine can drive that OBS.
+  passwordNotAsked_ = !password.empty() && !greeting->authentication;
   ObsResult result;
   result.open = true;
+  if (passwordNotAsked_) result.outcome = ObsOutcome::passwordNotAsked;
   return result;
 }
 
@@ -92,18 +107,20 @@ ObsResult ObsConnection::setText(const std::string& source, const std::string& t
     const WebSocketReceived received = next(until);
     if (received.wait != WebSocketWait::done) return lost(received);
     // Anything else OBS may send in between (it sends no events to a client
-    // subscribed to none) is not the answer.
+    // subscribed to none) is not the answer; what is no message of OBS's at
+    // all ends the connection.
     const std::optional<ObsRequestAnswer> answer = readRequestAnswer(received.text);
+    if (!answer && !isObsMessage(received.text)) return fail(ObsOutcome::notObsWebSocket);
     if (!answer || answer->requestId != requestId) continue;
     ObsResult result;
     result.open = true;
     result.code = answer->code;
     if (answer->result && answer->code == kObsRequestSucceeded) {
-      result.outcome = ObsOutcome::textSet;
+      result.outcome = passwordNotAsked_ ? ObsOutcome::textSetPasswordNotAsked : ObsOutcome::textSet;
     } else if (answer->code == kObsResourceNotFound) {
       result.outcome = ObsOutcome::noSource;
     } else {
-      result.outcome = ObsOutcome::otherFailure;
+      result.outcome = ObsOutcome::requestRefused;
     }
     return result;
   }
@@ -114,18 +131,22 @@ ObsResult ObsConnection::waitIdle(Limit limit) {
   const Clock::time_point until = Clock::now() + limit;
   for (;;) {
     const WebSocketReceived received = socket_.receive(remaining(until), true);
-    if (received.wait == WebSocketWait::done) continue;
-    if (received.wait == WebSocketWait::timedOut ||
-        (received.wait == WebSocketWait::interrupted)) {
+    if (received.wait == WebSocketWait::done) {
+      if (isObsMessage(received.text)) continue;
+      return fail(ObsOutcome::notObsWebSocket);
+    }
+    if (received.wait == WebSocketWait::timedOut || received.wait == WebSocketWait::interrupted) {
       ObsResult result;
       result.open = true;
       return result;
     }
     ObsResult result = lost(received);
     // OBS closing or going away between texts is no outcome of its own: the
-    // next try to connect tells.
-    result.outcome = ObsOutcome::nothingYet;
-    result.code = 0;
+    // next try to connect tells. A peer sending what OBS never sends is.
+    if (result.outcome != ObsOutcome::notObsWebSocket) {
+      result.outcome = ObsOutcome::nothingYet;
+      result.code = 0;
+    }
     return result;
   }
 }

@@ -17,8 +17,8 @@ namespace tavrik {
 
 struct ObsResult {
   // What to show: textSet for a text OBS took; nothingYet for a connection
-  // that opened, a wait that was interrupted, or a connection that broke
-  // while a text was on its way.
+  // that opened (passwordNotAsked when it opened without the password set),
+  // a wait that was interrupted, or OBS going away between texts.
   ObsOutcome outcome = ObsOutcome::nothingYet;
   int code = 0;
   // interrupt() ended a wait: nothing was learnt. The connection is closed.
@@ -53,6 +53,7 @@ class ObsConnection {
   WebSocket& socket_;
   const ObsHashing& hashing_;
   bool open_ = false;
+  bool passwordNotAsked_ = false;
   std::uint64_t nextRequest_ = 1;
 };
 

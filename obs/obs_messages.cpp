@@ -10,15 +10,49 @@ using Json = nlohmann::json;
 // reads them in OBS's log.
 using OrderedJson = nlohmann::ordered_json;
 
-// The message's "d" when it is an object of operation `op`.
-std::optional<Json> dataOf(const std::string& message, int op) {
+// Counted on the bytes, before anything is parsed: brackets inside strings
+// do not count. A deep message would cost a parse tree as deep, and
+// nlohmann's copies and comparisons recurse.
+bool nestedDeeperThan(const std::string& text, int limit) {
+  int depth = 0;
+  bool inString = false, escaped = false;
+  for (const char c : text) {
+    if (inString) {
+      if (escaped) {
+        escaped = false;
+      } else if (c == '\\') {
+        escaped = true;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > limit) return true;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return false;
+}
+
+// The whole message when it is an obs-websocket one: an object with an
+// integer "op" and an object "d".
+std::optional<Json> parsed(const std::string& message) {
+  if (nestedDeeperThan(message, kObsMaxDepth)) return std::nullopt;
   Json json = Json::parse(message, nullptr, false);
   if (!json.is_object()) return std::nullopt;
-  const auto opField = json.find("op");
+  const auto op = json.find("op");
   const auto data = json.find("d");
-  if (opField == json.end() || !opField->is_number_integer() || *opField != op) return std::nullopt;
+  if (op == json.end() || !op->is_number_integer()) return std::nullopt;
   if (data == json.end() || !data->is_object()) return std::nullopt;
-  return *data;
+  return json;
+}
+
+// The "d" of a message of operation `op`, read in place: never copied.
+const Json* dataOf(const std::optional<Json>& message, int op) {
+  if (!message || message->at("op") != op) return nullptr;
+  return &message->at("d");
 }
 
 std::optional<std::string> stringField(const Json& object, const char* key) {
@@ -34,7 +68,8 @@ std::string dump(const OrderedJson& json) {
 }  // namespace
 
 std::optional<ObsHello> readHello(const std::string& message) {
-  const std::optional<Json> data = dataOf(message, 0);
+  const std::optional<Json> whole = parsed(message);
+  const Json* data = dataOf(whole, 0);
   if (!data) return std::nullopt;
   ObsHello hello;
   const auto authentication = data->find("authentication");
@@ -48,10 +83,13 @@ std::optional<ObsHello> readHello(const std::string& message) {
   return hello;
 }
 
-bool isIdentified(const std::string& message) { return dataOf(message, 2).has_value(); }
+bool isIdentified(const std::string& message) { return dataOf(parsed(message), 2) != nullptr; }
+
+bool isObsMessage(const std::string& message) { return parsed(message).has_value(); }
 
 std::optional<ObsRequestAnswer> readRequestAnswer(const std::string& message) {
-  const std::optional<Json> data = dataOf(message, 7);
+  const std::optional<Json> whole = parsed(message);
+  const Json* data = dataOf(whole, 7);
   if (!data) return std::nullopt;
   std::optional<std::string> requestId = stringField(*data, "requestId");
   const auto status = data->find("requestStatus");

@@ -10,6 +10,10 @@ namespace tavrik {
 inline constexpr int kObsRpcVersion = 1;
 inline constexpr const char* kObsSubprotocol = "obswebsocket.json";
 
+// How deep a message may nest its arrays and objects: OBS's own go four
+// levels deep. A deeper one is no message of OBS's and is not read.
+inline constexpr int kObsMaxDepth = 32;
+
 // obs-websocket's close and request status codes the output tells apart.
 inline constexpr int kObsAuthenticationFailed = 4009;
 inline constexpr int kObsRequestSucceeded = 100;
@@ -33,10 +37,16 @@ struct ObsRequestAnswer {
   int code = 0;
 };
 
+// Each reader answers nothing for a message that is not the one it reads:
+// not JSON, no object, nested deeper than kObsMaxDepth, of another
+// operation, or without the fields it needs.
 std::optional<ObsHello> readHello(const std::string& message);
 // Identified (op 2).
 bool isIdentified(const std::string& message);
 std::optional<ObsRequestAnswer> readRequestAnswer(const std::string& message);
+// Whether the text is an obs-websocket message at all (an object with an
+// integer "op" and an object "d"), whatever its operation.
+bool isObsMessage(const std::string& message);
 
 // Identify (op 1), subscribed to no events, so that OBS sends nothing but
 // answers.

@@ -43,24 +43,40 @@ void ObsOutput::configure(const ObsSettings& settings) {
 void ObsOutput::startThread() {
   running_ = true;
   try {
-    thread_ = std::thread([this] {
-      // Nothing may escape a thread's function: the process would end.
-      try {
-        run();
-      } catch (...) {
-        try {
-          connection_.close(std::chrono::milliseconds(0));
-        } catch (...) {
-        }
-        std::lock_guard<std::mutex> lock(mutex_);
-        connected_ = false;
-        running_ = false;
-        changed_.notify_all();
-      }
-    });
+    thread_ = std::thread([this] { keepRunning(); });
   } catch (const std::system_error&) {
     running_ = false;
     status_.store(ObsStatus{ObsOutcome::otherFailure, 0, std::chrono::system_clock::now()});
+  }
+}
+
+void ObsOutput::keepRunning() {
+  // Nothing may escape a thread's function: the process would end. And
+  // whatever a peer made go wrong (memory it made us ask for, say) must not
+  // end the output while it is on: the connection is dropped, the status
+  // says so, and the thread starts over after a pause.
+  for (;;) {
+    try {
+      run();
+      return;
+    } catch (...) {
+    }
+    try {
+      connection_.close(std::chrono::milliseconds(0));
+    } catch (...) {
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    connected_ = false;
+    record(ObsOutcome::otherFailure, 0);
+    if (finishing_ || settings_.source.empty()) {
+      running_ = false;
+      changed_.notify_all();
+      return;
+    }
+    try {
+      pause(lock, reconnect_.next());
+    } catch (...) {
+    }
   }
 }
 
@@ -106,138 +122,120 @@ void ObsOutput::pause(std::unique_lock<std::mutex>& lock, std::chrono::milliseco
 }
 
 void ObsOutput::run() {
+  // Starting over after a throw, it goes on with the settings it took.
   std::unique_lock<std::mutex> lock(mutex_);
-  std::optional<ObsAddress> address;
-  std::string password;
-  std::string source;
-  RetryPause reconnect;
-  RetryPause retry;
-  // When a missing source is asked for again; never while none is missing.
-  constexpr Clock::time_point kNever = Clock::time_point::max();
-  Clock::time_point retryAt = kNever;
-
   for (;;) {
-    const bool unsent = text_ && textGeneration_ != sentGeneration_;
-
     if (finishing_ || settings_.source.empty()) {
-      if (finishing_ && connected_ && unsent && !settingsChanged()) {
-        const std::string text = *text_;
-        const std::uint64_t generation = textGeneration_;
-        const auto wait = limit(kAnswerLimit);
-        lock.unlock();
-        const ObsResult result = connection_.setText(source, text, wait);
-        lock.lock();
-        if (result.open) {
-          record(result.outcome, result.code);
-          sentGeneration_ = generation;
-        }
-      }
-      if (connection_.isOpen()) {
-        connected_ = false;
-        const auto wait = limit(kCloseLimit);
-        lock.unlock();
-        connection_.close(wait);
-        lock.lock();
-      }
+      if (finishing_ && connected_ && hasUnsent() && !settingsChanged()) send(lock);
+      closeConnection(lock);
       // Turned on again while the connection closed: go on.
       if (finishing_ || settings_.source.empty()) {
         running_ = false;
         changed_.notify_all();
         return;
       }
-      continue;
-    }
-
-    if (settingsChanged()) {
-      usedGeneration_ = settingsGeneration_;
-      socket_->clearInterrupt();
-      address = parseObsAddress(settings_.address);
-      password = settings_.password;
-      source = settings_.source;
-      sentGeneration_ = 0;
-      reconnect.reset();
-      retry.reset();
-      retryAt = kNever;
-      if (connection_.isOpen()) {
-        connected_ = false;
-        const auto wait = limit(kCloseLimit);
-        lock.unlock();
-        connection_.close(wait);
-        lock.lock();
-      }
-      continue;
-    }
-
-    if (!address) {
+    } else if (settingsChanged()) {
+      takeSettings(lock);
+    } else if (!address_) {
       record(ObsOutcome::badAddress, 0);
       changed_.wait(lock, [this] { return finishing_ || settingsChanged(); });
-      continue;
-    }
-
-    if (!connection_.isOpen()) {
-      const auto wait = limit(kAnswerLimit);
-      lock.unlock();
-      const ObsResult result = connection_.open(*address, password, wait);
-      lock.lock();
-      if (result.interrupted) continue;
-      if (!result.open) {
-        record(result.outcome, result.code);
-        pause(lock, reconnect.next());
-        continue;
-      }
-      // A new connection may be to an OBS that has never seen the text.
-      connected_ = true;
-      sentGeneration_ = 0;
-      reconnect.reset();
-      retry.reset();
-      retryAt = kNever;
-      continue;
-    }
-
-    if (unsent || (retryAt != kNever && timing_.now() >= retryAt)) {
-      if (!text_) {
-        retryAt = kNever;
-        continue;
-      }
-      const std::string text = *text_;
-      const std::uint64_t generation = textGeneration_;
-      const auto wait = limit(kAnswerLimit);
-      lock.unlock();
-      const ObsResult result = connection_.setText(source, text, wait);
-      lock.lock();
-      if (!result.open) {
-        // Broken on the way: the next connection sends the newest text.
-        connected_ = false;
-        if (!result.interrupted) pause(lock, reconnect.next());
-        continue;
-      }
-      record(result.outcome, result.code);
-      sentGeneration_ = generation;
-      if (result.outcome == ObsOutcome::noSource) {
-        // OBS may still be loading its scenes, or the user is making the
-        // source: ask again, less often each time.
-        retryAt = timing_.now() + retry.next();
-      } else {
-        retry.reset();
-        retryAt = kNever;
-      }
-      continue;
-    }
-
-    std::chrono::milliseconds wait = kIdleLimit;
-    if (retryAt != kNever) {
-      // Rounded up: the ask is never made before it is due.
-      wait = std::max(std::chrono::milliseconds(0),
-                      std::chrono::ceil<std::chrono::milliseconds>(retryAt - timing_.now()));
-    }
-    lock.unlock();
-    const ObsResult result = connection_.waitIdle(wait);
-    lock.lock();
-    if (!result.open) {
-      connected_ = false;
-      if (!result.interrupted) pause(lock, reconnect.next());
+    } else if (!connection_.isOpen()) {
+      connect(lock);
+    } else if (hasUnsent() || (retryAt_ != kNever && timing_.now() >= retryAt_)) {
+      send(lock);
+    } else {
+      waitIdle(lock);
     }
   }
+}
+
+void ObsOutput::takeSettings(std::unique_lock<std::mutex>& lock) {
+  usedGeneration_ = settingsGeneration_;
+  socket_->clearInterrupt();
+  address_ = parseObsAddress(settings_.address);
+  password_ = settings_.password;
+  source_ = settings_.source;
+  sentGeneration_ = 0;
+  reconnect_.reset();
+  retry_.reset();
+  retryAt_ = kNever;
+  closeConnection(lock);
+}
+
+void ObsOutput::connect(std::unique_lock<std::mutex>& lock) {
+  const auto wait = limit(kAnswerLimit);
+  lock.unlock();
+  const ObsResult result = connection_.open(*address_, password_, wait);
+  lock.lock();
+  if (result.interrupted) return;
+  if (!result.open) {
+    record(result.outcome, result.code);
+    pause(lock, reconnect_.next());
+    return;
+  }
+  // A new connection may be to an OBS that has never seen the text.
+  connected_ = true;
+  sentGeneration_ = 0;
+  reconnect_.reset();
+  retry_.reset();
+  retryAt_ = kNever;
+  if (result.outcome != ObsOutcome::nothingYet) record(result.outcome, result.code);
+}
+
+void ObsOutput::send(std::unique_lock<std::mutex>& lock) {
+  if (!text_) {
+    retryAt_ = kNever;
+    return;
+  }
+  const std::string text = *text_;
+  const std::uint64_t generation = textGeneration_;
+  const auto wait = limit(kAnswerLimit);
+  lock.unlock();
+  const ObsResult result = connection_.setText(source_, text, wait);
+  lock.lock();
+  if (!result.open) {
+    // Broken on the way: the next connection sends the newest text.
+    lostConnection(lock, result);
+    return;
+  }
+  record(result.outcome, result.code);
+  sentGeneration_ = generation;
+  if (result.outcome == ObsOutcome::noSource) {
+    // OBS may still be loading its scenes, or the user is making the
+    // source: ask again, less often each time.
+    retryAt_ = timing_.now() + retry_.next();
+  } else {
+    retry_.reset();
+    retryAt_ = kNever;
+  }
+}
+
+void ObsOutput::waitIdle(std::unique_lock<std::mutex>& lock) {
+  std::chrono::milliseconds wait = kIdleLimit;
+  if (retryAt_ != kNever) {
+    // Rounded up: the ask is never made before it is due.
+    wait = std::max(std::chrono::milliseconds(0),
+                    std::chrono::ceil<std::chrono::milliseconds>(retryAt_ - timing_.now()));
+  }
+  lock.unlock();
+  const ObsResult result = connection_.waitIdle(wait);
+  lock.lock();
+  if (!result.open) lostConnection(lock, result);
+}
+
+void ObsOutput::lostConnection(std::unique_lock<std::mutex>& lock, const ObsResult& result) {
+  connected_ = false;
+  if (result.outcome != ObsOutcome::nothingYet) record(result.outcome, result.code);
+  if (!result.interrupted) pause(lock, reconnect_.next());
+}
+
+void ObsOutput::closeConnection(std::unique_lock<std::mutex>& lock) {
+  if (!connection_.isOpen()) return;
+  connected_ = false;
+  const auto wait = limit(kCloseLimit);
+  lock.unlock();
+  connection_.close(wait);
+  lock.lock();
 }
 
 }  // namespace tavrik

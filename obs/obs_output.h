@@ -65,7 +65,18 @@ class ObsOutput {
 
  private:
   void startThread();
+  // The thread's function: run(), started over after anything thrown.
+  void keepRunning();
   void run();
+  // The steps of run(), each with the lock held, which each releases while
+  // it waits for OBS.
+  void takeSettings(std::unique_lock<std::mutex>& lock);
+  void connect(std::unique_lock<std::mutex>& lock);
+  void send(std::unique_lock<std::mutex>& lock);
+  void waitIdle(std::unique_lock<std::mutex>& lock);
+  void lostConnection(std::unique_lock<std::mutex>& lock, const ObsResult& result);
+  void closeConnection(std::unique_lock<std::mutex>& lock);
+  bool hasUnsent() const { return text_ && textGeneration_ != sentGeneration_; }
   void record(ObsOutcome outcome, int code);
   // The limit for one wait: kAnswerLimit, cut to what finish() left.
   std::chrono::milliseconds limit(std::chrono::milliseconds usual);
@@ -91,8 +102,15 @@ class ObsOutput {
   std::thread thread_;
 
   // The thread's own, read and written with the lock held.
+  static constexpr Clock::time_point kNever = Clock::time_point::max();
   std::uint64_t usedGeneration_ = 0;
   std::uint64_t sentGeneration_ = 0;
+  std::optional<ObsAddress> address_;
+  std::string password_;
+  std::string source_;
+  RetryPause reconnect_;
+  RetryPause retry_;
+  Clock::time_point retryAt_ = kNever;  // when a missing source is asked for again
 };
 
 }  // namespace tavrik

@@ -15,7 +15,16 @@ enum class ObsOutcome : std::uint8_t {
   passwordRefused,  // OBS closed the connection: authentication failed (4009)
   noSource,         // OBS has no input of the configured name (600)
   badAddress,       // the configured address names no host and port
-  otherFailure,     // anything else; `code` holds OBS's close or status code
+  otherFailure,     // anything else; `code` holds OBS's close code
+  noAnswer,         // something listens, but gave no answer in time: a hung OBS
+  notObsWebSocket,  // what answered does not speak obs-websocket 5
+  requestRefused,   // OBS refused the request; `code` holds its status code
+  connectionLost,   // the connection broke in the middle of an exchange
+  hashingFailed,    // the system could not compute the password's answer
+  // A password is set that OBS does not ask for: identified without it,
+  // and, in the second, a text set that way.
+  passwordNotAsked,
+  textSetPasswordNotAsked,
 };
 
 // The outcome, the close code or request status code OBS gave (0 when it

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -16,13 +17,20 @@ enum class WebSocketWait {
   timedOut,     // the wait limit passed first
   interrupted,  // interrupt(), or for receive() also wake(), ended the wait
   closed,       // receive(): the peer closed the connection
+  notWebSocket, // connect(): something answered, but refused the upgrade
+  tooLarge,     // receive(): a message longer than kWebSocketMaxMessage
 };
+
+// The longest message a receive takes, fragments together: far above what
+// OBS sends, and a bound on what a hostile peer can make the player hold.
+// A longer one ends the receive as tooLarge; the connection is then of no
+// further use.
+inline constexpr std::size_t kWebSocketMaxMessage = 1024 * 1024;
 
 struct WebSocketReceived {
   WebSocketWait wait = WebSocketWait::failed;
   std::string text;        // done: one whole text message, UTF-8
   int closeCode = 0;       // closed: the peer's close code (1000, 4009, ...)
-  std::string closeReason; // closed: its reason, UTF-8
 };
 
 class WebSocket {

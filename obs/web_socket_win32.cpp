@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/module_services_win32.h"
 #include "common/unicode_codec.h"
 
 namespace tavrik {
@@ -206,8 +207,13 @@ WebSocketWait WinHttpWebSocket::connect(const std::string& host, std::uint16_t p
   session->request = request;
   session->adopt(request);
   DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
+  // WinHTTP's own limits too, so that a peer that accepts and never answers
+  // does not keep a request of ours open inside WinHTTP after we gave up.
+  DWORD answerLimit = millisecondsUntil(until);
   if (!WinHttpSetOption(request, WINHTTP_OPTION_UPGRADE_TO_WEB_SOCKET, nullptr, 0) ||
-      !WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof(noRedirects)))
+      !WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof(noRedirects)) ||
+      !WinHttpSetOption(request, WINHTTP_OPTION_CONNECT_TIMEOUT, &answerLimit, sizeof(answerLimit)) ||
+      !WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answerLimit, sizeof(answerLimit)))
     return failed(WebSocketWait::failed);
 
   const std::wstring header = L"Sec-WebSocket-Protocol: " + wide(subprotocol);
@@ -226,10 +232,10 @@ WebSocketWait WinHttpWebSocket::connect(const std::string& host, std::uint16_t p
   if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
                            &statusCode, &size, WINHTTP_NO_HEADER_INDEX) ||
       statusCode != HTTP_STATUS_SWITCH_PROTOCOLS)
-    return failed(WebSocketWait::failed);
+    return failed(WebSocketWait::notWebSocket);
 
   HINTERNET webSocket = WinHttpWebSocketCompleteUpgrade(request, reinterpret_cast<DWORD_PTR>(session));
-  if (!webSocket) return failed(WebSocketWait::failed);
+  if (!webSocket) return failed(WebSocketWait::notWebSocket);
   session->webSocket = webSocket;
   session->adopt(webSocket);
   closeHandle(session->request);
@@ -275,6 +281,12 @@ WebSocketReceived WinHttpWebSocket::receive(Limit limit, bool wakeable) {
       return received;
     }
     const DWORD bytes = std::min<DWORD>(session->receivedBytes, static_cast<DWORD>(session->receiveBuffer.size()));
+    if (session->partial.size() + bytes > kWebSocketMaxMessage) {
+      session->partial.clear();
+      session->partial.shrink_to_fit();
+      received.wait = WebSocketWait::tooLarge;
+      return received;
+    }
     switch (session->receivedType.load()) {
       case WINHTTP_WEB_SOCKET_UTF8_FRAGMENT_BUFFER_TYPE:
         session->partial.append(session->receiveBuffer.data(), bytes);
@@ -290,10 +302,8 @@ WebSocketReceived WinHttpWebSocket::receive(Limit limit, bool wakeable) {
         char reason[WINHTTP_WEB_SOCKET_MAX_CLOSE_REASON_LENGTH] = {};
         DWORD reasonLength = 0;
         if (WinHttpWebSocketQueryCloseStatus(session->webSocket, &code, reason, sizeof(reason), &reasonLength) ==
-            NO_ERROR) {
+            NO_ERROR)
           received.closeCode = code;
-          received.closeReason.assign(reason, std::min<DWORD>(reasonLength, sizeof(reason)));
-        }
         received.wait = WebSocketWait::closed;
         return received;
       }
@@ -322,11 +332,18 @@ void WinHttpWebSocket::close(Limit limit) {
   closeHandle(session->request);
   closeHandle(session->connection);
   closeHandle(session->internet);
-  // Even past the limit, a moment for the last callbacks: one that came
-  // after the plug-in is unloaded would run code that is no longer there.
+  // A moment for the last callbacks, even past the limit, but not past an
+  // interrupt: quit's deadline is then at hand. A handle still open after
+  // it may call back at any time (WinHTTP under Wine keeps a request to a
+  // peer that never answers until its own time-out): this module then stays
+  // loaded for the rest of the process, so that no callback runs code that
+  // is gone.
   constexpr DWORD kCallbacksEnd = 100;
-  if (session->openHandles.load() > 0)
-    WaitForSingleObject(session->handlesClosed.get(), std::max(millisecondsUntil(until), kCallbacksEnd));
+  if (session->openHandles.load() > 0) {
+    const bool interrupted = WaitForSingleObject(interrupt_.get(), 0) == WAIT_OBJECT_0;
+    const DWORD wait = interrupted ? millisecondsUntil(until) : std::max(millisecondsUntil(until), kCallbacksEnd);
+    if (WaitForSingleObject(session->handlesClosed.get(), wait) != WAIT_OBJECT_0) pinThisModule();
+  }
   session->release();
 }
 

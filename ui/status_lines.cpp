@@ -80,6 +80,20 @@ std::u16string obsLine(const Recorded<ObsOutcome>& r, const std::u16string& sour
       return head + u"\u30A2\u30C9\u30EC\u30B9\u304C\u6B63\u3057\u304F\u3042\u308A\u307E\u305B\u3093";
     case ObsOutcome::otherFailure:
       return head + u"\u30A8\u30E9\u30FC " + decimal(r.code);
+    case ObsOutcome::requestRefused:
+      return head + u"\u8981\u6C42\u304C\u62D2\u5426\u3055\u308C\u307E\u3057\u305F (\u30B3\u30FC\u30C9 " + decimal(r.code) + u")";
+    case ObsOutcome::textSetPasswordNotAsked:
+      return head + u"\u300C" + source + u"\u300D\u306B\u30C6\u30AD\u30B9\u30C8\u3092\u8A2D\u5B9A\u3057\u307E\u3057\u305F (OBS \u306F\u30D1\u30B9\u30EF\u30FC\u30C9\u3092\u6C42\u3081\u3066\u3044\u307E\u305B\u3093)";
+    case ObsOutcome::noAnswer:
+      return head + u"\u5FDC\u7B54\u304C\u3042\u308A\u307E\u305B\u3093 (OBS \u304C\u6B62\u307E\u3063\u3066\u3044\u308B\u304B\u3001\u5225\u306E\u30D7\u30ED\u30B0\u30E9\u30E0\u304C\u5F85\u3061\u53D7\u3051\u3066\u3044\u307E\u3059)";
+    case ObsOutcome::notObsWebSocket:
+      return head + u"\u76F8\u624B\u306F obs-websocket 5 \u3067\u306F\u3042\u308A\u307E\u305B\u3093 (\u30A2\u30C9\u30EC\u30B9\u3092\u78BA\u304B\u3081\u3066\u304F\u3060\u3055\u3044)";
+    case ObsOutcome::connectionLost:
+      return head + u"\u63A5\u7D9A\u304C\u9014\u4E2D\u3067\u5207\u308C\u307E\u3057\u305F";
+    case ObsOutcome::hashingFailed:
+      return head + u"\u30D1\u30B9\u30EF\u30FC\u30C9\u306E\u8A8D\u8A3C\u6587\u5B57\u5217\u3092\u8A08\u7B97\u3067\u304D\u307E\u305B\u3093\u3067\u3057\u305F";
+    case ObsOutcome::passwordNotAsked:
+      return head + u"\u63A5\u7D9A\u3057\u307E\u3057\u305F\u3002\u30D1\u30B9\u30EF\u30FC\u30C9\u304C\u8A2D\u5B9A\u3055\u308C\u3066\u3044\u307E\u3059\u304C\u3001OBS \u306F\u30D1\u30B9\u30EF\u30FC\u30C9\u3092\u6C42\u3081\u3066\u3044\u307E\u305B\u3093";
   }
   return {};
 }

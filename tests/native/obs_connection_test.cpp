@@ -70,6 +70,10 @@ TEST(ObsMessages, ReadOnlyWellFormedMessagesOfTheirOwnOperation) {
   EXPECT_FALSE(readHello("[0]"));
   EXPECT_TRUE(isIdentified(R"({"op":2,"d":{"negotiatedRpcVersion":1}})"));
   EXPECT_FALSE(isIdentified(R"({"op":"2","d":{}})"));
+  EXPECT_FALSE(isIdentified(R"({"op":2,"d":[]})"));
+  EXPECT_FALSE(isIdentified(R"({"op":2})"));
+  EXPECT_TRUE(isObsMessage(R"({"op":5,"d":{"eventType":"x"}})"));
+  EXPECT_FALSE(isObsMessage(R"({"op":5.5,"d":{}})"));
   EXPECT_FALSE(readRequestAnswer(R"({"op":7,"d":{"requestId":"1","requestStatus":{"result":true}}})"));
   EXPECT_FALSE(readRequestAnswer(R"({"op":7,"d":{"requestId":1,"requestStatus":{"result":true,"code":100}}})"));
   const auto answer = readRequestAnswer(R"({"op":7,"d":{"requestId":"9","requestStatus":{"result":false,"code":600}}})");
@@ -77,6 +81,20 @@ TEST(ObsMessages, ReadOnlyWellFormedMessagesOfTheirOwnOperation) {
   EXPECT_EQ(answer->requestId, "9");
   EXPECT_FALSE(answer->result);
   EXPECT_EQ(answer->code, 600);
+}
+
+TEST(ObsMessages, NestingIsReadUpToTheLimitAndRefusedBeyondIt) {
+  // "d" is the first level; brackets inside strings do not count.
+  auto nested = [](int levels) {
+    return R"({"op":2,"d":{"s":"[[[{{{\"]]]","x":)" + std::string(levels - 2, '[') + std::string(levels - 2, ']') + "}}";
+  };
+  EXPECT_TRUE(isIdentified(nested(kObsMaxDepth)));
+  EXPECT_FALSE(isIdentified(nested(kObsMaxDepth + 1)));
+  EXPECT_FALSE(isIdentified(nested(100000))) << "as deep as a hostile peer likes";
+  const std::string deepAnswer = R"({"op":7,"d":{"requestId":"1","requestStatus":{"result":true,"code":100},"x":)" +
+                                 std::string(20000, '{') + "}}";
+  EXPECT_FALSE(readRequestAnswer(deepAnswer));
+  EXPECT_FALSE(isObsMessage(deepAnswer));
 }
 
 TEST(ObsMessages, ATextThatIsNoUtf8StillMakesValidJson) {
@@ -108,7 +126,7 @@ TEST_F(ObsConnectionTest, AnswersTheChallengeAndNeverSendsThePassword) {
   const ObsResult result = connection.open(kLocal, "Tom & Jerry's 🔑", 3s);
   EXPECT_TRUE(result.open);
   const std::string expected =
-      obsAuthentication(hashing, "Tom & Jerry's 🔑", obs.salt, obs.challenge);
+      *obsAuthentication(hashing, "Tom & Jerry's 🔑", obs.salt, obs.challenge);
   EXPECT_EQ(obs.sent(), std::vector<std::string>{R"({"op":1,"d":{"rpcVersion":1,"authentication":")" + expected +
                                                  R"(","eventSubscriptions":0}})"});
   EXPECT_EQ(obs.sent()[0].find("Jerry"), std::string::npos);
@@ -125,7 +143,7 @@ TEST_F(ObsConnectionTest, AWrongPasswordIsTheClose4009) {
   EXPECT_FALSE(obs.connected());
 }
 
-TEST_F(ObsConnectionTest, NothingListeningOrNothingAnsweringIsOBSNotRunning) {
+TEST_F(ObsConnectionTest, NothingListeningIsOBSNotRunningAndSilenceIsNoAnswer) {
   obs.setRunning(false);
   const ObsResult absent = connection.open(kLocal, "", 3s);
   EXPECT_EQ(absent.outcome, ObsOutcome::notRunning);
@@ -133,18 +151,64 @@ TEST_F(ObsConnectionTest, NothingListeningOrNothingAnsweringIsOBSNotRunning) {
   obs.setRunning(true);
   obs.setSilent(true);
   const ObsResult hung = connection.open(kLocal, "", 3s);
-  EXPECT_EQ(hung.outcome, ObsOutcome::notRunning);
+  EXPECT_EQ(hung.outcome, ObsOutcome::noAnswer);
   EXPECT_FALSE(hung.open);
   EXPECT_FALSE(obs.connected()) << "a connection that says nothing is not kept";
 }
 
-TEST_F(ObsConnectionTest, APeerThatIsNoObsWebSocket5IsAnotherFailure) {
-  for (const char* hello : {"not json", R"({"op":7,"d":{}})", R"({"op":0,"d":{"authentication":"x"}})"}) {
+TEST_F(ObsConnectionTest, APeerThatIsNoObsWebSocket5IsToldAsSuch) {
+  const std::string deep = R"({"op":0,"d":{"x":)" + std::string(8000, '[') + std::string(8000, ']') + "}}";
+  for (const std::string& hello : {std::string("not json"), std::string(R"([0,{"op":0}])"),
+                                   std::string(R"({"op":7,"d":{}})"), std::string(R"({"op":0,"d":5})"),
+                                   std::string(R"({"op":0,"d":{"authentication":"x"}})"), deep}) {
     obs.setHello(hello);
     const ObsResult result = connection.open(kLocal, "", 3s);
-    EXPECT_EQ(result.outcome, ObsOutcome::otherFailure) << hello;
-    EXPECT_FALSE(obs.connected()) << hello;
+    EXPECT_EQ(result.outcome, ObsOutcome::notObsWebSocket) << hello.substr(0, 40);
+    EXPECT_FALSE(obs.connected()) << hello.substr(0, 40);
   }
+  obs.setHello("");
+  obs.setConnectAnswer(WebSocketWait::notWebSocket);
+  EXPECT_EQ(connection.open(kLocal, "", 3s).outcome, ObsOutcome::notObsWebSocket) << "a web server that is not OBS";
+}
+
+TEST_F(ObsConnectionTest, APasswordOBSDoesNotAskForIsSaidAndTheTextStillSet) {
+  obs.addInput("Caption");
+  const ObsResult opened = connection.open(kLocal, "a password", 3s);
+  ASSERT_TRUE(opened.open);
+  EXPECT_EQ(opened.outcome, ObsOutcome::passwordNotAsked);
+  EXPECT_EQ(obs.sent(), std::vector<std::string>{R"({"op":1,"d":{"rpcVersion":1,"eventSubscriptions":0}})"});
+  EXPECT_EQ(connection.setText("Caption", "a", 3s).outcome, ObsOutcome::textSetPasswordNotAsked);
+  obs.setPassword("a password");
+  ASSERT_TRUE(connection.open(kLocal, "a password", 3s).open);
+  EXPECT_EQ(connection.setText("Caption", "b", 3s).outcome, ObsOutcome::textSet) << "asked for on the next OBS";
+}
+
+// Hashing that the system could not do: BCrypt failing, say.
+class FailingHashing : public ObsHashing {
+ public:
+  explicit FailingHashing(bool digestFails) : digestFails_(digestFails) {}
+  std::string sha256(const std::string& bytes) const override {
+    return digestFails_ ? std::string() : OpenSslHashing().sha256(bytes);
+  }
+  std::string base64(const std::string& bytes) const override {
+    return digestFails_ ? OpenSslHashing().base64(bytes) : std::string();
+  }
+
+ private:
+  bool digestFails_;
+};
+
+TEST_F(ObsConnectionTest, HashingThatFailsIsSaidAndSendsNoAnswer) {
+  obs.setPassword("right");
+  for (bool digestFails : {true, false}) {
+    FailingHashing failing(digestFails);
+    ObsConnection withFailingHashing(socket, failing);
+    const ObsResult result = withFailingHashing.open(kLocal, "right", 3s);
+    EXPECT_EQ(result.outcome, ObsOutcome::hashingFailed) << digestFails;
+    EXPECT_FALSE(result.open);
+    EXPECT_FALSE(obs.connected());
+  }
+  EXPECT_TRUE(obs.sent().empty()) << "no Identify with a made-up answer";
 }
 
 TEST_F(ObsConnectionTest, SetsTheTextByTheRequestAndReadsItsStatus) {
@@ -172,6 +236,54 @@ TEST_F(ObsConnectionTest, TakesOnlyTheAnswerToItsOwnRequest) {
   obs.queueRaw(R"({"op":5,"d":{"eventType":"InputSettingsChanged"}})");
   obs.queueRaw(R"({"op":7,"d":{"requestId":"old","requestStatus":{"result":false,"code":600}}})");
   EXPECT_EQ(connection.setText("Caption", "a", 3s).outcome, ObsOutcome::textSet);
+}
+
+TEST_F(ObsConnectionTest, ARefusedRequestIsToldWithItsCodeWhateverTheCode) {
+  obs.addInput("Caption");
+  ASSERT_TRUE(connection.open(kLocal, "", 3s).open);
+  obs.holdAnswers(true);
+  obs.queueRaw(R"({"op":7,"d":{"requestId":"1","requestStatus":{"result":false,"code":100}}})");
+  const ObsResult unsure = connection.setText("Caption", "a", 3s);
+  EXPECT_EQ(unsure.outcome, ObsOutcome::requestRefused) << "a result of false is no success, whatever the code";
+  EXPECT_EQ(unsure.code, 100);
+  obs.queueRaw(R"({"op":7,"d":{"requestId":"2","requestStatus":{"result":false,"code":402,"comment":"x"}}})");
+  const ObsResult refused = connection.setText("Caption", "b", 3s);
+  EXPECT_EQ(refused.outcome, ObsOutcome::requestRefused);
+  EXPECT_EQ(refused.code, 402);
+  EXPECT_TRUE(refused.open);
+}
+
+TEST_F(ObsConnectionTest, WhatOBSNeverSendsEndsTheConnectionAndIsToldAsSuch) {
+  obs.addInput("Caption");
+  for (const char* garbage : {"not json", "[7]", R"({"op":7,"d":"x"})"}) {
+    ASSERT_TRUE(connection.open(kLocal, "", 3s).open);
+    obs.holdAnswers(true);
+    obs.queueRaw(garbage);
+    const ObsResult during = connection.setText("Caption", "a", 3s);
+    EXPECT_EQ(during.outcome, ObsOutcome::notObsWebSocket) << garbage;
+    EXPECT_FALSE(during.open) << garbage;
+    EXPECT_FALSE(obs.connected()) << garbage;
+    obs.holdAnswers(false);
+
+    ASSERT_TRUE(connection.open(kLocal, "", 3s).open);
+    obs.queueRaw(garbage);
+    const ObsResult idle = connection.waitIdle(60s);
+    EXPECT_EQ(idle.outcome, ObsOutcome::notObsWebSocket) << garbage;
+    EXPECT_FALSE(idle.open);
+  }
+  ASSERT_TRUE(connection.open(kLocal, "", 3s).open);
+  obs.queueBreak(WebSocketWait::tooLarge);
+  EXPECT_EQ(connection.waitIdle(60s).outcome, ObsOutcome::notObsWebSocket) << "a message beyond the bound";
+}
+
+TEST_F(ObsConnectionTest, AConnectionThatBreaksInTheMiddleIsConnectionLost) {
+  obs.addInput("Caption");
+  ASSERT_TRUE(connection.open(kLocal, "", 3s).open);
+  obs.holdAnswers(true);
+  obs.queueBreak(WebSocketWait::failed);
+  const ObsResult during = connection.setText("Caption", "a", 3s);
+  EXPECT_EQ(during.outcome, ObsOutcome::connectionLost);
+  EXPECT_FALSE(during.open);
 }
 
 TEST_F(ObsConnectionTest, AnAnswerThatNeverComesOrACloseOnTheWayEndsTheConnection) {

@@ -13,6 +13,7 @@ WebSocketWait FakeObs::connect(const std::string& host, std::uint16_t port, cons
     return WebSocketWait::interrupted;
   }
   if (!running_) return WebSocketWait::failed;
+  if (connectAnswer_ != WebSocketWait::done) return connectAnswer_;
   connected_ = true;
   identified_ = false;
   inbox_.clear();
@@ -37,7 +38,7 @@ WebSocketWait FakeObs::send(const std::string& text) {
     const Json& data = message.at("d");
     if (!password_.empty() &&
         (!data.contains("authentication") ||
-         data.at("authentication") != obsAuthentication(OpenSslHashing(), password_, salt, challenge))) {
+         data.at("authentication") != obsAuthentication(OpenSslHashing(), password_, salt, challenge).value_or(""))) {
       inbox_.push_back(Frame{true, 4009, "Authentication failed."});
     } else {
       identified_ = true;
@@ -106,11 +107,13 @@ WebSocketReceived FakeObs::receive(std::chrono::milliseconds limit, bool wakeabl
   } else if (!inbox_.empty()) {
     Frame frame = inbox_.front();
     inbox_.pop_front();
-    if (frame.close) {
+    if (frame.wait != WebSocketWait::done) {
+      connected_ = false;
+      received.wait = frame.wait;
+    } else if (frame.close) {
       connected_ = false;
       received.wait = WebSocketWait::closed;
       received.closeCode = frame.code;
-      received.closeReason = frame.text;
     } else {
       received.wait = WebSocketWait::done;
       received.text = frame.text;

@@ -126,6 +126,14 @@ class FakeObs {
   void queueRaw(const std::string& message) {
     change([&] { inbox_.push_back(Frame{false, 0, message}); });
   }
+  // The next receive ends with `wait` (the connection broke, a message too
+  // large), and the connection is gone.
+  void queueBreak(WebSocketWait wait) {
+    change([&] { inbox_.push_back(Frame{false, 0, {}, wait}); });
+  }
+  // What connect answers while OBS runs, when not done: a web server that
+  // refuses the upgrade, say.
+  void setConnectAnswer(WebSocketWait wait) { change([&] { connectAnswer_ = wait; }); }
 
   std::string challenge = "+IxH4CnCiqpX1rM9scsNynZzbOe4KhDeYcTNS3PDaeY=";
   std::string salt = "lM1GncleQOaCu9lT1yeUZhFYnqhsLLP1G5lAGo3ixaI=";
@@ -167,6 +175,7 @@ class FakeObs {
     bool close;
     int code;
     std::string text;  // the message, or the close's reason
+    WebSocketWait wait = WebSocketWait::done;
   };
   void answer(const Json& request);
 
@@ -174,6 +183,7 @@ class FakeObs {
   std::mutex mutex_;
   std::condition_variable changed_;
   bool running_ = true;
+  WebSocketWait connectAnswer_ = WebSocketWait::done;
   std::string password_;
   std::set<std::string> inputs_;
   bool holdAnswers_ = false;

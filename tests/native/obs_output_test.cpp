@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <new>
 #include <thread>
 
 #include "obs_fakes.h"
@@ -212,6 +214,43 @@ TEST_F(ObsOutputTest, FinishWhileOBSIsAwayEndsThePauseAtOnce) {
   output.finish(Clock::now() + 2s);
   EXPECT_EQ(timing.pauses().size(), 1u);
   EXPECT_FALSE(obs.stalled());
+}
+
+// A socket whose receives throw, as one that runs out of memory for what a
+// hostile peer sends would.
+class ThrowingWebSocket : public FakeWebSocket {
+ public:
+  ThrowingWebSocket(FakeObs& obs, int throws) : FakeWebSocket(obs), throws_(throws) {}
+  WebSocketReceived receive(Limit limit, bool wakeable) override {
+    if (throws_.fetch_sub(1) > 0) throw std::bad_alloc();
+    return FakeWebSocket::receive(limit, wakeable);
+  }
+
+ private:
+  std::atomic<int> throws_;
+};
+
+TEST(ObsOutputThrowing, AnythingThrownIsToldAndTheOutputStartsOverWhileItIsOn) {
+  FakeTiming timing;
+  FakeObs obs{&timing};
+  obs.addInput("Caption");
+  OpenSslHashing hashing;
+  std::vector<ObsOutcome> atPauses;
+  ObsOutput* watched = nullptr;
+  timing.onPause = [&](std::size_t) { atPauses.push_back(watched->status().outcome); };
+  ObsOutput output{std::make_unique<ThrowingWebSocket>(obs, 3), hashing, &timing};
+  watched = &output;
+  ObsSettings on;
+  on.address = "127.0.0.1:4471";
+  on.source = "Caption";
+  output.setText("a");
+  output.configure(on);
+  ASSERT_TRUE(obs.waitUntil([&] { return obs.textsSoFar() == std::vector<std::string>{"a"}; }));
+  output.finish(Clock::now() + 2s);
+  ASSERT_EQ(atPauses.size(), 3u) << "one pause after each throw, then the text";
+  for (ObsOutcome outcome : atPauses) EXPECT_EQ(outcome, ObsOutcome::otherFailure);
+  EXPECT_EQ(timing.pauses(), (Pauses{250ms, 500ms, 1000ms})) << "the same growing pause as for OBS away";
+  EXPECT_EQ(output.status().outcome, ObsOutcome::textSet);
 }
 
 }  // namespace

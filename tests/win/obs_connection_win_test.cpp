@@ -103,7 +103,6 @@ TEST_F(ObsConnectionWinTest, TheSocketReadsOBSsCloseOfARefusedPassword) {
   const WebSocketReceived closed = socket.receive(5s, false);
   EXPECT_EQ(closed.wait, WebSocketWait::closed);
   EXPECT_EQ(closed.closeCode, 4009);
-  EXPECT_EQ(closed.closeReason, "Authentication failed.");
   socket.close(1s);
 }
 
