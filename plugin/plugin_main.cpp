@@ -32,8 +32,13 @@ void endPlugin() {
 
 int __cdecl init() {
   try {
-    shell = new Win32Shell(descriptor.hwndParent);
-    lifecycle = new PluginLifecycle(*shell);
+    // A host that calls init again meets the one shell there is: a second
+    // would hook the window again and start a second thread, and quit
+    // would end only one of them.
+    if (!lifecycle) {
+      shell = new Win32Shell(descriptor.hwndParent);
+      lifecycle = new PluginLifecycle(*shell);
+    }
     return lifecycle->init();
   } catch (...) {
     // Whatever failed, no hook may be left pointing into a module the host

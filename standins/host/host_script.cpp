@@ -62,7 +62,7 @@ bool parseStep(const std::string& text, Step& step) {
   };
   static const Plain plain[] = {{"pause", StepKind::Pause},   {"stop", StepKind::Stop},
                                 {"refresh", StepKind::Refresh}, {"repeat", StepKind::Repeat},
-                                {"exit", StepKind::Exit}};
+                                {"init", StepKind::InitAgain}, {"exit", StepKind::Exit}};
   for (const auto& p : plain) {
     if (word == p.word) {
       if (hasArgument) return false;

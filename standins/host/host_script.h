@@ -10,7 +10,7 @@
 namespace standin {
 
 enum class StepKind {
-  PlayAll, PlayIndex, Pause, Stop, Refresh, Repeat, Song, Config, Wait, Bench, BenchTracks, BenchLatency, Exit
+  PlayAll, PlayIndex, Pause, Stop, Refresh, Repeat, Song, Config, InitAgain, Wait, Bench, BenchTracks, BenchLatency, Exit
 };
 
 struct Step {

@@ -42,6 +42,7 @@ class Player {
   // window is retitled.
   void songChange(const std::string& utf8Title);
   bool configure(const std::string& fileName) { return plugins_.configure(fileName); }
+  void initAgain() { plugins_.initAgain(); }
   void benchRetitles(unsigned long count);
   void benchTrackChanges(unsigned long count);
   void benchLatency(unsigned long count, unsigned long intervalMs);

@@ -2,6 +2,8 @@
 // player closes it.
 #include "player.h"
 
+#include <psapi.h>
+
 namespace standin {
 
 namespace {
@@ -146,6 +148,13 @@ int Player::finish() {
   log_.line("requests playlisttitle=" + std::to_string(playlistTitleRequests_) +
             " scroll-retitles=" + std::to_string(scrollRetitles_));
   DestroyWindow(window_);
+  // The most memory the process ever held, for runs where a peer tries to
+  // make a plug-in hold more and more. (Wine reports no peak of private
+  // memory; the working set's it does.)
+  PROCESS_MEMORY_COUNTERS memory = {};
+  memory.cb = sizeof(memory);
+  if (K32GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory)))
+    log_.line("memory peak_working_set_kb=" + std::to_string(memory.PeakWorkingSetSize / 1024));
   log_.line("exit " + std::to_string(exitCode_));
   return exitCode_;
 }

@@ -188,6 +188,19 @@ bool PluginHost::configure(const std::string& onlyFileName) {
   return any;
 }
 
+void PluginHost::initAgain() {
+  for (LoadedPlugin& plugin : plugins_) {
+    auto get = reinterpret_cast<GetGeneralPurposePlugin>(
+        reinterpret_cast<void*>(GetProcAddress(plugin.module.get(), kPluginExport)));
+    auto* again = get ? callPlugin(log_, plugin.fileName, kPluginExport, get) : nullptr;
+    if (again != plugin.descriptor) log_.line("error " + plugin.fileName + " export answered another descriptor");
+    if (!plugin.descriptor->init) continue;
+    log_.line("init " + plugin.fileName + " called again");
+    const int answer = callPlugin(log_, plugin.fileName, "init", plugin.descriptor->init);
+    log_.line("init " + plugin.fileName + " answer=" + std::to_string(answer));
+  }
+}
+
 void PluginHost::quitAndUnloadAll() {
   for (auto it = plugins_.rbegin(); it != plugins_.rend(); ++it) {
     if (!it->descriptor->quit) continue;

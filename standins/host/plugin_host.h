@@ -32,6 +32,9 @@ class PluginHost {
   // Calls config of every plug-in, or only of the one with that file name;
   // false when no plug-in of that name is loaded.
   bool configure(const std::string& onlyFileName);
+  // Calls the export and init of every plug-in once more, as a host that
+  // initialises a plug-in twice does.
+  void initAgain();
   // Quit, then unload, newest first: plug-ins that subclassed the main window
   // unwind in the reverse order of their hooks.
   void quitAndUnloadAll();

@@ -48,6 +48,9 @@ void ScriptRunner::run(const Step& step, Player& player, unsigned long& delayMs)
     case StepKind::Config:
       if (!player.configure(step.name)) log_.line("error no plug-in to configure");
       break;
+    case StepKind::InitAgain:
+      player.initAgain();
+      break;
     case StepKind::Wait:
       delayMs = step.number;
       break;

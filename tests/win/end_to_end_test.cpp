@@ -4,6 +4,8 @@
 // process, on real tagged audio files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/cp932_texts.h"
 #include "common/win32_handles.h"
 #include "player_folder.h"
@@ -71,6 +73,24 @@ TEST_F(EndToEnd, EveryNewTrackReachesTheEncoderThroughTheRulesAndTemplates) {
   EXPECT_EQ(player.libraryEvents(), (Lines{"attach", "detach unload"}));
   // Quit wrote the rules back as they were read.
   EXPECT_EQ(readFileBytes(player.ruleFile), rules);
+}
+
+// A host that calls init twice through the export gets the one plug-in it
+// has: no second hook, so no track is handled twice, and quit leaves nothing
+// of ours running when the module is unloaded.
+TEST_F(EndToEnd, ASecondInitThroughTheExportChangesNothing) {
+  PlayerFolder player("init-twice");
+  writeFileBytes(player.ruleFile, "");
+  writeFileBytes(player.plugins + "\\default.html", "#TITLE");
+  player.playlist({audio("v23.mp3"), audio("info.wav")});
+  EXPECT_EQ(player.runHost("play:0 wait:300 init play:1 wait:300 exit"), 0);
+  EXPECT_EQ(encoder.texts(), (std::vector<std::string>{"V2 Title", "Wave Title"}));
+  Lines host = player.hostLog();
+  EXPECT_TRUE(contains(host, "init gen_tavrik.dll called again"));
+  EXPECT_EQ(std::count(host.begin(), host.end(), "init gen_tavrik.dll answer=0"), 2);
+  EXPECT_TRUE(contains(host, "wndproc restored: yes"));
+  EXPECT_TRUE(contains(host, "unloaded gen_tavrik.dll still-mapped=no"));
+  EXPECT_EQ(player.libraryEvents(), (Lines{"attach", "detach unload"})) << "the tag library was loaded once";
 }
 
 TEST_F(EndToEnd, AFileWhoseTagsFailIsSkippedUntilAnotherFileComes) {
