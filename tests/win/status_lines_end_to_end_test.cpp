@@ -37,14 +37,7 @@ struct StatusPlayer {
       HWND dialog = testing::waitForWindow(player.hostProcessId, "#32770", 20000, "gen_tavrik setting");
       if (!dialog) return;
       for (int tries = 0; tries < 100; ++tries) {
-        lines.clear();
-        for (int i = 0; i < IDC_STATUS_COUNT; ++i) {
-          std::u16string text(1024, u'\0');
-          LRESULT length = SendMessageW(GetDlgItem(dialog, IDC_STATUS_FIRST + i), WM_GETTEXT, text.size(),
-                                        reinterpret_cast<LPARAM>(text.data()));
-          text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-          if (!text.empty()) lines.push_back(encodeUtf8(text));
-        }
+        lines = testing::statusLinesOf(dialog);
         bool found = false;
         for (const std::string& line : lines) found = found || line.find(wanted) != std::string::npos;
         if (found) break;

@@ -5,7 +5,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/unicode_codec.h"
 #include "common/win32_handles.h"
+#include "resources/resource_ids.h"
 
 namespace tavrik::testing {
 
@@ -191,6 +193,18 @@ std::vector<SeenMessageBox> MessageBoxWatcher::seen() {
   auto copy = seen_;
   LeaveCriticalSection(&lock_);
   return copy;
+}
+
+std::vector<std::string> statusLinesOf(HWND ruleListDialog) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < IDC_STATUS_COUNT; ++i) {
+    std::u16string text(1024, u'\0');
+    LRESULT length = SendMessageW(GetDlgItem(ruleListDialog, IDC_STATUS_FIRST + i), WM_GETTEXT, text.size(),
+                                  reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    if (!text.empty()) lines.push_back(encodeUtf8(text));
+  }
+  return lines;
 }
 
 }  // namespace tavrik::testing

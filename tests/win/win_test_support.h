@@ -41,6 +41,10 @@ HWND findTopWindow(DWORD process, const std::string& className, const std::strin
 HWND waitForWindow(DWORD process, const std::string& className, DWORD timeoutMs,
                    const std::string& title = "");
 
+// The status lines below the rule list dialog's table, as the user reads
+// them, in UTF-8; empty lines left out.
+std::vector<std::string> statusLinesOf(HWND ruleListDialog);
+
 // The title and text of a message box, as the user saw it.
 struct SeenMessageBox {
   std::string title;
