@@ -19,6 +19,10 @@ constexpr std::string_view kObsSection = "obs";
 constexpr std::string_view kObsAddressKey = "address";
 constexpr std::string_view kObsPasswordKey = "password";
 constexpr std::string_view kObsSourceKey = "source";
+constexpr std::string_view kOverlaySection = "overlay";
+constexpr std::string_view kOverlayPortKey = "port";
+constexpr std::string_view kOverlayStyleKey = "style";
+constexpr std::string_view kOverlayShowForKey = "show_for";
 
 AnsiOrWide pathOf(std::string value, CodePage&) { return value; }
 AnsiOrWide pathOf(std::u16string value, CodePage& codePage) {
@@ -40,6 +44,10 @@ std::optional<CaptionSettings> settingsIn(const std::basic_string<Char>& text, C
   settings.obs.password = read(kObsSection, kObsPasswordKey);
   settings.obs.source = read(kObsSection, kObsSourceKey);
   settings.obs.plainTemplate = read(kObsSection, kTemplateKey);
+  settings.overlay.port = read(kOverlaySection, kOverlayPortKey);
+  settings.overlay.htmlTemplate = read(kOverlaySection, kTemplateKey);
+  settings.overlay.style = read(kOverlaySection, kOverlayStyleKey);
+  settings.overlay.showFor = read(kOverlaySection, kOverlayShowForKey);
   const auto whenPaused = profile.value(kSection, kWhenPausedKey).value_or(std::basic_string<Char>());
   const std::basic_string_view<Char> paused(whenPaused);
   settings.idleWhenPaused = equalsIgnoringAsciiCase(paused, std::string_view("idle"));
@@ -74,6 +82,10 @@ std::basic_string<Char> withSettings(std::basic_string<Char> text, const Caption
   setIfUsed(kObsSection, kObsPasswordKey, settings.obs.password);
   setIfUsed(kObsSection, kObsSourceKey, settings.obs.source);
   setIfUsed(kObsSection, kTemplateKey, settings.obs.plainTemplate);
+  setIfUsed(kOverlaySection, kOverlayPortKey, settings.overlay.port);
+  setIfUsed(kOverlaySection, kTemplateKey, settings.overlay.htmlTemplate);
+  setIfUsed(kOverlaySection, kOverlayStyleKey, settings.overlay.style);
+  setIfUsed(kOverlaySection, kOverlayShowForKey, settings.overlay.showFor);
   return profile.text();
 }
 
@@ -113,7 +125,9 @@ std::string formatCaptionSettingsFile(const CaptionSettings& settings, const Cap
   AnsiOrWide text = original.garbled ? AnsiOrWide() : original.text;
   bool ansiHoldsAll = true;
   for (const AnsiOrWide* value : {&settings.file, &settings.idleTemplate, &settings.plainTemplate, &settings.obs.address,
-                                  &settings.obs.password, &settings.obs.source, &settings.obs.plainTemplate}) {
+                                  &settings.obs.password, &settings.obs.source, &settings.obs.plainTemplate,
+                                  &settings.overlay.port, &settings.overlay.htmlTemplate, &settings.overlay.style,
+                                  &settings.overlay.showFor}) {
     ansiHoldsAll = ansiHoldsAll && exactAnsiOf(*value, codePage).has_value();
   }
   if (!text.isWide() && ansiHoldsAll) return withSettings(text.ansi(), settings, codePage);

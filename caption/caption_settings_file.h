@@ -1,6 +1,7 @@
 // The settings file's bytes, Plugins\gen_tavrik.ini: section [caption] with
 // the keys file, idle_template, when_paused (track or idle) and template, and
-// section [obs] with address, password, source and template, in the form
+// section [obs] with address, password, source and template, and section
+// [overlay] with port, template, style and show_for, in the form
 // Windows' profile functions read. In the ANSI code page, or UTF-16LE when it
 // starts with that byte-order mark (for paths the code page cannot hold).
 #pragma once

@@ -49,6 +49,7 @@ CaptionToShow CaptionState::toShow() const {
   std::lock_guard<std::mutex> lock(mutex_);
   CaptionToShow wish;
   wish.settings = settings_;
+  wish.playback = playback_;
   wish.idle = playback_ == Playback::Stopped || (playback_ == Playback::Paused && settings_.idleWhenPaused);
   wish.track = track_;
   wish.revision = revision_;

@@ -26,9 +26,12 @@ struct ShownTrack {
   bool operator==(const ShownTrack& other) const { return tags == other.tags && text == other.text; }
 };
 
+enum class Playback { Playing, Paused, Stopped };
+
 // What the outputs are to show at one moment.
 struct CaptionToShow {
   CaptionSettings settings;
+  Playback playback = Playback::Playing;
   bool idle = false;                // the idle template's text, not the track's
   std::optional<ShownTrack> track;  // nothing before the first track
   unsigned long revision = 0;       // grows with every change while an output is on
@@ -53,7 +56,6 @@ class CaptionState {
   unsigned long revision() const;
 
  private:
-  enum class Playback { Playing, Paused, Stopped };
   // Applies `change` under the lock; when it answers true and an output is
   // (or was) on, counts a new revision, which the outputs look for.
   template <typename Change>

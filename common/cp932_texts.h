@@ -51,6 +51,9 @@ inline constexpr char kCaptionFileFilter[] = "\x83" "e\x83L\x83X\x83g\x83t\x83@\
 // Filter of the idle template chooser. "テンプレート(*.html;*.txt)|*.html;*.txt|すべてのファイル(*.*)|*.*||"
 inline constexpr char kIdleTemplateFilter[] = "\x83" "e\x83\x93\x83v\x83\x8c\x81[\x83g(*.html;*.txt)|*.html;*.txt|\x82\xb7\x82\xd7\x82\xc4\x82\xcc\x83t\x83@\x83" "C\x83\x8b(*.*)|*.*||";
 
+// Filter of the overlay's stylesheet chooser. "スタイルシート(*.css)|*.css|すべてのファイル(*.*)|*.*||"
+inline constexpr char kStylesheetFilter[] = "\x83X\x83^\x83" "C\x83\x8b\x83V\x81[\x83g(*.css)|*.css|\x82\xb7\x82\xd7\x82\xc4\x82\xcc\x83t\x83@\x83" "C\x83\x8b(*.*)|*.*||";
+
 // Filter of the plain-text template choosers. "テキストのテンプレート(*.txt)|*.txt|すべてのファイル(*.*)|*.*||"
 inline constexpr char kPlainTemplateFilter[] = "\x83" "e\x83L\x83X\x83g\x82\xcc\x83" "e\x83\x93\x83v\x83\x8c\x81[\x83g(*.txt)|*.txt|\x82\xb7\x82\xd7\x82\xc4\x82\xcc\x83t\x83@\x83" "C\x83\x8b(*.*)|*.*||";
 

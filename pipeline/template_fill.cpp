@@ -39,12 +39,12 @@ String withoutLineBreaks(String text) {
   return text;
 }
 
-enum class Kind { Markup, Plain };
+enum class Kind { Markup, MarkupLines, Plain };
 
 // `tags` in the order of the placeholders.
 template <typename String>
 String fill(const String& content, const std::array<const String*, 5>& tags, Kind kind) {
-  auto tag = [&](std::size_t i) { return kind == Kind::Markup ? escapeMarkup(*tags[i]) : *tags[i]; };
+  auto tag = [&](std::size_t i) { return kind == Kind::Plain ? *tags[i] : escapeMarkup(*tags[i]); };
   // Each pass is linear in its text: a 4 KiB template fills in microseconds,
   // far below what the encoder's messages cost.
   String text = replaceAll(content, literal<String>(kPlaceholders[0]), tag(0));
@@ -81,6 +81,10 @@ std::u16string escapeMarkup(const std::u16string& text) { return escape(text, &w
 
 AnsiOrWide fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage) {
   return fillAs(Kind::Markup, content, tags, codePage);
+}
+
+AnsiOrWide fillMarkupTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage) {
+  return fillAs(Kind::MarkupLines, content, tags, codePage);
 }
 
 AnsiOrWide fillPlainTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage) {

@@ -25,6 +25,10 @@ std::u16string escapeMarkup(const std::u16string& text);
 // them is Unicode, the ANSI ones read through the code page.
 AnsiOrWide fillTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage);
 
+// The same, with the template's line breaks and tabs kept: for a page,
+// where they are the user's own layout.
+AnsiOrWide fillMarkupTemplate(const AnsiOrWide& content, const TrackTags& tags, CodePage& codePage);
+
 // The same five passes for a text source that shows plain text (the caption
 // file's own template, OBS): the tags go in as they are, and the template's
 // line breaks and tabs stay.

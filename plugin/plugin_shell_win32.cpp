@@ -20,7 +20,8 @@ Win32Shell::Win32Shell(HWND host)
       captionWriter_(caption_, files_, codePage_),
       obs_(std::make_unique<WinHttpWebSocket>(), obsHashing_),
       obsFeed_(caption_, obs_, files_, codePage_),
-      thread_(tags_, rules_, renderer_, encoder_, caption_, captionWriter_, obsFeed_),
+      overlayFeed_(caption_, overlay_, files_, codePage_),
+      thread_(tags_, rules_, renderer_, encoder_, caption_, captionWriter_, obsFeed_, overlayFeed_),
       requests_(host),
       handler_(requests_) {}
 
@@ -72,8 +73,10 @@ std::vector<std::u16string> Win32Shell::statusLines(const CaptionSettings& inFor
   status.encoder = encoder_.status();
   if (inForce.on()) status.caption = captionWriter_.status();
   if (inForce.obs.on()) status.obs = obs_.status();
+  if (inForce.overlay.on()) status.overlay = overlay_.status();
   status.captionFile = inForce.file;
   status.obsSource = inForce.obs.source;
+  status.overlayPort = inForce.overlay.portNumber().value_or(0);
   return tavrik::statusLines(status, codePage_, [](std::chrono::system_clock::time_point at) {
     std::time_t seconds = std::chrono::system_clock::to_time_t(at);
     const std::tm* local = std::localtime(&seconds);

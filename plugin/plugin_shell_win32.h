@@ -8,6 +8,7 @@
 #include "caption/caption_state.h"
 #include "caption/caption_writer.h"
 #include "caption/obs_feed.h"
+#include "caption/overlay_feed.h"
 #include "common/code_page_win32.h"
 #include "common/files_win32.h"
 #include "common/module_services_win32.h"
@@ -20,6 +21,7 @@
 #include "pipeline/title_change_handler.h"
 #include "obs/obs_hashing_win32.h"
 #include "obs/obs_output.h"
+#include "overlay/overlay_server.h"
 #include "pipeline/window_ops_win32.h"
 #include "plugin/plugin_lifecycle.h"
 #include "plugin/track_thread.h"
@@ -78,6 +80,8 @@ class Win32Shell final : public ShellOperations {
   WindowsObsHashing obsHashing_;
   ObsOutput obs_;
   ObsFeed obsFeed_;
+  OverlayServer overlay_;
+  OverlayFeed overlayFeed_;
   TrackThread thread_;
   Win32HostRequests requests_;
   TitleChangeHandler handler_;

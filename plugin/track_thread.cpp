@@ -82,6 +82,7 @@ bool TrackThread::finish(Clock::time_point deadline) {
   // The thread has handed OBS its last text: it goes out within the same
   // deadline, and the connection closes.
   obsFeed_.finish(deadline);
+  overlayFeed_.finish(deadline);
   return ended;
 }
 
@@ -104,17 +105,20 @@ bool TrackThread::waitForWork(std::unique_lock<std::mutex>& lock) {
 }
 
 std::optional<TrackThread::Clock::time_point> TrackThread::outputsDueAt() {
-  std::optional<Clock::time_point> file = captionWriter_.dueAt();
-  std::optional<Clock::time_point> obs = obsFeed_.dueAt();
-  if (!file || !obs) return file ? file : obs;
-  return std::min(*file, *obs);
+  std::optional<Clock::time_point> due;
+  for (std::optional<Clock::time_point> next : {captionWriter_.dueAt(), obsFeed_.dueAt(), overlayFeed_.dueAt()}) {
+    if (next && (!due || *next < *due)) due = next;
+  }
+  return due;
 }
 
 void TrackThread::serveOutputs(Clock::time_point now) {
-  // OBS first: it only takes the text, where the file may have to wait for
-  // a reader.
+  // OBS and the page first: they only take the text, where the file may
+  // have to wait for a reader.
   std::optional<Clock::time_point> obs = obsFeed_.dueAt();
   if (obs && *obs <= now) obsFeed_.perform();
+  std::optional<Clock::time_point> page = overlayFeed_.dueAt();
+  if (page && *page <= now) overlayFeed_.perform(now);
   std::optional<Clock::time_point> file = captionWriter_.dueAt();
   if (file && *file <= now) captionWriter_.perform(now);
 }

@@ -15,6 +15,7 @@
 #include "caption/caption_state.h"
 #include "caption/caption_writer.h"
 #include "caption/obs_feed.h"
+#include "caption/overlay_feed.h"
 #include "pipeline/encoder_link.h"
 #include "pipeline/tag_reader.h"
 #include "pipeline/template_renderer.h"
@@ -37,9 +38,9 @@ class TrackThread {
   // The tag library is called from this thread only, once it has started.
   // Each track is rendered with the rules that were in force when it started.
   TrackThread(TagReader& tags, const RulesInForce& rules, const TemplateRenderer& renderer, EncoderLink& encoder,
-              CaptionState& caption, CaptionWriter& captionWriter, ObsFeed& obsFeed)
+              CaptionState& caption, CaptionWriter& captionWriter, ObsFeed& obsFeed, OverlayFeed& overlayFeed)
       : tags_(tags), rules_(rules), renderer_(renderer), encoder_(encoder), caption_(caption),
-        captionWriter_(captionWriter), obsFeed_(obsFeed) {}
+        captionWriter_(captionWriter), obsFeed_(obsFeed), overlayFeed_(overlayFeed) {}
   // A thread that finish() did not end is ended here.
   ~TrackThread();
   TrackThread(const TrackThread&) = delete;
@@ -87,6 +88,7 @@ class TrackThread {
   CaptionState& caption_;
   CaptionWriter& captionWriter_;
   ObsFeed& obsFeed_;
+  OverlayFeed& overlayFeed_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::optional<TrackRequest> waiting_;

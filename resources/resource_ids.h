@@ -53,7 +53,18 @@
 // The rule list dialog's status lines, one per output that is on, below its
 // other controls.
 #define IDC_STATUS_FIRST 4120
-#define IDC_STATUS_COUNT 3
+#define IDC_STATUS_COUNT 4
+
+// The overlay page's settings: the button in the rule list dialog, its own
+// dialog and that dialog's controls.
+#define IDC_OVERLAY_SETTINGS 4130
+#define IDD_OVERLAY 4131
+#define IDC_OVERLAY_PORT 4132
+#define IDC_OVERLAY_TEMPLATE 4133
+#define IDC_OVERLAY_TEMPLATE_BROWSE 4134
+#define IDC_OVERLAY_STYLE 4135
+#define IDC_OVERLAY_STYLE_BROWSE 4136
+#define IDC_OVERLAY_SHOW_FOR 4137
 
 // Resource type of a dialog's initial control data, named like its dialog:
 // entries of control id, message and data, sent to the controls when the

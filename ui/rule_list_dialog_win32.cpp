@@ -5,6 +5,7 @@
 #include "ui/condition_dialog_win32.h"
 #include "ui/list_view_rows_win32.h"
 #include "ui/obs_dialog_win32.h"
+#include "ui/overlay_dialog_win32.h"
 
 namespace tavrik {
 
@@ -21,6 +22,7 @@ const Dialog::MessageMap& CRuleListDlg::messageMap() const {
       onClicked(IDC_ADD, &CRuleListDlg::OnAdd),
       onClicked(IDC_CAPTION_SETTINGS, &CRuleListDlg::OnCaption),
       onClicked(IDC_OBS_SETTINGS, &CRuleListDlg::OnObs),
+      onClicked(IDC_OVERLAY_SETTINGS, &CRuleListDlg::OnOverlay),
   };
   return map;
 }
@@ -34,6 +36,7 @@ BOOL CRuleListDlg::OnInitDialog() {
   if (caption_) editedCaption_ = *caption_;
   EnableWindow(GetDlgItem(IDC_CAPTION_SETTINGS), caption_ != nullptr);
   EnableWindow(GetDlgItem(IDC_OBS_SETTINGS), caption_ != nullptr);
+  EnableWindow(GetDlgItem(IDC_OVERLAY_SETTINGS), caption_ != nullptr);
   if (status_) {
     showStatus();
     SetTimer(window(), kStatusTimer, kStatusRefreshMs, nullptr);
@@ -81,6 +84,12 @@ void CRuleListDlg::OnObs() {
   if (!caption_) return;
   CObsDlg dialog(editedCaption_.obs, window());
   if (dialog.DoModal() == IDOK) editedCaption_.obs = dialog.m_settings;
+}
+
+void CRuleListDlg::OnOverlay() {
+  if (!caption_) return;
+  COverlayDlg dialog(editedCaption_.overlay, window());
+  if (dialog.DoModal() == IDOK) editedCaption_.overlay = dialog.m_settings;
 }
 
 void CRuleListDlg::OnOK() {

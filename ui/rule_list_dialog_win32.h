@@ -36,6 +36,7 @@ class CRuleListDlg : public Dialog {
   void OnAdd();
   void OnCaption();
   void OnObs();
+  void OnOverlay();
 
  private:
   void showStatus();

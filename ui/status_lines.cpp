@@ -98,6 +98,22 @@ std::u16string obsLine(const Recorded<ObsOutcome>& r, const std::u16string& sour
   return {};
 }
 
+std::u16string overlayLine(const Recorded<OverlayOutcome>& r, std::uint16_t port) {
+  const std::u16string head = u"\u30AA\u30FC\u30D0\u30FC\u30EC\u30A4: ";
+  const std::u16string address = u"http://127.0.0.1:" + decimal(port) + u"/";
+  switch (r.outcome) {
+    case OverlayOutcome::off:
+      return head + u"\u307E\u3060\u958B\u59CB\u3057\u3066\u3044\u307E\u305B\u3093 " + address;
+    case OverlayOutcome::serving:
+      return head + address + u" \u3067\u516C\u958B\u4E2D (\u958B\u3044\u3066\u3044\u308B\u30DA\u30FC\u30B8 " + decimal(r.code) + u")";
+    case OverlayOutcome::portTaken:
+      return head + u"\u30DD\u30FC\u30C8\u304C\u307B\u304B\u306E\u30D7\u30ED\u30B0\u30E9\u30E0\u306B\u4F7F\u308F\u308C\u3066\u3044\u307E\u3059 " + address;
+    case OverlayOutcome::failed:
+      return head + u"\u30B5\u30FC\u30D0\u30FC\u3092\u958B\u59CB\u3067\u304D\u307E\u305B\u3093 (\u30A8\u30E9\u30FC " + decimal(r.code) + u")";
+  }
+  return {};
+}
+
 template <typename Outcome>
 std::u16string withTime(std::u16string line, const Recorded<Outcome>& r, const TimeOfDay& timeOfDay) {
   if (r.outcome == Outcome{}) return line;
@@ -115,6 +131,9 @@ std::vector<std::u16string> statusLines(const OutputsStatus& status, CodePage& c
   }
   if (status.obs) {
     lines.push_back(withTime(obsLine(*status.obs, wideOf(status.obsSource, codePage)), *status.obs, timeOfDay));
+  }
+  if (status.overlay) {
+    lines.push_back(withTime(overlayLine(*status.overlay, status.overlayPort), *status.overlay, timeOfDay));
   }
   return lines;
 }

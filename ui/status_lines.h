@@ -13,6 +13,7 @@
 #include "common/code_page.h"
 #include "common/outcome_cell.h"
 #include "obs/obs_status.h"
+#include "overlay/overlay_caption.h"
 #include "pipeline/encoder_link.h"
 
 namespace tavrik {
@@ -22,15 +23,17 @@ struct OutputsStatus {
   // Set while that output is on.
   std::optional<Recorded<CaptionOutcome>> caption;
   std::optional<Recorded<ObsOutcome>> obs;
+  std::optional<Recorded<OverlayOutcome>> overlay;
   AnsiOrWide captionFile;  // the caption file's path
   AnsiOrWide obsSource;    // the text source's name
+  std::uint16_t overlayPort = 0;
 };
 
 // What the clock said at `at`, as the dialog shows it ("12:34:56").
 using TimeOfDay = std::function<std::u16string(std::chrono::system_clock::time_point at)>;
 
 // One line per output that is on, in the dialog's language (Japanese): the
-// encoder first, then the caption file, then OBS.
+// encoder first, then the caption file, then OBS, then the overlay page.
 std::vector<std::u16string> statusLines(const OutputsStatus& status, CodePage& codePage, const TimeOfDay& timeOfDay);
 
 }  // namespace tavrik

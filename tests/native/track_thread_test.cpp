@@ -22,6 +22,7 @@
 #include "fakes.h"
 #include "memory_disk.h"
 #include "obs_fakes.h"
+#include "overlay_fakes.h"
 #include "pipeline/answer_time_limit.h"
 
 namespace tavrik {
@@ -180,7 +181,9 @@ class TrackThreadTest : public ::testing::Test {
   testing::OpenSslHashing hashing;
   ObsOutput obsOutput{std::make_unique<testing::FakeWebSocket>(obs), hashing};
   ObsFeed obsFeed{caption, obsOutput, disk, codePage};
-  TrackThread thread{tags, rules, renderer, encoder, caption, captionWriter, obsFeed};
+  testing::FakeOverlay overlay;
+  OverlayFeed overlayFeed{caption, overlay, disk, codePage};
+  TrackThread thread{tags, rules, renderer, encoder, caption, captionWriter, obsFeed, overlayFeed};
 };
 
 TEST_F(TrackThreadTest, TheCallerNeverWaitsAndOnlyTheNewestTrackOfAQuickSuccessionIsShown) {

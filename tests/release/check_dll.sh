@@ -23,6 +23,8 @@ for name in $imports; do
     kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|comdlg32.dll|msvcrt.dll|advapi32.dll|shell32.dll|api-ms-win-*) ;;
     # The OBS output: WebSockets, SHA-256 and base64 from the system itself.
     winhttp.dll|bcrypt.dll|crypt32.dll) ;;
+    # The overlay page's server: Winsock.
+    ws2_32.dll|mswsock.dll) ;;
     *) fail "imports $name" ;;
   esac
 done

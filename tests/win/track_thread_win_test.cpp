@@ -16,6 +16,7 @@
 #include "common/module_services_win32.h"
 #include "obs/obs_hashing_win32.h"
 #include "obs/web_socket_win32.h"
+#include "overlay/overlay_server.h"
 #include "pipeline/encoder_link.h"
 #include "pipeline/host_window_win32.h"
 #include "pipeline/window_ops_win32.h"
@@ -105,7 +106,7 @@ class TrackThreadWinTest : public ::testing::Test {
     requests = std::make_unique<Win32HostRequests>(host);
     handler = std::make_unique<TitleChangeHandler>(*requests);
     ASSERT_TRUE(tags.bindTagLibrary());
-    thread = std::make_unique<TrackThread>(tags, rules, *renderer, link, caption, captionWriter, obsFeed);
+    thread = std::make_unique<TrackThread>(tags, rules, *renderer, link, caption, captionWriter, obsFeed, overlayFeed);
     thread->start();
     installHostWindowHook(host);
     setTitleChangeHandling([this] { thread->take(handler->onTitleChange(false)); });
@@ -134,6 +135,8 @@ class TrackThreadWinTest : public ::testing::Test {
   WindowsObsHashing hashing;
   ObsOutput obs{std::make_unique<WinHttpWebSocket>(), hashing};  // off: never connects
   ObsFeed obsFeed{caption, obs, files, codePage};
+  OverlayServer overlay;
+  OverlayFeed overlayFeed{caption, overlay, files, codePage};
   std::unique_ptr<TemplateRenderer> renderer;
   std::unique_ptr<TrackThread> thread;
   std::unique_ptr<Win32HostRequests> requests;
