@@ -43,13 +43,14 @@ class Client : public std::enable_shared_from_this<Client> {
  public:
   Client(tcp::socket socket, Hub& hub) : stream_(std::move(socket)), hub_(hub) {
     parser_.header_limit(static_cast<std::uint32_t>(OverlayServer::kMaxRequestBytes));
-    parser_.body_limit(0);
   }
 
+  // The request's line and headers only: no path takes a body, and one that
+  // comes is never read.
   void start() {
     stream_.expires_after(OverlayServer::kRequestTime);
-    http::async_read(stream_, buffer_, parser_,
-                     [self = shared_from_this()](beast::error_code error, std::size_t) { self->answer(error); });
+    http::async_read_header(stream_, buffer_, parser_,
+                            [self = shared_from_this()](beast::error_code error, std::size_t) { self->answer(error); });
   }
 
   // A page gets the newest caption; one not yet written is replaced.
@@ -78,7 +79,7 @@ class Client : public std::enable_shared_from_this<Client> {
  private:
   void answer(beast::error_code error) {
     answered_ = true;
-    // Too long, too slow, a body, or no HTTP at all: no answer is owed.
+    // Too long, too slow, or no HTTP at all: no answer is owed.
     if (error) return close();
     const auto& request = parser_.get();
     const bool head = request.method() == http::verb::head;
