@@ -200,3 +200,41 @@ if obs_begins:
         verdict_text = f"; goal median <= {goal} ms: {verdict(m <= goal * 1000)}" if goal else ""
         print(f"  {label:28} {m / 1000:8.1f} / {p / 1000:8.1f} ms until it shows that text or a newer one "
               f"({never} of {len(obs_begins)} texts never shown{verdict_text})")
+
+
+def page_texts(name):
+    """(us, text) for each line the page's watcher wrote."""
+    path = work / name
+    if not path.exists():
+        return []
+    seen = []
+    for line in path.read_text().splitlines():
+        parts = line.split(" ")
+        if len(parts) == 4:
+            seen.append((float(parts[0]), parts[3]))
+    return seen
+
+
+overlay_begins = begins(host_lines("overlay.log"), "bench-latency") if (work / "overlay.log").exists() else []
+if overlay_begins:
+    page = page_texts("overlay.watch")
+    lat = []
+    for i, begin in enumerate(overlay_begins):
+        end = overlay_begins[i + 1] if i + 1 < len(overlay_begins) else begin + 10e6
+        before = [text for t, text in page if t < begin]
+        shown = next((t for t, text in page if begin <= t < end and (not before or text != before[-1])), None)
+        if shown is not None:
+            lat.append(shown - begin)
+    print(f"retitle until the overlay page in Chromium shows the new text, {len(overlay_begins)} changes 300 ms apart, "
+          f"median / 95th percentile:")
+    if lat:
+        m, p = statistics.median(lat), percentile(lat, 0.95)
+        print(f"  {'Server-Sent Events':28} {m / 1000:8.1f} / {p / 1000:8.1f} ms ({len(lat)} of {len(overlay_begins)} "
+              f"shown; goal median <= 50 ms: {verdict(m <= 50000)})")
+    else:
+        print(f"  {'Server-Sent Events':28} no text seen")
+sizes = [work / "dll-size", work / "dll-size-no-overlay"]
+if all(p.exists() for p in sizes):
+    with_server, without = (int(p.read_text()) for p in sizes)
+    print(f"gen_tavrik.dll: {with_server / 1024:.0f} KiB with the overlay page's server, {without / 1024:.0f} KiB "
+          f"without it (+{(with_server - without) / 1024:.0f} KiB)")

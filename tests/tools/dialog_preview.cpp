@@ -15,6 +15,7 @@
 #include "ui/caption_dialog_win32.h"
 #include "ui/condition_dialog_win32.h"
 #include "ui/obs_dialog_win32.h"
+#include "ui/overlay_dialog_win32.h"
 #include "ui/rule_list_dialog_win32.h"
 #include "ui/status_lines.h"
 
@@ -63,7 +64,7 @@ std::thread actOnDialog(Act act) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: dialog_preview rule-list|condition|caption|obs RECT_FILE\n");
+    std::fprintf(stderr, "usage: dialog_preview rule-list|condition|caption|obs|overlay RECT_FILE\n");
     return 2;
   }
   std::string which = argv[1], rectFile = argv[2];
@@ -87,8 +88,10 @@ int main(int argc, char** argv) {
     status.encoder = {EncoderOutcome::delivered, 0, at};
     status.caption = Recorded<CaptionOutcome>{CaptionOutcome::held, 32, at};
     status.obs = Recorded<ObsOutcome>{ObsOutcome::noSource, 600, at};
+    status.overlay = Recorded<OverlayOutcome>{OverlayOutcome::serving, 2, at};
     status.captionFile = "C:\\OBS\\now-playing.txt";
     status.obsSource = "Now Playing";
+    status.overlayPort = 1608;
     Win32CodePage codePage;
     auto lines = [&] {
       return statusLines(status, codePage, [](std::chrono::system_clock::time_point) { return u"21:04:17"; });
@@ -121,6 +124,14 @@ int main(int argc, char** argv) {
     });
     ObsOutputSettings settings{"", "secret", "Now Playing", "C:\\Program Files\\Winamp\\html\\obs.txt"};
     CObsDlg(settings).DoModal();
+    user.join();
+  } else if (which == "overlay") {
+    std::thread user = actOnDialog([&] {
+      showWhenPainted(waitForDialogWith(IDC_OVERLAY_PORT, "overlay dialog"), rectFile);
+    });
+    OverlayOutputSettings settings{"1608", "C:\\Program Files\\Winamp\\html\\overlay.html",
+                                   "C:\\Program Files\\Winamp\\html\\overlay.css", "0"};
+    COverlayDlg(settings).DoModal();
     user.join();
   } else {
     std::fprintf(stderr, "unknown dialog: %s\n", which.c_str());
