@@ -43,21 +43,21 @@ void CCaptionDlg::OnBrowseFile() {
   choice.filter = texts::kCaptionFileFilter;
   choice.save = true;
   choice.defaultExtension = u"txt";
-  if (auto path = chooseFile(choice, codePage_)) setWindowText(GetDlgItem(IDC_CAPTION_FILE), *path, codePage_);
+  chooseFileInto(GetDlgItem(IDC_CAPTION_FILE), choice, codePage_);
 }
 
 void CCaptionDlg::OnBrowseTemplate() {
   FileChoice choice;
   choice.owner = window();
   choice.filter = texts::kPlainTemplateFilter;
-  if (auto path = chooseFile(choice, codePage_)) setWindowText(GetDlgItem(IDC_CAPTION_TEMPLATE), *path, codePage_);
+  chooseFileInto(GetDlgItem(IDC_CAPTION_TEMPLATE), choice, codePage_);
 }
 
 void CCaptionDlg::OnBrowseIdleTemplate() {
   FileChoice choice;
   choice.owner = window();
   choice.filter = texts::kIdleTemplateFilter;
-  if (auto path = chooseFile(choice, codePage_)) setWindowText(GetDlgItem(IDC_IDLE_TEMPLATE), *path, codePage_);
+  chooseFileInto(GetDlgItem(IDC_IDLE_TEMPLATE), choice, codePage_);
 }
 
 }  // namespace tavrik

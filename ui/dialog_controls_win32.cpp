@@ -23,6 +23,10 @@ void setWindowText(HWND window, const AnsiOrWide& text, CodePage& codePage) {
   SetWindowTextW(window, asWide(wideOf(text, codePage).c_str()));
 }
 
+void chooseFileInto(HWND field, const FileChoice& choice, CodePage& codePage) {
+  if (auto path = chooseFile(choice, codePage)) setWindowText(field, *path, codePage);
+}
+
 std::optional<std::u16string> chooseFile(const FileChoice& choice, CodePage& codePage) {
   // The wide chooser returns any file name whole; its filter is the module's
   // code page 932 text, read as the ANSI functions read it.

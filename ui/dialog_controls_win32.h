@@ -31,4 +31,8 @@ struct FileChoice {
 // a file it would report read-only or one in a write-protected folder.
 std::optional<std::u16string> chooseFile(const FileChoice& choice, CodePage& codePage);
 
+// The chooser for the field beside a Browse button: the chosen path goes
+// into `field`, which Cancel leaves as it was.
+void chooseFileInto(HWND field, const FileChoice& choice, CodePage& codePage);
+
 }  // namespace tavrik

@@ -39,7 +39,7 @@ void CObsDlg::OnBrowseTemplate() {
   FileChoice choice;
   choice.owner = window();
   choice.filter = texts::kPlainTemplateFilter;
-  if (auto path = chooseFile(choice, codePage_)) setWindowText(GetDlgItem(IDC_OBS_TEMPLATE), *path, codePage_);
+  chooseFileInto(GetDlgItem(IDC_OBS_TEMPLATE), choice, codePage_);
 }
 
 }  // namespace tavrik

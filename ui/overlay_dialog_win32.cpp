@@ -43,14 +43,14 @@ void COverlayDlg::OnBrowseTemplate() {
   FileChoice choice;
   choice.owner = window();
   choice.filter = texts::kTemplateFilter;
-  if (auto path = chooseFile(choice, codePage_)) setWindowText(GetDlgItem(IDC_OVERLAY_TEMPLATE), *path, codePage_);
+  chooseFileInto(GetDlgItem(IDC_OVERLAY_TEMPLATE), choice, codePage_);
 }
 
 void COverlayDlg::OnBrowseStyle() {
   FileChoice choice;
   choice.owner = window();
   choice.filter = texts::kStylesheetFilter;
-  if (auto path = chooseFile(choice, codePage_)) setWindowText(GetDlgItem(IDC_OVERLAY_STYLE), *path, codePage_);
+  chooseFileInto(GetDlgItem(IDC_OVERLAY_STYLE), choice, codePage_);
 }
 
 }  // namespace tavrik

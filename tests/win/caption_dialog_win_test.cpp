@@ -8,6 +8,7 @@
 #include "resources/resource_ids.h"
 #include "ui/caption_dialog_win32.h"
 #include "ui/obs_dialog_win32.h"
+#include "ui/overlay_dialog_win32.h"
 #include "ui/rule_list_dialog_win32.h"
 #include "win_test_support.h"
 
@@ -114,17 +115,19 @@ TEST(CaptionDialog, TheCaptionFileIsChosenToSaveAndGetsTxtTheTemplateToOpen) {
 
 TEST(CaptionDialog, ARuleListWithoutCaptionSettingsHasTheButtonsDisabled) {
   RuleList rules;
-  BOOL captionEnabled = TRUE, obsEnabled = TRUE;
+  BOOL captionEnabled = TRUE, obsEnabled = TRUE, overlayEnabled = TRUE;
   auto outcome = runModal([&] { return CRuleListDlg(rules).DoModal(); },
                           [&] {
                             HWND list = waitForRuleListDialog();
                             captionEnabled = IsWindowEnabled(control(list, IDC_CAPTION_SETTINGS));
                             obsEnabled = IsWindowEnabled(control(list, IDC_OBS_SETTINGS));
+                            overlayEnabled = IsWindowEnabled(control(list, IDC_OVERLAY_SETTINGS));
                             clickAndGo(list, IDCANCEL);
                           });
   ASSERT_EQ(outcome.failure, "");
   EXPECT_FALSE(captionEnabled);
   EXPECT_FALSE(obsEnabled);
+  EXPECT_FALSE(overlayEnabled);
 }
 
 TEST(CaptionDialog, TheCaptionFilesOwnTemplateIsShownAndTaken) {
@@ -192,6 +195,39 @@ TEST(ObsDialog, TheRuleListsOkKeepsTheTypedSettingsAndCancelForgetsThem) {
     ASSERT_EQ(outcome.failure, "");
     CaptionSettings expected = kShown;
     if (ruleListButton == IDOK) expected.obs = ObsOutputSettings{"127.0.0.1:4460", "pass word", u"\uC790\uB9C9", "C:\\obs.txt"};
+    EXPECT_EQ(settings, expected);
+  }
+}
+
+HWND waitForOverlayDialog() { return waitForDialogWith(IDC_OVERLAY_PORT, "overlay dialog"); }
+
+TEST(OverlayDialog, ShowsTheSettingsAndTheRuleListsOkKeepsWhatWasTypedAndCancelForgetsIt) {
+  RuleList rules;
+  for (int ruleListButton : {IDCANCEL, IDOK}) {
+    SCOPED_TRACE(ruleListButton);
+    CaptionSettings settings = kShown;
+    settings.overlay = OverlayOutputSettings{"1608", u"C:\\\uC74C\uC545\\page.html", "", "0"};
+    const CaptionSettings before = settings;
+    std::u16string shownPort, shownTemplate;
+    auto outcome = runModal([&] { return CRuleListDlg(rules, &settings).DoModal(); },
+                            [&] {
+                              HWND list = waitForRuleListDialog();
+                              clickAndGo(list, IDC_OVERLAY_SETTINGS);
+                              HWND d = waitForOverlayDialog();
+                              shownPort = wideTextOf(control(d, IDC_OVERLAY_PORT));
+                              shownTemplate = wideTextOf(control(d, IDC_OVERLAY_TEMPLATE));
+                              type(d, IDC_OVERLAY_PORT, "1700");
+                              type(d, IDC_OVERLAY_STYLE, "C:\\look.css");
+                              type(d, IDC_OVERLAY_SHOW_FOR, "8");
+                              clickAndGo(d, IDOK);
+                              waitUntilGone(d, "overlay dialog");
+                              clickAndGo(list, ruleListButton);
+                            });
+    ASSERT_EQ(outcome.failure, "");
+    EXPECT_EQ(shownPort, u"1608");
+    EXPECT_EQ(shownTemplate, before.overlay.htmlTemplate.wide());
+    CaptionSettings expected = before;
+    if (ruleListButton == IDOK) expected.overlay = OverlayOutputSettings{"1700", before.overlay.htmlTemplate, "C:\\look.css", "8"};
     EXPECT_EQ(settings, expected);
   }
 }
