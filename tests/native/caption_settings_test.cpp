@@ -72,6 +72,52 @@ TEST(CaptionSettingsFile, ReadsAnsiAndUtf16WithDefaults) {
   EXPECT_FALSE(parseCaptionSettingsFile("[caption]\nwhen_paused=track\n", codePage).garbled);
 }
 
+TEST(CaptionSettingsFile, ReadsTheOverlaysKeysAndWritesThemOnlyOnceUsed) {
+  FakeCodePage codePage;
+  const std::string withOverlay =
+      "[caption]\r\nfile=\r\nidle_template=\r\nwhen_paused=track\r\n[overlay]\r\nport=1608\r\n"
+      "template=C:\\page.html\r\nstyle=C:\\look.css\r\nshow_for=5\r\n";
+  auto file = parseCaptionSettingsFile(withOverlay, codePage);
+  ASSERT_FALSE(file.garbled);
+  const OverlayOutputSettings& overlay = file.settings.overlay;
+  EXPECT_EQ(overlay.portNumber(), 1608);
+  EXPECT_EQ(overlay.htmlTemplate, AnsiOrWide("C:\\page.html"));
+  EXPECT_EQ(overlay.style, AnsiOrWide("C:\\look.css"));
+  EXPECT_EQ(overlay.showForSeconds(), 5u);
+  EXPECT_TRUE(file.settings.anyOn()) << "the player's state is asked for the page too";
+  EXPECT_EQ(formatCaptionSettingsFile(file.settings, file, codePage), withOverlay) << "unchanged, byte for byte";
+
+  // A file of before the page: nothing new turned on, nothing new written.
+  const std::string before = "[caption]\r\nfile=C:\\now.txt\r\nidle_template=\r\nwhen_paused=idle\r\n";
+  auto old = parseCaptionSettingsFile(before, codePage);
+  EXPECT_FALSE(old.settings.overlay.on());
+  EXPECT_EQ(formatCaptionSettingsFile(old.settings, old, codePage), before);
+  CaptionSettings turnedOn = old.settings;
+  turnedOn.overlay.port = "1700";
+  EXPECT_EQ(formatCaptionSettingsFile(turnedOn, old, codePage), before + "[overlay]\r\nport=1700\r\n");
+}
+
+TEST(OverlaySettings, PortsAndSecondsAreDecimalDigitsOnlyAndOutOfRangeIsOff) {
+  OverlayOutputSettings settings;
+  EXPECT_FALSE(settings.portNumber());
+  for (const char* off : {"0", "65536", "99999", "1e3", "+80", "80 ", "0x50", "-1", "123456"}) {
+    settings.port = off;
+    EXPECT_FALSE(settings.portNumber()) << off;
+  }
+  settings.port = u"\uFF11\uFF16\uFF10\uFF18";  // full-width digits are no port
+  EXPECT_FALSE(settings.portNumber());
+  settings.port = u"1608";
+  EXPECT_EQ(settings.portNumber(), 1608);
+  settings.port = "00080";
+  EXPECT_EQ(settings.portNumber(), 80);
+  for (const char* always : {"", "0", "x", "-5", "1234567"}) {
+    settings.showFor = always;
+    EXPECT_EQ(settings.showForSeconds(), 0u) << always;
+  }
+  settings.showFor = "999999";
+  EXPECT_EQ(settings.showForSeconds(), 999999u);
+}
+
 TEST(CaptionSettingsFile, RefusesWhatItCannotReadAsMeant) {
   FakeCodePage codePage;
   const std::string garbled[] = {
