@@ -1,0 +1,120 @@
+#include "overlay/overlay_client.h"
+
+#include "overlay/overlay_page.h"
+#include "overlay/overlay_server.h"
+
+namespace tavrik::overlay {
+
+Client::Client(tcp::socket socket, Hub& hub)
+    : stream_(std::move(socket)), hub_(hub), buffer_(OverlayServer::kMaxRequestBytes) {
+  parser_.header_limit(static_cast<std::uint32_t>(OverlayServer::kMaxRequestBytes));
+}
+
+// The request's line and headers only: no path takes a body, and one that
+// comes is never read.
+void Client::start() {
+  stream_.expires_after(OverlayServer::kRequestTime);
+  http::async_read_header(stream_, buffer_, parser_,
+                          [self = shared_from_this()](beast::error_code error, std::size_t) { self->answer(error); });
+}
+
+void Client::send(std::shared_ptr<const std::string> event) {
+  if (!isPage_ || closed_) return;
+  next_ = std::move(event);
+  if (!writing_) writeNext();
+}
+
+void Client::close() {
+  if (closed_) return;
+  closed_ = true;
+  beast::error_code ignored;
+  stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+  stream_.socket().close(ignored);
+  auto self = shared_from_this();
+  hub_.clients.erase(self);
+  if (isPage_) {
+    --hub_.pages;
+    hub_.recordPages();
+  }
+}
+
+void Client::answer(beast::error_code error) {
+  answered_ = true;
+  // Too long, too slow, or no HTTP at all: no answer is owed.
+  if (error) return close();
+  const auto& request = parser_.get();
+  const bool head = request.method() == http::verb::head;
+  switch (routeOf(request.method_string(), request.target(), request[http::field::host], hub_.port,
+                  hub_.stylesheet && !hub_.stylesheet->empty())) {
+    case OverlayRoute::page:
+      return respond(http::status::ok, "text/html; charset=utf-8", overlayPage(), head);
+    case OverlayRoute::captionJson:
+      return respond(http::status::ok, "application/json; charset=utf-8", *hub_.json, head);
+    case OverlayRoute::stylesheet:
+      return respond(http::status::ok, "text/css; charset=utf-8", *hub_.stylesheet, head);
+    case OverlayRoute::events:
+      if (hub_.pages >= OverlayServer::kMaxPages) return respond(http::status::service_unavailable, "", "", false);
+      return becomePage();
+    case OverlayRoute::forbidden:
+      return respond(http::status::forbidden, "", "", head);
+    case OverlayRoute::notFound:
+      return respond(http::status::not_found, "", "", head);
+  }
+}
+
+void Client::respond(http::status status, const char* type, const std::string& body, bool head) {
+  auto response = std::make_shared<http::response<http::string_body>>(status, 11);
+  response->set(http::field::cache_control, "no-store");
+  response->set("X-Content-Type-Options", "nosniff");
+  if (*type) response->set(http::field::content_type, type);
+  response->keep_alive(false);
+  response->content_length(body.size());
+  if (!head) response->body() = body;
+  auto serializer = std::make_shared<http::response_serializer<http::string_body>>(*response);
+  // A HEAD answer has the headers of the GET one and no body.
+  if (head) serializer->split(true);
+  stream_.expires_after(OverlayServer::kWriteTime);
+  auto done = [self = shared_from_this(), response, serializer](beast::error_code, std::size_t) { self->close(); };
+  if (head) {
+    http::async_write_header(stream_, *serializer, done);
+  } else {
+    http::async_write(stream_, *serializer, done);
+  }
+}
+
+void Client::becomePage() {
+  isPage_ = true;
+  ++hub_.pages;
+  hub_.recordPages();
+  stream_.expires_never();
+  // The page reconnects half a second after the player restarted.
+  next_ = std::make_shared<const std::string>(
+      "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream; charset=utf-8\r\nCache-Control: no-store\r\n"
+      "X-Content-Type-Options: nosniff\r\n\r\nretry: 500\n\n" +
+      *hub_.event);
+  writeNext();
+  readUntilGone();
+}
+
+void Client::writeNext() {
+  writing_ = true;
+  std::shared_ptr<const std::string> data = std::move(next_);
+  stream_.expires_after(OverlayServer::kWriteTime);
+  net::async_write(stream_, net::buffer(*data), [self = shared_from_this(), data](beast::error_code error, std::size_t) {
+    self->writing_ = false;
+    if (error) return self->close();
+    self->stream_.expires_never();
+    if (self->next_) self->writeNext();
+  });
+}
+
+// A page sends nothing; reading tells when it has gone. Whatever it does
+// send is thrown away.
+void Client::readUntilGone() {
+  stream_.async_read_some(net::buffer(sink_), [self = shared_from_this()](beast::error_code error, std::size_t) {
+    if (error) return self->close();
+    self->readUntilGone();
+  });
+}
+
+}  // namespace tavrik::overlay
