@@ -87,13 +87,13 @@ void Client::becomePage() {
   ++hub_.pages;
   hub_.recordPages();
   stream_.expires_never();
+  readUntilGone();
   // The page reconnects half a second after the player restarted.
   next_ = std::make_shared<const std::string>(
       "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream; charset=utf-8\r\nCache-Control: no-store\r\n"
       "X-Content-Type-Options: nosniff\r\n\r\nretry: 500\n\n" +
       *hub_.event);
   writeNext();
-  readUntilGone();
 }
 
 void Client::writeNext() {
@@ -109,9 +109,10 @@ void Client::writeNext() {
 }
 
 // A page sends nothing; reading tells when it has gone. Whatever it does
-// send is thrown away.
+// send is thrown away. Read from the socket itself: the stream's time limit
+// is for writes, and a page may rightly stay silent for hours.
 void Client::readUntilGone() {
-  stream_.async_read_some(net::buffer(sink_), [self = shared_from_this()](beast::error_code error, std::size_t) {
+  stream_.socket().async_read_some(net::buffer(sink_), [self = shared_from_this()](beast::error_code error, std::size_t) {
     if (error) return self->close();
     self->readUntilGone();
   });

@@ -191,6 +191,19 @@ TEST_F(OverlayServerTest, EveryOpenPageGetsTheCurrentCaptionFirstThenEachNewOneA
   EXPECT_EQ(statusOf(ask("GET /style.css HTTP/1.1")), "HTTP/1.1 404 Not Found") << "the stylesheet was taken away";
 }
 
+TEST_F(OverlayServerTest, APageStaysOpenPastTheWriteTimeAndGetsTheNextCaptionOnTheSameConnection) {
+  Socket page(port);
+  page.send(request("GET /events HTTP/1.1", port));
+  page.receive(2s, has("retry:"));
+  std::this_thread::sleep_for(OverlayServer::kWriteTime + 1s);
+  caption.html = "later";
+  server.publish(caption, "");
+  const std::string received = page.receive(2s, has(eventWith("later")));
+  EXPECT_NE(received.find(eventWith("later")), std::string::npos);
+  EXPECT_FALSE(page.closedByServer()) << "a quiet page was dropped";
+  EXPECT_EQ(server.status().code, 1);
+}
+
 TEST_F(OverlayServerTest, APageThatNeverReadsIsDroppedAndNeverSlowsTheOthersOrFinish) {
   Socket stuck(port, 4096);
   stuck.send(request("GET /events HTTP/1.1", port));
