@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   readersAgree(messages.front());
   fuzz::expect(tavrik::isObsMessage(tavrik::identifyMessage(messages.front())), "Identify is well formed");
-  fuzz::expect(tavrik::isObsMessage(tavrik::setInputTextMessage("1", messages.front(), messages.back())),
+  fuzz::expect(tavrik::isObsMessage(tavrik::setInputSettingMessage("1", messages.front(), "text", messages.back())),
                "a request is well formed, whatever its texts");
 
   PlainHashing hashing;
@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::expect(opened.open || !socket.open_, "a failed handshake leaves no connection");
   if (!opened.open) return 0;
   fuzz::expect(tavrik::isIdentified(socket.last_), "the session opens on an Identified");
-  const tavrik::ObsResult set = connection.setText("Caption", "text", milliseconds(10));
+  const tavrik::ObsResult set = connection.setInputSetting("Caption", "text", "text", milliseconds(10));
   if (set.outcome == ObsOutcome::textSet || set.outcome == ObsOutcome::textSetPasswordNotAsked) {
     const auto answer = tavrik::readRequestAnswer(socket.last_);
     fuzz::expect(answer && answer->result && answer->code == 100, "a text set only on an answer saying so");

@@ -97,11 +97,12 @@ ObsResult ObsConnection::open(const ObsAddress& address, const std::string& pass
   return result;
 }
 
-ObsResult ObsConnection::setText(const std::string& source, const std::string& text, Limit limit) {
+ObsResult ObsConnection::setInputSetting(const std::string& source, const std::string& key, const std::string& value,
+                                         Limit limit) {
   if (!open_) return ObsResult{ObsOutcome::nothingYet};
   const Clock::time_point until = Clock::now() + limit;
   const std::string requestId = std::to_string(nextRequest_++);
-  const WebSocketWait sent = socket_.send(setInputTextMessage(requestId, source, text), limit);
+  const WebSocketWait sent = socket_.send(setInputSettingMessage(requestId, source, key, value), limit);
   if (sent != WebSocketWait::done) return lost(ended(sent));
   for (;;) {
     const WebSocketReceived received = next(until);

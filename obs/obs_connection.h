@@ -1,6 +1,7 @@
 // One session with OBS over a WebSocket: Hello, Identify (answering the
 // challenge when OBS asks for a password), Identified, then requests that
-// set a text source's text, each awaited for its answer. Portable: the
+// set an input's setting (a text source's text, an image source's file),
+// each awaited for its answer. Portable: the
 // WebSocket and the hashing are given.
 #pragma once
 
@@ -36,8 +37,10 @@ class ObsConnection {
   // Connects and identifies, each of the three waits (connection, Hello,
   // Identified) within `limit`. On failure the socket is closed.
   ObsResult open(const ObsAddress& address, const std::string& password, Limit limit);
-  // SetInputSettings of `source`'s text, its answer awaited within `limit`.
-  ObsResult setText(const std::string& source, const std::string& text, Limit limit);
+  // SetInputSettings of `source`'s setting `key`, its answer awaited within
+  // `limit`; textSet when OBS took it.
+  ObsResult setInputSetting(const std::string& source, const std::string& key, const std::string& value,
+                            Limit limit);
   // While nothing is to be sent: reads what OBS sends until `limit`, a
   // wake() or an interrupt(), to learn at once when OBS closes.
   ObsResult waitIdle(Limit limit);

@@ -114,13 +114,14 @@ std::string identifyMessage(const std::optional<std::string>& authentication) {
   return dump({{"op", 1}, {"d", data}});
 }
 
-std::string setInputTextMessage(const std::string& requestId, const std::string& inputName, const std::string& text) {
+std::string setInputSettingMessage(const std::string& requestId, const std::string& inputName, const std::string& key,
+                                   const std::string& value) {
   const OrderedJson request = {
       {"op", 6},
       {"d",
        {{"requestType", "SetInputSettings"},
         {"requestId", requestId},
-        {"requestData", {{"inputName", inputName}, {"inputSettings", {{"text", text}}}}}}}};
+        {"requestData", {{"inputName", inputName}, {"inputSettings", {{key, value}}}}}}}};
   return dump(request);
 }
 

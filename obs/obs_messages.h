@@ -51,8 +51,10 @@ bool isObsMessage(const std::string& message);
 // Identify (op 1), subscribed to no events, so that OBS sends nothing but
 // answers.
 std::string identifyMessage(const std::optional<std::string>& authentication);
-// Request (op 6) SetInputSettings of the input's "text" alone, the input's
-// other settings kept. Ill-formed UTF-8 in the texts becomes U+FFFD.
-std::string setInputTextMessage(const std::string& requestId, const std::string& inputName, const std::string& text);
+// Request (op 6) SetInputSettings of one of the input's settings ("text" of
+// a text source, "file" of an image source), its other settings kept.
+// Ill-formed UTF-8 in the texts becomes U+FFFD.
+std::string setInputSettingMessage(const std::string& requestId, const std::string& inputName, const std::string& key,
+                                   const std::string& value);
 
 }  // namespace tavrik

@@ -34,7 +34,7 @@ void ObsOutput::configure(const ObsSettings& settings) {
     socket_->interrupt();
     return;
   }
-  if (settings_.source.empty()) return;
+  if (!settings_.on()) return;
   // A thread that saw the output off has ended its loop: joining is at once.
   if (thread_.joinable()) thread_.join();
   startThread();
@@ -68,7 +68,7 @@ void ObsOutput::keepRunning() {
     std::unique_lock<std::mutex> lock(mutex_);
     connected_ = false;
     record(ObsOutcome::otherFailure, 0);
-    if (finishing_ || settings_.source.empty()) {
+    if (finishing_ || !settings_.on()) {
       running_ = false;
       changed_.notify_all();
       return;
@@ -80,10 +80,13 @@ void ObsOutput::keepRunning() {
   }
 }
 
-void ObsOutput::setText(std::string utf8) {
+void ObsOutput::setText(std::string utf8) { hand(&ObsInputs::handText, std::move(utf8)); }
+
+void ObsOutput::setCoverFile(std::string utf8Path) { hand(&ObsInputs::handCoverFile, std::move(utf8Path)); }
+
+void ObsOutput::hand(void (ObsInputs::*handIt)(std::string), std::string value) {
   std::lock_guard<std::mutex> lock(mutex_);
-  text_ = std::move(utf8);
-  ++textGeneration_;
+  (inputs_.*handIt)(std::move(value));
   if (running_) socket_->wake();
 }
 
@@ -125,11 +128,11 @@ void ObsOutput::run() {
   // Starting over after a throw, it goes on with the settings it took.
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    if (finishing_ || settings_.source.empty()) {
+    if (finishing_ || !settings_.on()) {
       if (finishing_ && connected_ && hasUnsent() && !settingsChanged()) send(lock);
       closeConnection(lock);
       // Turned on again while the connection closed: go on.
-      if (finishing_ || settings_.source.empty()) {
+      if (finishing_ || !settings_.on()) {
         running_ = false;
         changed_.notify_all();
         return;
@@ -154,8 +157,7 @@ void ObsOutput::takeSettings(std::unique_lock<std::mutex>& lock) {
   socket_->clearInterrupt();
   address_ = parseObsAddress(settings_.address);
   password_ = settings_.password;
-  source_ = settings_.source;
-  sentGeneration_ = 0;
+  inputs_.name(settings_.source, settings_.coverSource);
   reconnect_.reset();
   retry_.reset();
   retryAt_ = kNever;
@@ -175,7 +177,7 @@ void ObsOutput::connect(std::unique_lock<std::mutex>& lock) {
   }
   // A new connection may be to an OBS that has never seen the text.
   connected_ = true;
-  sentGeneration_ = 0;
+  inputs_.sendAllAgain();
   reconnect_.reset();
   retry_.reset();
   retryAt_ = kNever;
@@ -183,30 +185,44 @@ void ObsOutput::connect(std::unique_lock<std::mutex>& lock) {
 }
 
 void ObsOutput::send(std::unique_lock<std::mutex>& lock) {
-  if (!text_) {
+  if (retryAt_ != kNever && timing_.now() >= retryAt_) {
     retryAt_ = kNever;
-    return;
+    inputs_.sendMissingAgain();
   }
-  const std::string text = *text_;
-  const std::uint64_t generation = textGeneration_;
+  const std::optional<ObsInputs::Request> request = inputs_.next();
+  if (!request) return;
   const auto wait = limit(kAnswerLimit);
   lock.unlock();
-  const ObsResult result = connection_.setText(source_, text, wait);
+  const ObsResult result = connection_.setInputSetting(request->name, request->key, request->value, wait);
   lock.lock();
   if (!result.open) {
-    // Broken on the way: the next connection sends the newest text.
+    // Broken on the way: the next connection sends the newest values.
     lostConnection(lock, result);
     return;
   }
-  record(result.outcome, result.code);
-  sentGeneration_ = generation;
-  if (result.outcome == ObsOutcome::noSource) {
+  const bool missing = result.outcome == ObsOutcome::noSource;
+  inputs_.answered(*request, missing);
+  recordAnswer(*request, result);
+  if (missing) {
     // OBS may still be loading its scenes, or the user is making the
     // source: ask again, less often each time.
-    retryAt_ = timing_.now() + retry_.next();
-  } else {
+    if (retryAt_ == kNever) retryAt_ = timing_.now() + retry_.next();
+  } else if (!inputs_.anyMissing()) {
     retry_.reset();
     retryAt_ = kNever;
+  }
+}
+
+void ObsOutput::recordAnswer(const ObsInputs::Request& request, const ObsResult& result) {
+  if (!inputs_.isCover(request)) return record(result.outcome, result.code);
+  const bool taken = result.outcome == ObsOutcome::textSet || result.outcome == ObsOutcome::textSetPasswordNotAsked;
+  if (result.outcome == ObsOutcome::noSource) {
+    record(ObsOutcome::noCoverSource, result.code);
+  } else if (!taken) {
+    record(result.outcome, result.code);
+  } else if (!inputs_.hasTextSource()) {
+    // Beside a text source, the line keeps telling of the text.
+    record(ObsOutcome::coverSet, result.code);
   }
 }
 

@@ -1,7 +1,8 @@
-// The OBS output: the newest caption, set into one OBS text source over one
-// connection that a thread of its own keeps open, reconnecting with a
-// growing pause whenever OBS is not running, closes or restarts. Callers
-// (the plug-in's thread, the player's thread) never wait for the network.
+// The OBS output: the newest caption, set into one OBS text source, and the
+// cover file, set into one image source, over one connection that a thread
+// of its own keeps open, reconnecting with a growing pause whenever OBS is
+// not running, closes or restarts. Callers (the plug-in's thread, the
+// player's thread) never wait for the network.
 #pragma once
 
 #include <chrono>
@@ -16,6 +17,7 @@
 #include "obs/obs_address.h"
 #include "obs/obs_connection.h"
 #include "obs/obs_hashing.h"
+#include "obs/obs_inputs.h"
 #include "obs/obs_status.h"
 #include "obs/obs_timing.h"
 #include "obs/web_socket.h"
@@ -26,9 +28,12 @@ namespace tavrik {
 struct ObsSettings {
   std::string address = "127.0.0.1:4455";
   std::string password;
-  std::string source;  // empty: the output is off
+  std::string source;       // the text source; empty: no text is set
+  std::string coverSource;  // the image source; empty: no picture is set
+  bool on() const { return !source.empty() || !coverSource.empty(); }
   bool operator==(const ObsSettings& other) const {
-    return address == other.address && password == other.password && source == other.source;
+    return address == other.address && password == other.password && source == other.source &&
+           coverSource == other.coverSource;
   }
   bool operator!=(const ObsSettings& other) const { return !(*this == other); }
 };
@@ -51,12 +56,15 @@ class ObsOutput {
   ObsOutput& operator=(const ObsOutput&) = delete;
 
   // From the host's thread. New settings drop the connection of the old
-  // ones and clear the status; an empty source ends the thread, and with it
+  // ones and clear the status; no source at all ends the thread, and with it
   // every connection and all traffic. Ignored once finish() has begun.
   void configure(const ObsSettings& settings);
   // From any thread, never waits: the text OBS is to show. Newest wins: a
   // text not yet sent is replaced. Kept while off, for when it is turned on.
   void setText(std::string utf8);
+  // The same for the image source's file: each call has OBS load it again,
+  // as its content changed.
+  void setCoverFile(std::string utf8Path);
   // Takes no new settings, gives a text still unsent the time until
   // `deadline` when connected, says goodbye and joins the thread by then.
   void finish(Clock::time_point deadline);
@@ -76,7 +84,9 @@ class ObsOutput {
   void waitIdle(std::unique_lock<std::mutex>& lock);
   void lostConnection(std::unique_lock<std::mutex>& lock, const ObsResult& result);
   void closeConnection(std::unique_lock<std::mutex>& lock);
-  bool hasUnsent() const { return text_ && textGeneration_ != sentGeneration_; }
+  void hand(void (ObsInputs::*handIt)(std::string), std::string value);
+  bool hasUnsent() { return inputs_.next().has_value(); }
+  void recordAnswer(const ObsInputs::Request& request, const ObsResult& result);
   void record(ObsOutcome outcome, int code);
   // The limit for one wait: kAnswerLimit, cut to what finish() left.
   std::chrono::milliseconds limit(std::chrono::milliseconds usual);
@@ -93,8 +103,7 @@ class ObsOutput {
   std::condition_variable changed_;
   ObsSettings settings_;
   std::uint64_t settingsGeneration_ = 0;
-  std::optional<std::string> text_;
-  std::uint64_t textGeneration_ = 0;
+  ObsInputs inputs_;
   bool finishing_ = false;
   Clock::time_point deadline_ = Clock::time_point::max();
   bool running_ = false;    // the thread has not ended its loop yet
@@ -104,10 +113,8 @@ class ObsOutput {
   // The thread's own, read and written with the lock held.
   static constexpr Clock::time_point kNever = Clock::time_point::max();
   std::uint64_t usedGeneration_ = 0;
-  std::uint64_t sentGeneration_ = 0;
   std::optional<ObsAddress> address_;
   std::string password_;
-  std::string source_;
   RetryPause reconnect_;
   RetryPause retry_;
   Clock::time_point retryAt_ = kNever;  // when a missing source is asked for again

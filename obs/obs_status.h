@@ -25,6 +25,10 @@ enum class ObsOutcome : std::uint8_t {
   // and, in the second, a text set that way.
   passwordNotAsked,
   textSetPasswordNotAsked,
+  // The image source's picture: OBS took the cover file, or has no input
+  // of the image source's name.
+  coverSet,
+  noCoverSource,
 };
 
 // The outcome, the close code or request status code OBS gave (0 when it

@@ -98,7 +98,7 @@ TEST(ObsMessages, NestingIsReadUpToTheLimitAndRefusedBeyondIt) {
 }
 
 TEST(ObsMessages, ATextThatIsNoUtf8StillMakesValidJson) {
-  const std::string message = setInputTextMessage("1", "Caption", "a\xFF" "b");
+  const std::string message = setInputSettingMessage("1", "Caption", "text", "a\xFF" "b");
   const Json json = Json::parse(message);
   EXPECT_EQ(json["d"]["requestData"]["inputSettings"]["text"], "a\xEF\xBF\xBD" "b");
 }
@@ -177,10 +177,10 @@ TEST_F(ObsConnectionTest, APasswordOBSDoesNotAskForIsSaidAndTheTextStillSet) {
   ASSERT_TRUE(opened.open);
   EXPECT_EQ(opened.outcome, ObsOutcome::passwordNotAsked);
   EXPECT_EQ(obs.sent(), std::vector<std::string>{R"({"op":1,"d":{"rpcVersion":1,"eventSubscriptions":0}})"});
-  EXPECT_EQ(connection.setText("Caption", "a", 3s).outcome, ObsOutcome::textSetPasswordNotAsked);
+  EXPECT_EQ(connection.setInputSetting("Caption", "text", "a", 3s).outcome, ObsOutcome::textSetPasswordNotAsked);
   obs.setPassword("a password");
   ASSERT_TRUE(connection.open(kLocal, "a password", 3s).open);
-  EXPECT_EQ(connection.setText("Caption", "b", 3s).outcome, ObsOutcome::textSet) << "asked for on the next OBS";
+  EXPECT_EQ(connection.setInputSetting("Caption", "text", "b", 3s).outcome, ObsOutcome::textSet) << "asked for on the next OBS";
 }
 
 // Hashing that the system could not do: BCrypt failing, say.
@@ -214,7 +214,7 @@ TEST_F(ObsConnectionTest, HashingThatFailsIsSaidAndSendsNoAnswer) {
 TEST_F(ObsConnectionTest, SetsTheTextByTheRequestAndReadsItsStatus) {
   obs.addInput("Caption");
   ASSERT_TRUE(connection.open(kLocal, "", 3s).open);
-  const ObsResult set = connection.setText("Caption", "Tom & Jerry \"live\" ♪", 3s);
+  const ObsResult set = connection.setInputSetting("Caption", "text", "Tom & Jerry \"live\" ♪", 3s);
   EXPECT_EQ(set.outcome, ObsOutcome::textSet);
   EXPECT_TRUE(set.open);
   EXPECT_EQ(obs.texts(), std::vector<std::string>{"Tom & Jerry \"live\" ♪"});
@@ -222,7 +222,7 @@ TEST_F(ObsConnectionTest, SetsTheTextByTheRequestAndReadsItsStatus) {
             R"({"op":6,"d":{"requestType":"SetInputSettings","requestId":"1","requestData":{"inputName":"Caption",)"
             R"("inputSettings":{"text":"Tom & Jerry \"live\" ♪"}}}})");
 
-  const ObsResult missing = connection.setText("Captoin", "x", 3s);
+  const ObsResult missing = connection.setInputSetting("Captoin", "text", "x", 3s);
   EXPECT_EQ(missing.outcome, ObsOutcome::noSource);
   EXPECT_EQ(missing.code, 600);
   EXPECT_TRUE(missing.open) << "a missing source leaves the connection as it is";
@@ -235,7 +235,7 @@ TEST_F(ObsConnectionTest, TakesOnlyTheAnswerToItsOwnRequest) {
   // Already waiting when the request goes out, ahead of its answer.
   obs.queueRaw(R"({"op":5,"d":{"eventType":"InputSettingsChanged"}})");
   obs.queueRaw(R"({"op":7,"d":{"requestId":"old","requestStatus":{"result":false,"code":600}}})");
-  EXPECT_EQ(connection.setText("Caption", "a", 3s).outcome, ObsOutcome::textSet);
+  EXPECT_EQ(connection.setInputSetting("Caption", "text", "a", 3s).outcome, ObsOutcome::textSet);
 }
 
 TEST_F(ObsConnectionTest, ARefusedRequestIsToldWithItsCodeWhateverTheCode) {
@@ -243,11 +243,11 @@ TEST_F(ObsConnectionTest, ARefusedRequestIsToldWithItsCodeWhateverTheCode) {
   ASSERT_TRUE(connection.open(kLocal, "", 3s).open);
   obs.holdAnswers(true);
   obs.queueRaw(R"({"op":7,"d":{"requestId":"1","requestStatus":{"result":false,"code":100}}})");
-  const ObsResult unsure = connection.setText("Caption", "a", 3s);
+  const ObsResult unsure = connection.setInputSetting("Caption", "text", "a", 3s);
   EXPECT_EQ(unsure.outcome, ObsOutcome::requestRefused) << "a result of false is no success, whatever the code";
   EXPECT_EQ(unsure.code, 100);
   obs.queueRaw(R"({"op":7,"d":{"requestId":"2","requestStatus":{"result":false,"code":402,"comment":"x"}}})");
-  const ObsResult refused = connection.setText("Caption", "b", 3s);
+  const ObsResult refused = connection.setInputSetting("Caption", "text", "b", 3s);
   EXPECT_EQ(refused.outcome, ObsOutcome::requestRefused);
   EXPECT_EQ(refused.code, 402);
   EXPECT_TRUE(refused.open);
@@ -259,7 +259,7 @@ TEST_F(ObsConnectionTest, WhatOBSNeverSendsEndsTheConnectionAndIsToldAsSuch) {
     ASSERT_TRUE(connection.open(kLocal, "", 3s).open);
     obs.holdAnswers(true);
     obs.queueRaw(garbage);
-    const ObsResult during = connection.setText("Caption", "a", 3s);
+    const ObsResult during = connection.setInputSetting("Caption", "text", "a", 3s);
     EXPECT_EQ(during.outcome, ObsOutcome::notObsWebSocket) << garbage;
     EXPECT_FALSE(during.open) << garbage;
     EXPECT_FALSE(obs.connected()) << garbage;
@@ -281,7 +281,7 @@ TEST_F(ObsConnectionTest, AConnectionThatBreaksInTheMiddleIsConnectionLost) {
   ASSERT_TRUE(connection.open(kLocal, "", 3s).open);
   obs.holdAnswers(true);
   obs.queueBreak(WebSocketWait::failed);
-  const ObsResult during = connection.setText("Caption", "a", 3s);
+  const ObsResult during = connection.setInputSetting("Caption", "text", "a", 3s);
   EXPECT_EQ(during.outcome, ObsOutcome::connectionLost);
   EXPECT_FALSE(during.open);
 }
@@ -290,7 +290,7 @@ TEST_F(ObsConnectionTest, AnAnswerThatNeverComesOrACloseOnTheWayEndsTheConnectio
   obs.addInput("Caption");
   ASSERT_TRUE(connection.open(kLocal, "", 3s).open);
   obs.setSilent(true);
-  const ObsResult hung = connection.setText("Caption", "a", 3s);
+  const ObsResult hung = connection.setInputSetting("Caption", "text", "a", 3s);
   EXPECT_FALSE(hung.open);
   EXPECT_FALSE(hung.interrupted);
   EXPECT_FALSE(connection.isOpen());
@@ -300,7 +300,7 @@ TEST_F(ObsConnectionTest, AnAnswerThatNeverComesOrACloseOnTheWayEndsTheConnectio
   ASSERT_TRUE(connection.open(kLocal, "", 3s).open);
   obs.holdAnswers(true);
   obs.closeConnection(1001, "Server stopping.");
-  const ObsResult closed = connection.setText("Caption", "b", 3s);
+  const ObsResult closed = connection.setInputSetting("Caption", "text", "b", 3s);
   EXPECT_FALSE(closed.open);
   EXPECT_TRUE(obs.texts().empty());
 }

@@ -59,7 +59,9 @@ void FakeObs::answer(const Json& request) {
   requestedInputs_.push_back(input);
   Json status = {{"result", true}, {"code", 100}};
   if (inputs_.count(input)) {
-    texts_.push_back(request.at("requestData").at("inputSettings").at("text"));
+    const Json& settings = request.at("requestData").at("inputSettings");
+    if (settings.contains("text")) texts_.push_back(settings.at("text"));
+    if (settings.contains("file")) files_.push_back(input + ": " + settings.at("file").get<std::string>());
   } else {
     status = {{"result", false}, {"code", 600}, {"comment", "No source was found by the name of `" + input + "`."}};
   }

@@ -144,6 +144,8 @@ class FakeObs {
   // The texts set into existing inputs, in order.
   std::vector<std::string> texts() { return locked([&] { return texts_; }); }
   std::vector<std::string> requestedInputs() { return locked([&] { return requestedInputs_; }); }
+  // Each image source's file as set, "name: path".
+  std::vector<std::string> files() { return locked([&] { return files_; }); }
   int closes() { return locked([&] { return closes_; }); }
   bool connected() { return locked([&] { return connected_; }); }
   bool sawInterrupt() { return locked([&] { return sawInterrupt_; }); }
@@ -156,6 +158,8 @@ class FakeObs {
   std::mutex& mutex() { return mutex_; }
   // Unlocked views for waitUntil's predicates.
   const std::vector<std::string>& textsSoFar() const { return texts_; }
+  const std::vector<std::string>& filesSoFar() const { return files_; }
+  std::size_t requestsSoFar() const { return requestedInputs_.size(); }
   std::size_t sentCount() const { return sent_.size(); }
   bool connectedNow() const { return connected_; }
   // The limits of the waits for news on an idle connection that ran out.
@@ -200,6 +204,7 @@ class FakeObs {
   std::vector<std::string> sent_;
   std::vector<Connect> connects_;
   std::vector<std::string> texts_;
+  std::vector<std::string> files_;
   std::vector<std::string> requestedInputs_;
   int closes_ = 0;
   std::vector<std::chrono::milliseconds> idleLimits_;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <new>
@@ -90,6 +91,37 @@ TEST_F(ObsOutputTest, TextsThatCameWhileOneWasOnItsWayGiveWayToTheNewest) {
   ASSERT_TRUE(textsBecome({"first", "second", "fourth"}));
   output.finish(Clock::now() + 2s);
   EXPECT_EQ(obs.texts(), (std::vector<std::string>{"first", "second", "fourth"}));
+}
+
+TEST_F(ObsOutputTest, TheCoverFileGoesToTheImageSourceAfterTheTextOnTheSameConnection) {
+  obs.addInput("Cover");
+  ObsSettings both = settings();
+  both.coverSource = "Cover";
+  output.configure(both);
+  output.setCoverFile("C:\\obs\\cover.png");
+  output.setText("a");
+  ASSERT_TRUE(obs.waitUntil([&] { return obs.filesSoFar().size() == 1 && obs.textsSoFar().size() == 1; }));
+  // The same file again: its content changed, so OBS is told again.
+  output.setCoverFile("C:\\obs\\cover.png");
+  ASSERT_TRUE(obs.waitUntil([&] { return obs.filesSoFar().size() == 2; }));
+  EXPECT_EQ(obs.requestedInputs(), (std::vector<std::string>{"Caption", "Cover", "Cover"}));
+  EXPECT_EQ(obs.files(), (std::vector<std::string>{"Cover: C:\\obs\\cover.png", "Cover: C:\\obs\\cover.png"}));
+  EXPECT_TRUE(statusBecomes(ObsOutcome::textSet)) << "beside a text source the line tells of the text";
+  EXPECT_EQ(obs.connects().size(), 1u);
+
+  // An image source alone: its own outcome; a missing one is asked for
+  // again, and the text source's name is never asked for.
+  ObsSettings coverOnly = settings("");
+  coverOnly.coverSource = "Covre";
+  output.configure(coverOnly);
+  ASSERT_TRUE(statusBecomes(ObsOutcome::noCoverSource));
+  EXPECT_EQ(output.status().code, 600);
+  ASSERT_TRUE(obs.waitUntil([&] { return obs.requestsSoFar() >= 6; })) << "asked again";
+  obs.addInput("Covre");
+  ASSERT_TRUE(statusBecomes(ObsOutcome::coverSet));
+  const std::vector<std::string> asked = obs.requestedInputs();
+  EXPECT_EQ(std::count(asked.begin() + 3, asked.end(), "Caption"), 0);
+  EXPECT_EQ(obs.files().back(), "Covre: C:\\obs\\cover.png");
 }
 
 TEST_F(ObsOutputTest, AWrongPasswordIsKeptAsTheStatusAndTheRightOneWorks) {
