@@ -5,9 +5,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "common/outcome_cell.h"
+#include "cover/cover_picture.h"
 
 namespace tavrik {
 
@@ -20,10 +22,16 @@ struct OverlayCaption {
   std::string html;  // what the element holds: markup of the user's template
   OverlayState state = OverlayState::stopped;
   std::int64_t changedMs = 0;  // when it last changed, in milliseconds since 1970 UTC
+  // With the page's cover on: the picture (null: none), served at
+  // `coverUrl`, which changes whenever the picture does.
+  bool showsCover = false;
+  std::shared_ptr<const CoverPicture> cover;
+  std::string coverUrl;
 
   bool operator==(const OverlayCaption& other) const {
     return title == other.title && artist == other.artist && album == other.album && comment == other.comment &&
-           genre == other.genre && html == other.html && state == other.state && changedMs == other.changedMs;
+           genre == other.genre && html == other.html && state == other.state && changedMs == other.changedMs &&
+           showsCover == other.showsCover && coverUrl == other.coverUrl;
   }
 };
 

@@ -45,9 +45,11 @@ void Client::answer(beast::error_code error) {
   const auto& request = parser_.get();
   const bool head = request.method() == http::verb::head;
   switch (routeOf(request.method_string(), request.target(), request[http::field::host], hub_.port,
-                  hub_.stylesheet && !hub_.stylesheet->empty())) {
+                  hub_.stylesheet && !hub_.stylesheet->empty(), hub_.showsCover && hub_.cover)) {
     case OverlayRoute::page:
-      return respond(http::status::ok, "text/html; charset=utf-8", overlayPage(), head);
+      return respond(http::status::ok, "text/html; charset=utf-8", overlayPage(hub_.showsCover), head);
+    case OverlayRoute::cover:
+      return respondCover(request.target(), head);
     case OverlayRoute::captionJson:
       return respond(http::status::ok, "application/json; charset=utf-8", *hub_.json, head);
     case OverlayRoute::stylesheet:
@@ -62,9 +64,18 @@ void Client::answer(beast::error_code error) {
   }
 }
 
-void Client::respond(http::status status, const char* type, const std::string& body, bool head) {
+void Client::respondCover(std::string_view target, bool head) {
+  // The page asks by the picture's own address, which names its bytes: that
+  // one may be kept. Another picture's address is no longer served, so that
+  // no browser keeps a picture under a name that is not its own.
+  if (target == "/cover") return respond(http::status::ok, hub_.cover->type.c_str(), hub_.cover->bytes, head);
+  if (target != hub_.coverUrl) return respond(http::status::not_found, "", "", head);
+  respond(http::status::ok, hub_.cover->type.c_str(), hub_.cover->bytes, head, "max-age=86400");
+}
+
+void Client::respond(http::status status, const char* type, const std::string& body, bool head, const char* cache) {
   auto response = std::make_shared<http::response<http::string_body>>(status, 11);
-  response->set(http::field::cache_control, "no-store");
+  response->set(http::field::cache_control, cache);
   response->set("X-Content-Type-Options", "nosniff");
   if (*type) response->set(http::field::content_type, type);
   response->keep_alive(false);

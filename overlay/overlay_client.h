@@ -25,6 +25,9 @@ class Client;
 struct Hub {
   std::uint16_t port = 0;
   std::shared_ptr<const std::string> event, json, stylesheet;
+  bool showsCover = false;
+  std::shared_ptr<const CoverPicture> cover;
+  std::string coverUrl;
   std::set<std::shared_ptr<Client>> clients;  // every open connection
   std::size_t pages = 0;
   OutcomeCell<OverlayOutcome>* status = nullptr;
@@ -43,7 +46,9 @@ class Client : public std::enable_shared_from_this<Client> {
 
  private:
   void answer(beast::error_code error);
-  void respond(http::status status, const char* type, const std::string& body, bool head);
+  void respond(http::status status, const char* type, const std::string& body, bool head,
+               const char* cache = "no-store");
+  void respondCover(std::string_view target, bool head);
   void becomePage();
   void writeNext();
   void readUntilGone();

@@ -101,6 +101,9 @@ void OverlayServer::start(std::uint16_t port) {
   running->hub.event = std::make_shared<const std::string>(captionEvent(caption_));
   running->hub.json = std::make_shared<const std::string>(captionJson(caption_));
   running->hub.stylesheet = std::make_shared<const std::string>(stylesheet_);
+  running->hub.showsCover = caption_.showsCover;
+  running->hub.cover = caption_.cover;
+  running->hub.coverUrl = caption_.coverUrl;
   running->hub.recordPages();
   running->accept();
   std::promise<void> ended;
@@ -152,10 +155,14 @@ void OverlayServer::publish(const OverlayCaption& caption, const std::string& st
   auto json = std::make_shared<const std::string>(captionJson(caption));
   auto css = std::make_shared<const std::string>(stylesheet);
   Hub& hub = running_->hub;
-  net::post(running_->io, [&hub, event, json, css] {
+  net::post(running_->io, [&hub, event, json, css, showsCover = caption.showsCover, cover = caption.cover,
+                             coverUrl = caption.coverUrl] {
     hub.event = event;
     hub.json = json;
     hub.stylesheet = css;
+    hub.showsCover = showsCover;
+    hub.cover = cover;
+    hub.coverUrl = coverUrl;
     std::set<std::shared_ptr<Client>> clients = hub.clients;
     for (const auto& client : clients) client->send(event);
   });

@@ -124,6 +124,29 @@ TEST_F(OverlayServerTest, ThePageTheCaptionAndTheStylesheetToItsOwnHostOnly) {
   }
 }
 
+TEST_F(OverlayServerTest, TheCoverByItsOwnAddressKeptByTheBrowserAndNoOtherPicturesAddress) {
+  EXPECT_EQ(statusOf(ask("GET /cover HTTP/1.1")), "HTTP/1.1 404 Not Found") << "the page shows no cover";
+  caption.showsCover = true;
+  server.publish(caption, "");
+  EXPECT_NE(ask("GET / HTTP/1.1").find("<img id=\"cover\""), std::string::npos);
+  EXPECT_EQ(statusOf(ask("GET /cover HTTP/1.1")), "HTTP/1.1 404 Not Found") << "no picture yet";
+
+  caption.cover = std::make_shared<const CoverPicture>(CoverPicture{std::string("\xFF\xD8\xFF\xE0jpeg", 8), "image/jpeg"});
+  caption.coverUrl = "/cover?0123456789abcdef";
+  server.publish(caption, "");
+  const std::string own = ask("GET /cover?0123456789abcdef HTTP/1.1");
+  EXPECT_EQ(statusOf(own), "HTTP/1.1 200 OK");
+  EXPECT_NE(own.find("Content-Type: image/jpeg"), std::string::npos);
+  EXPECT_NE(own.find("Cache-Control: max-age=86400"), std::string::npos);
+  EXPECT_EQ(own.substr(own.size() - 8), std::string("\xFF\xD8\xFF\xE0jpeg", 8));
+  const std::string current = ask("GET /cover HTTP/1.1");
+  EXPECT_EQ(statusOf(current), "HTTP/1.1 200 OK");
+  EXPECT_NE(current.find("Cache-Control: no-store"), std::string::npos) << "for other widgets: never kept";
+  EXPECT_EQ(statusOf(ask("GET /cover?fedcba9876543210 HTTP/1.1")), "HTTP/1.1 404 Not Found")
+      << "an older picture's address is not given this picture";
+  EXPECT_NE(ask("GET /caption.json HTTP/1.1").find("\"cover\":\"/cover?0123456789abcdef\""), std::string::npos);
+}
+
 TEST_F(OverlayServerTest, WhatIsNoRequestOfAPageIsClosedWithinItsBounds) {
   {
     // A header of 1 MiB: the server stops taking it after its bound.

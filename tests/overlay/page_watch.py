@@ -19,7 +19,7 @@ DESCRIPTION
         (DOMContentLoaded), every time the page's EventSource (re)opens, and
         on every change of the element:
 
-            <monotonic_us> <tab> <class> <text_hex>
+            <monotonic_us> <tab> <class> <text_hex> [<cover>]
 
         monotonic_us  CLOCK_MONOTONIC_RAW in microseconds, read when the
                       change reaches this process.  Wine's
@@ -30,6 +30,9 @@ DESCRIPTION
                       '.', e.g. caption.playing; '-' when empty or when the
                       page has no #caption
         text_hex      textContent as UTF-8 hex; '-' when empty
+        cover         only on a page with a #cover image: its natural size
+                      as WxH once loaded and shown, '-' while hidden or
+                      loading
 
         OUT.ready (empty) appears once every tab has loaded the page and is
         being watched.  Runs for S seconds (default 60, counted from start)
@@ -89,8 +92,15 @@ INSTALL = """
   if (window.__tavrikReport) return 'again';
   window.__tavrikReport = () => {
     const el = document.getElementById('caption');
-    %(binding)s(JSON.stringify(el ? {c: el.className, t: el.textContent} : null));
+    const img = document.getElementById('cover');
+    const p = !img ? undefined : img.hidden || !img.complete || !img.naturalWidth ? '-'
+                               : img.naturalWidth + 'x' + img.naturalHeight;
+    %(binding)s(JSON.stringify(el ? {c: el.className, t: el.textContent, p} : null));
   };
+  // An image's load fires on the image alone: caught on its way down.
+  document.addEventListener('load', e => {
+    if (e.target.id === 'cover') window.__tavrikReport();
+  }, true);
   let last = document.getElementById('caption');
   new MutationObserver(list => {
     const el = document.getElementById('caption');
@@ -99,7 +109,7 @@ INSTALL = """
       window.__tavrikReport();
     }
   }).observe(document, {subtree: true, childList: true, characterData: true,
-                        attributes: true, attributeFilter: ['class']});
+                        attributes: true, attributeFilter: ['class', 'src', 'hidden']});
   window.__tavrikReport();
   return 'installed';
 }
@@ -285,6 +295,8 @@ def log_line(tab, payload, now):
     if state:
         cls = '.'.join(state['c'].split()) or '-'
         text = state['t'].encode('utf-8', 'surrogatepass').hex() or '-'
+        if state.get('p'):
+            text += ' ' + state['p']
     else:
         cls = text = '-'
     return '%d %d %s %s\n' % (now, tab, cls, text)
