@@ -233,6 +233,28 @@ if overlay_begins:
               f"shown; goal median <= 50 ms: {verdict(m <= 50000)})")
     else:
         print(f"  {'Server-Sent Events':28} no text seen")
+cover_begins = begins(host_lines("cover.log"), "bench-latency") if (work / "cover.log").exists() else []
+if cover_begins and (work / "cover.pictures").exists():
+    hash_of = dict(line.split(" ", 1) for line in (work / "cover.pictures").read_text().splitlines())
+    order = [hash_of.get(path) for path in (work / "cover.order").read_text().split()]
+    print(f"retitle until OBS's image source shows the new cover, {len(cover_begins)} changes 1.5 s apart, "
+          f"median / 95th percentile:")
+    for label, name, goal in [("told over OBS's WebSocket", "cover-told.watch", 100),
+                              ("OBS looking at the file", "cover-polled.watch", None)]:
+        seen = watched(name)
+        lat = []
+        for i, begin in enumerate(cover_begins):
+            end = cover_begins[i + 1] if i + 1 < len(cover_begins) else begin + 10e6
+            shown = next((t for t, picture in seen if begin <= t < end and picture == order[i % len(order)]), None)
+            if shown is not None:
+                lat.append(shown - begin)
+        if not lat:
+            print(f"  {label:28} no picture seen")
+            continue
+        m, p = statistics.median(lat), percentile(lat, 0.95)
+        verdict_text = f"; goal median <= {goal} ms: {verdict(m <= goal * 1000)}" if goal else ""
+        print(f"  {label:28} {m / 1000:8.1f} / {p / 1000:8.1f} ms ({len(lat)} of {len(cover_begins)} shown"
+              f"{verdict_text})")
 sizes = [work / "dll-size", work / "dll-size-no-overlay"]
 if all(p.exists() for p in sizes):
     with_server, without = (int(p.read_text()) for p in sizes)

@@ -1,6 +1,7 @@
 // What the user chose for the outputs beside the encoder: the caption file
 // (where it goes, its own template, the idle template, and whether a paused
-// player shows the idle caption), the OBS text source and the overlay page.
+// player shows the idle caption), the OBS text source, the overlay page and
+// the cover picture's file.
 #pragma once
 
 #include <cstdint>
@@ -17,12 +18,13 @@ struct ObsOutputSettings {
   AnsiOrWide password;       // may be empty
   AnsiOrWide source;         // the text source's name; empty: no OBS output
   AnsiOrWide plainTemplate;  // empty: "#ARTIST - #TITLE"
+  AnsiOrWide coverSource;    // an image source shown the cover file; empty: none
 
-  bool on() const { return !source.empty(); }
+  bool on() const { return !source.empty() || !coverSource.empty(); }
 
   friend bool operator==(const ObsOutputSettings& a, const ObsOutputSettings& b) {
     return a.address == b.address && a.password == b.password && a.source == b.source &&
-           a.plainTemplate == b.plainTemplate;
+           a.plainTemplate == b.plainTemplate && a.coverSource == b.coverSource;
   }
   friend bool operator!=(const ObsOutputSettings& a, const ObsOutputSettings& b) { return !(a == b); }
 };
@@ -34,17 +36,34 @@ struct OverlayOutputSettings {
   AnsiOrWide htmlTemplate;  // filled as for the encoder, lines kept; empty: the encoder's text
   AnsiOrWide style;         // the user's stylesheet; empty: none
   AnsiOrWide showFor;       // seconds a caption shows after a change; empty or 0: always
+  AnsiOrWide cover;         // "1": the page shows the track's cover too
 
   // The port, or nothing for one that is off or no port at all.
   std::optional<std::uint16_t> portNumber() const;
   // The seconds, 0 for always (also for what is no number).
   unsigned long showForSeconds() const;
   bool on() const { return portNumber().has_value(); }
+  bool showsCover() const { return on() && equalsAscii(cover, "1"); }
 
   friend bool operator==(const OverlayOutputSettings& a, const OverlayOutputSettings& b) {
-    return a.port == b.port && a.htmlTemplate == b.htmlTemplate && a.style == b.style && a.showFor == b.showFor;
+    return a.port == b.port && a.htmlTemplate == b.htmlTemplate && a.style == b.style && a.showFor == b.showFor &&
+           a.cover == b.cover;
   }
   friend bool operator!=(const OverlayOutputSettings& a, const OverlayOutputSettings& b) { return !(a == b); }
+};
+
+// The [cover] keys: where the track's picture is written, and what it holds
+// for a track without one.
+struct CoverOutputSettings {
+  AnsiOrWide file;  // empty: no cover file
+  AnsiOrWide none;  // the user's placeholder picture; empty: a transparent pixel
+
+  bool on() const { return !file.empty(); }
+
+  friend bool operator==(const CoverOutputSettings& a, const CoverOutputSettings& b) {
+    return a.file == b.file && a.none == b.none;
+  }
+  friend bool operator!=(const CoverOutputSettings& a, const CoverOutputSettings& b) { return !(a == b); }
 };
 
 struct CaptionSettings {
@@ -62,15 +81,18 @@ struct CaptionSettings {
   AnsiOrWide plainTemplate;
   ObsOutputSettings obs;
   OverlayOutputSettings overlay;
+  CoverOutputSettings cover;
 
   // The caption file is written.
   bool on() const { return !file.empty(); }
   // Some output beside the encoder wants the player's state.
-  bool anyOn() const { return on() || obs.on() || overlay.on(); }
+  bool anyOn() const { return on() || obs.on() || overlay.on() || cover.on(); }
+  // Some output shows the track's picture: it is read at each track.
+  bool wantsCover() const { return cover.on() || overlay.showsCover(); }
 
   friend bool operator==(const CaptionSettings& a, const CaptionSettings& b) {
     return a.file == b.file && a.idleTemplate == b.idleTemplate && a.idleWhenPaused == b.idleWhenPaused &&
-           a.plainTemplate == b.plainTemplate && a.obs == b.obs && a.overlay == b.overlay;
+           a.plainTemplate == b.plainTemplate && a.obs == b.obs && a.overlay == b.overlay && a.cover == b.cover;
   }
   friend bool operator!=(const CaptionSettings& a, const CaptionSettings& b) { return !(a == b); }
 };

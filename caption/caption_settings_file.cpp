@@ -23,6 +23,10 @@ constexpr std::string_view kOverlaySection = "overlay";
 constexpr std::string_view kOverlayPortKey = "port";
 constexpr std::string_view kOverlayStyleKey = "style";
 constexpr std::string_view kOverlayShowForKey = "show_for";
+constexpr std::string_view kOverlayCoverKey = "cover";
+constexpr std::string_view kObsCoverSourceKey = "cover_source";
+constexpr std::string_view kCoverSection = "cover";
+constexpr std::string_view kCoverNoneKey = "none";
 
 AnsiOrWide pathOf(std::string value, CodePage&) { return value; }
 AnsiOrWide pathOf(std::u16string value, CodePage& codePage) {
@@ -48,6 +52,10 @@ std::optional<CaptionSettings> settingsIn(const std::basic_string<Char>& text, C
   settings.overlay.htmlTemplate = read(kOverlaySection, kTemplateKey);
   settings.overlay.style = read(kOverlaySection, kOverlayStyleKey);
   settings.overlay.showFor = read(kOverlaySection, kOverlayShowForKey);
+  settings.overlay.cover = read(kOverlaySection, kOverlayCoverKey);
+  settings.obs.coverSource = read(kObsSection, kObsCoverSourceKey);
+  settings.cover.file = read(kCoverSection, kFileKey);
+  settings.cover.none = read(kCoverSection, kCoverNoneKey);
   const auto whenPaused = profile.value(kSection, kWhenPausedKey).value_or(std::basic_string<Char>());
   const std::basic_string_view<Char> paused(whenPaused);
   settings.idleWhenPaused = equalsIgnoringAsciiCase(paused, std::string_view("idle"));
@@ -86,6 +94,10 @@ std::basic_string<Char> withSettings(std::basic_string<Char> text, const Caption
   setIfUsed(kOverlaySection, kTemplateKey, settings.overlay.htmlTemplate);
   setIfUsed(kOverlaySection, kOverlayStyleKey, settings.overlay.style);
   setIfUsed(kOverlaySection, kOverlayShowForKey, settings.overlay.showFor);
+  setIfUsed(kOverlaySection, kOverlayCoverKey, settings.overlay.cover);
+  setIfUsed(kObsSection, kObsCoverSourceKey, settings.obs.coverSource);
+  setIfUsed(kCoverSection, kFileKey, settings.cover.file);
+  setIfUsed(kCoverSection, kCoverNoneKey, settings.cover.none);
   return profile.text();
 }
 
@@ -127,7 +139,8 @@ std::string formatCaptionSettingsFile(const CaptionSettings& settings, const Cap
   for (const AnsiOrWide* value : {&settings.file, &settings.idleTemplate, &settings.plainTemplate, &settings.obs.address,
                                   &settings.obs.password, &settings.obs.source, &settings.obs.plainTemplate,
                                   &settings.overlay.port, &settings.overlay.htmlTemplate, &settings.overlay.style,
-                                  &settings.overlay.showFor}) {
+                                  &settings.overlay.showFor, &settings.overlay.cover, &settings.obs.coverSource,
+                                  &settings.cover.file, &settings.cover.none}) {
     ansiHoldsAll = ansiHoldsAll && exactAnsiOf(*value, codePage).has_value();
   }
   if (!text.isWide() && ansiHoldsAll) return withSettings(text.ansi(), settings, codePage);

@@ -31,11 +31,25 @@ CaptionSettings CaptionState::settings() const {
   return settings_;
 }
 
-void CaptionState::track(const TrackTags& tags, const AnsiOrWide& text) {
+void CaptionState::track(const TrackTags& tags, const AnsiOrWide& text, const AnsiOrWide& coverFrom) {
   update([&] {
-    ShownTrack shown{tags, text};
-    if (track_ == shown) return false;
-    track_ = std::move(shown);
+    if (track_ && track_->tags == tags && track_->text == text && track_->coverFrom == coverFrom) return false;
+    track_ = ShownTrack{tags, text, coverFrom, false, nullptr};
+    return true;
+  });
+}
+
+std::optional<AnsiOrWide> CaptionState::coverToRead() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!settings_.wantsCover() || !track_ || track_->coverRead) return std::nullopt;
+  return track_->coverFrom;
+}
+
+void CaptionState::cover(const AnsiOrWide& from, std::shared_ptr<const CoverPicture> picture) {
+  update([&] {
+    if (!track_ || track_->coverRead || track_->coverFrom != from) return false;
+    track_->coverRead = true;
+    track_->cover = std::move(picture);
     return true;
   });
 }

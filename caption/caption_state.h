@@ -6,24 +6,32 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 
 #include "caption/caption_settings.h"
 #include "common/files.h"
 #include "common/code_page.h"
+#include "cover/cover_picture.h"
 #include "pipeline/title_change_ports.h"
 #include "pipeline/track_tags.h"
 
 namespace tavrik {
 
-// A track as the outputs show it: its tags, for their own templates, and
-// the encoder's text.
+// A track as the outputs show it: its tags, for their own templates, the
+// encoder's text, and its cover picture once read.
 struct ShownTrack {
   TrackTags tags;
   AnsiOrWide text;
+  AnsiOrWide coverFrom;  // the track's file; empty for a stream, which has no cover
+  bool coverRead = false;
+  std::shared_ptr<const CoverPicture> cover;  // null: the track has none
 
-  bool operator==(const ShownTrack& other) const { return tags == other.tags && text == other.text; }
+  bool operator==(const ShownTrack& other) const {
+    return tags == other.tags && text == other.text && coverFrom == other.coverFrom &&
+           coverRead == other.coverRead && cover == other.cover;
+  }
 };
 
 enum class Playback { Playing, Paused, Stopped };
@@ -44,7 +52,14 @@ class CaptionState {
 
   // Kept even while no output is on, so that one turned on in the middle of
   // a track starts with that track.
-  void track(const TrackTags& tags, const AnsiOrWide& text);
+  void track(const TrackTags& tags, const AnsiOrWide& text, const AnsiOrWide& coverFrom = {});
+  // The file whose picture is still to be read for the track shown, while
+  // an output shows the cover: the outputs wait for it, so that a track's
+  // text never goes out with the track before's picture.
+  std::optional<AnsiOrWide> coverToRead() const;
+  // The picture read from `from` (null: none), for the track shown if it is
+  // still the one from that file.
+  void cover(const AnsiOrWide& from, std::shared_ptr<const CoverPicture> picture);
   // False while no output beside the encoder is on: the host is then not
   // asked. Without a lock: the player's thread asks at every retitle.
   bool wantsPlaybackStatus() const { return anyOn_.load(); }

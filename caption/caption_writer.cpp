@@ -1,40 +1,13 @@
 #include "caption/caption_writer.h"
 
-#include "common/replace_content.h"
 #include "common/unicode_codec.h"
 #include "pipeline/template_fill.h"
 
 namespace tavrik {
 
-CaptionOutcome captionOutcomeOf(const ReplaceResult& result) {
-  switch (result.outcome) {
-    case ReplaceOutcome::Replaced:
-      return CaptionOutcome::written;
-    case ReplaceOutcome::HeldElsewhere:
-      return CaptionOutcome::held;
-    case ReplaceOutcome::Failed:
-      break;
-  }
-  switch (result.error) {
-    case 2:    // ERROR_FILE_NOT_FOUND
-    case 3:    // ERROR_PATH_NOT_FOUND
-    case 123:  // ERROR_INVALID_NAME
-    case 161:  // ERROR_BAD_PATHNAME
-      return CaptionOutcome::folderMissing;
-    case 5:   // ERROR_ACCESS_DENIED
-    case 19:  // ERROR_WRITE_PROTECT
-      return CaptionOutcome::denied;
-    case 39:   // ERROR_HANDLE_DISK_FULL
-    case 112:  // ERROR_DISK_FULL
-      return CaptionOutcome::diskFull;
-    default:
-      return CaptionOutcome::otherFailure;
-  }
-}
-
 std::optional<CaptionWriter::Clock::time_point> CaptionWriter::dueAt() {
   if (state_.revision() != seenRevision_) return Clock::time_point::min();
-  return retryAt_;
+  return file_.retryAt();
 }
 
 std::optional<std::string> CaptionWriter::contentFor(const CaptionToShow& wish) {
@@ -55,31 +28,12 @@ void CaptionWriter::perform(Clock::time_point now) {
   CaptionToShow wish = state_.toShow();
   if (wish.revision != seenRevision_) {
     seenRevision_ = wish.revision;
-    heldSince_.reset();
+    file_.changed();
   }
-  retryAt_.reset();
-  if (!wish.settings.on()) return;
-  std::optional<std::string> bytes = contentFor(wish);
-  if (!bytes) return;
-  std::u16string path = wideOf(wish.settings.file, codePage_);
-  if (written_ && written_->path == path && written_->bytes == *bytes) return;
-
-  ReplaceResult result = replaceSharedFileContent(files_, path, *bytes);
-  status_.record(captionOutcomeOf(result), static_cast<int>(result.error));
-  switch (result.outcome) {
-    case ReplaceOutcome::Replaced:
-      written_ = Written{std::move(path), std::move(*bytes)};
-      heldSince_.reset();
-      return;
-    case ReplaceOutcome::HeldElsewhere:
-      if (!heldSince_) heldSince_ = now;
-      retryAt_ = now + (now - *heldSince_ < kHeldRetryFor ? kHeldRetry : kPendingRetry);
-      return;
-    case ReplaceOutcome::Failed:
-      // Said nowhere (never a message box at a track change); the next
-      // change tries again.
-      return;
-  }
+  std::optional<std::string> bytes;
+  if (wish.settings.on()) bytes = contentFor(wish);
+  if (!bytes) return file_.stop();
+  file_.write(now, wideOf(wish.settings.file, codePage_), std::move(*bytes));
 }
 
 }  // namespace tavrik

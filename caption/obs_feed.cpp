@@ -16,11 +16,14 @@ ObsSettings obsSettingsOf(const ObsOutputSettings& settings, CodePage& codePage)
   out.address = settings.address.empty() ? kDefaultObsAddress : utf8Of(settings.address, codePage);
   out.password = utf8Of(settings.password, codePage);
   out.source = utf8Of(settings.source, codePage);
+  out.coverSource = utf8Of(settings.coverSource, codePage);
   return out;
 }
 
 std::optional<ObsFeed::Clock::time_point> ObsFeed::dueAt() const {
-  if (state_.revision() != seenRevision_) return Clock::time_point::min();
+  if (state_.revision() != seenRevision_ || cover_.replacements() != coverReplacements_) {
+    return Clock::time_point::min();
+  }
   return std::nullopt;
 }
 
@@ -33,8 +36,20 @@ void ObsFeed::perform() {
     output_.configure(settings);
     configured_ = settings;
     handed_.reset();
+    coverReplacements_ = 0;
   }
   if (!wish.settings.obs.on()) return;
+  if (!settings.source.empty()) handText(wish);
+  // The image source is told the file each time it was replaced, so that
+  // OBS loads it at once instead of at its next look.
+  const unsigned long replaced = cover_.replacements();
+  if (!settings.coverSource.empty() && wish.settings.cover.on() && replaced != coverReplacements_) {
+    output_.setCoverFile(utf8Of(wish.settings.cover.file, codePage_));
+  }
+  coverReplacements_ = replaced;
+}
+
+void ObsFeed::handText(const CaptionToShow& wish) {
   AnsiOrWide text;
   if (wish.idle) {
     text = idleText(files_, wish.settings.idleTemplate);

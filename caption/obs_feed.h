@@ -1,7 +1,8 @@
-// The OBS output fed from what the outputs are to show, on the plug-in's thread: its
-// settings when they change, and the text to show (the track
-// through the OBS template, or the idle text) when that changes. The output
-// keeps its own connection on its own thread: nothing here waits.
+// The OBS output fed from what the outputs are to show, on the plug-in's
+// thread: its settings when they change, the text to show (the track
+// through the OBS template, or the idle text) when that changes, and the
+// cover file's path each time the file was replaced. The output keeps its
+// own connection on its own thread: nothing here waits.
 #pragma once
 
 #include <chrono>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "caption/caption_state.h"
+#include "caption/cover_writer.h"
 #include "common/code_page.h"
 #include "common/files.h"
 #include "obs/obs_output.h"
@@ -26,24 +28,28 @@ class ObsFeed {
  public:
   using Clock = std::chrono::steady_clock;
 
-  ObsFeed(const CaptionState& state, ObsOutput& output, Files& files, CodePage& codePage)
-      : state_(state), output_(output), files_(files), codePage_(codePage) {}
+  ObsFeed(const CaptionState& state, const CoverWriter& cover, ObsOutput& output, Files& files, CodePage& codePage)
+      : state_(state), cover_(cover), output_(output), files_(files), codePage_(codePage) {}
 
-  // At once (the earliest time there is) after a change of what is to show; else
-  // never.
+  // At once (the earliest time there is) after a change of what is to show
+  // or of the cover file; else never.
   std::optional<Clock::time_point> dueAt() const;
   void perform();
   // At quit: the output's last text and its goodbye, by `deadline`.
   void finish(Clock::time_point deadline) { output_.finish(deadline); }
 
  private:
+  void handText(const CaptionToShow& wish);
+
   const CaptionState& state_;
+  const CoverWriter& cover_;
   ObsOutput& output_;
   Files& files_;
   CodePage& codePage_;
   unsigned long seenRevision_ = 0;
   std::optional<ObsSettings> configured_;
   std::optional<std::string> handed_;
+  unsigned long coverReplacements_ = 0;  // as the image source was last told
 };
 
 }  // namespace tavrik

@@ -19,6 +19,16 @@ bool sameShown(OverlayCaption a, const OverlayCaption& b) {
   return a == b;
 }
 
+// FNV-1a over the bytes, 16 hex digits: a name for a picture's content.
+std::string contentName(const std::string& bytes) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ull;
+  static const char digits[] = "0123456789abcdef";
+  std::string name(16, '0');
+  for (int i = 15; i >= 0; --i, hash >>= 4) name[i] = digits[hash & 15];
+  return name;
+}
+
 std::int64_t millisecondsSince1970() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
@@ -31,11 +41,24 @@ std::optional<OverlayFeed::Clock::time_point> OverlayFeed::dueAt() const {
   return hideAt_;
 }
 
+void OverlayFeed::addCover(const CaptionToShow& wish, OverlayCaption& caption) {
+  caption.showsCover = true;
+  if (wish.idle || !wish.track || !wish.track->cover) return;
+  const std::shared_ptr<const CoverPicture>& picture = wish.track->cover;
+  // The address names the bytes: the next track of the same album keeps
+  // it, and nothing reloads; a player started again gives the same names.
+  if (!cover_ || !(*cover_ == *picture)) coverUrl_ = "/cover?" + contentName(picture->bytes);
+  cover_ = picture;
+  caption.cover = picture;
+  caption.coverUrl = coverUrl_;
+}
+
 OverlayCaption OverlayFeed::captionOf(const CaptionToShow& wish) {
   OverlayCaption caption;
   caption.state = wish.playback == Playback::Stopped  ? OverlayState::stopped
                   : wish.playback == Playback::Paused ? OverlayState::paused
                                                       : OverlayState::playing;
+  if (wish.settings.overlay.showsCover()) addCover(wish, caption);
   if (wish.idle) {
     caption.html = utf8Of(idleText(files_, wish.settings.idleTemplate), codePage_);
     return caption;

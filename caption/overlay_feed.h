@@ -1,7 +1,8 @@
 // The overlay page fed from what the outputs are to show, on the plug-in's
 // thread: the server's port when it changes, and the caption (the track
-// through the page's template, or the idle text) with the player's state,
-// hidden `show_for` seconds after it changed. The server has its own
+// through the page's template, or the idle text) with the player's state
+// and, when the page shows it, the cover, hidden `show_for` seconds after it
+// changed. The server has its own
 // thread: nothing here waits for a page.
 #pragma once
 
@@ -32,6 +33,7 @@ class OverlayFeed {
 
  private:
   OverlayCaption captionOf(const CaptionToShow& wish);
+  void addCover(const CaptionToShow& wish, OverlayCaption& caption);
   std::string stylesheet(const AnsiOrWide& path);
 
   const CaptionState& state_;
@@ -41,6 +43,9 @@ class OverlayFeed {
   unsigned long seenRevision_ = 0;
   std::optional<OverlayCaption> shown_;  // as published, before it was hidden
   std::optional<Clock::time_point> hideAt_;
+  // The picture the page last had, and its address.
+  std::shared_ptr<const CoverPicture> cover_;
+  std::string coverUrl_;
 };
 
 }  // namespace tavrik

@@ -57,4 +57,7 @@ inline constexpr char kStylesheetFilter[] = "\x83X\x83^\x83" "C\x83\x8b\x83V\x81
 // Filter of the plain-text template choosers. "テキストのテンプレート(*.txt)|*.txt|すべてのファイル(*.*)|*.*||"
 inline constexpr char kPlainTemplateFilter[] = "\x83" "e\x83L\x83X\x83g\x82\xcc\x83" "e\x83\x93\x83v\x83\x8c\x81[\x83g(*.txt)|*.txt|\x82\xb7\x82\xd7\x82\xc4\x82\xcc\x83t\x83@\x83" "C\x83\x8b(*.*)|*.*||";
 
+// Filter of the cover pictures' choosers. "画像ファイル(*.png;*.jpg;*.jpeg)|*.png;*.jpg;*.jpeg|すべてのファイル(*.*)|*.*||"
+inline constexpr char kPictureFilter[] = "\x89\xe6\x91\x9c\x83t\x83@\x83" "C\x83\x8b(*.png;*.jpg;*.jpeg)|*.png;*.jpg;*.jpeg|\x82\xb7\x82\xd7\x82\xc4\x82\xcc\x83t\x83@\x83" "C\x83\x8b(*.*)|*.*||";
+
 }  // namespace tavrik::texts

@@ -18,10 +18,13 @@ Win32Shell::Win32Shell(HWND host)
       renderer_(files_, codePage_, defaultTemplatePath(services_)),
       encoder_(windows_),
       captionWriter_(caption_, files_, codePage_),
+      coverReader_(caption_, coverFiles_, codePage_),
+      coverWriter_(caption_, files_, coverFiles_, codePage_),
       obs_(std::make_unique<WinHttpWebSocket>(), obsHashing_),
-      obsFeed_(caption_, obs_, files_, codePage_),
+      obsFeed_(caption_, coverWriter_, obs_, files_, codePage_),
       overlayFeed_(caption_, overlay_, files_, codePage_),
-      thread_(tags_, rules_, renderer_, encoder_, caption_, captionWriter_, obsFeed_, overlayFeed_),
+      thread_(tags_, rules_, renderer_, encoder_, caption_,
+              TrackThread::Outputs{coverReader_, coverWriter_, obsFeed_, overlayFeed_, captionWriter_}),
       requests_(host),
       handler_(requests_) {}
 
@@ -74,8 +77,11 @@ std::vector<std::u16string> Win32Shell::statusLines(const CaptionSettings& inFor
   if (inForce.on()) status.caption = captionWriter_.status();
   if (inForce.obs.on()) status.obs = obs_.status();
   if (inForce.overlay.on()) status.overlay = overlay_.status();
+  if (inForce.cover.on()) status.cover = coverWriter_.status();
   status.captionFile = inForce.file;
+  status.coverFile = inForce.cover.file;
   status.obsSource = inForce.obs.source;
+  status.obsCoverSource = inForce.obs.coverSource;
   status.overlayPort = inForce.overlay.portNumber().value_or(0);
   return tavrik::statusLines(status, codePage_, [](std::chrono::system_clock::time_point at) {
     std::time_t seconds = std::chrono::system_clock::to_time_t(at);

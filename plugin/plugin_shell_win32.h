@@ -19,6 +19,7 @@
 #include "pipeline/tag_reader.h"
 #include "pipeline/template_renderer.h"
 #include "pipeline/title_change_handler.h"
+#include "cover/cover_files_win32.h"
 #include "obs/obs_hashing_win32.h"
 #include "obs/obs_output.h"
 #include "overlay/overlay_server.h"
@@ -77,6 +78,9 @@ class Win32Shell final : public ShellOperations {
   // Declared before the thread, which works through them until it ends.
   CaptionState caption_;
   CaptionWriter captionWriter_;
+  Win32CoverFiles coverFiles_;
+  CoverReader coverReader_;
+  CoverWriter coverWriter_;
   WindowsObsHashing obsHashing_;
   ObsOutput obs_;
   ObsFeed obsFeed_;

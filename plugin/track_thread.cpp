@@ -81,8 +81,8 @@ bool TrackThread::finish(Clock::time_point deadline) {
   }
   // The thread has handed OBS its last text: it goes out within the same
   // deadline, and the connection closes.
-  obsFeed_.finish(deadline);
-  overlayFeed_.finish(deadline);
+  outputs_.obsFeed.finish(deadline);
+  outputs_.overlayFeed.finish(deadline);
   return ended;
 }
 
@@ -106,21 +106,25 @@ bool TrackThread::waitForWork(std::unique_lock<std::mutex>& lock) {
 
 std::optional<TrackThread::Clock::time_point> TrackThread::outputsDueAt() {
   std::optional<Clock::time_point> due;
-  for (std::optional<Clock::time_point> next : {captionWriter_.dueAt(), obsFeed_.dueAt(), overlayFeed_.dueAt()}) {
+  for (std::optional<Clock::time_point> next :
+       {outputs_.coverReader.dueAt(), outputs_.coverWriter.dueAt(), outputs_.obsFeed.dueAt(),
+        outputs_.overlayFeed.dueAt(), outputs_.captionWriter.dueAt()}) {
     if (next && (!due || *next < *due)) due = next;
   }
   return due;
 }
 
 void TrackThread::serveOutputs(Clock::time_point now) {
-  // OBS and the page first: they only take the text, where the file may
+  auto due = [now](const std::optional<Clock::time_point>& at) { return at && *at <= now; };
+  // The picture first, as every output shows the track with it; then the
+  // cover file, which an OBS image source is told to load. OBS and the page
+  // before the caption file: they only take the text, where the file may
   // have to wait for a reader.
-  std::optional<Clock::time_point> obs = obsFeed_.dueAt();
-  if (obs && *obs <= now) obsFeed_.perform();
-  std::optional<Clock::time_point> page = overlayFeed_.dueAt();
-  if (page && *page <= now) overlayFeed_.perform(now);
-  std::optional<Clock::time_point> file = captionWriter_.dueAt();
-  if (file && *file <= now) captionWriter_.perform(now);
+  if (due(outputs_.coverReader.dueAt())) outputs_.coverReader.perform();
+  if (due(outputs_.coverWriter.dueAt())) outputs_.coverWriter.perform(now);
+  if (due(outputs_.obsFeed.dueAt())) outputs_.obsFeed.perform();
+  if (due(outputs_.overlayFeed.dueAt())) outputs_.overlayFeed.perform(now);
+  if (due(outputs_.captionWriter.dueAt())) outputs_.captionWriter.perform(now);
 }
 
 bool TrackThread::superseded() {
@@ -137,7 +141,7 @@ void TrackThread::handle(const TrackRequest& track) {
   if (!tags || superseded()) return;
   AnsiOrWide text = renderer_.renderScriptText(*tags, *rules);
   encoder_.deliverToEncoder(text);
-  caption_.track(*tags, text);
+  caption_.track(*tags, text, track.streamTitle ? AnsiOrWide() : track.path);
 }
 
 void TrackThread::run() {

@@ -14,6 +14,8 @@
 
 #include "caption/caption_state.h"
 #include "caption/caption_writer.h"
+#include "caption/cover_reader.h"
+#include "caption/cover_writer.h"
 #include "caption/obs_feed.h"
 #include "caption/overlay_feed.h"
 #include "pipeline/encoder_link.h"
@@ -37,10 +39,18 @@ class TrackThread {
 
   // The tag library is called from this thread only, once it has started.
   // Each track is rendered with the rules that were in force when it started.
+  // The outputs beside the encoder, in the order they are served.
+  struct Outputs {
+    CoverReader& coverReader;
+    CoverWriter& coverWriter;
+    ObsFeed& obsFeed;
+    OverlayFeed& overlayFeed;
+    CaptionWriter& captionWriter;
+  };
+
   TrackThread(TagReader& tags, const RulesInForce& rules, const TemplateRenderer& renderer, EncoderLink& encoder,
-              CaptionState& caption, CaptionWriter& captionWriter, ObsFeed& obsFeed, OverlayFeed& overlayFeed)
-      : tags_(tags), rules_(rules), renderer_(renderer), encoder_(encoder), caption_(caption),
-        captionWriter_(captionWriter), obsFeed_(obsFeed), overlayFeed_(overlayFeed) {}
+              CaptionState& caption, const Outputs& outputs)
+      : tags_(tags), rules_(rules), renderer_(renderer), encoder_(encoder), caption_(caption), outputs_(outputs) {}
   // A thread that finish() did not end is ended here.
   ~TrackThread();
   TrackThread(const TrackThread&) = delete;
@@ -86,9 +96,7 @@ class TrackThread {
   const TemplateRenderer& renderer_;
   EncoderLink& encoder_;
   CaptionState& caption_;
-  CaptionWriter& captionWriter_;
-  ObsFeed& obsFeed_;
-  OverlayFeed& overlayFeed_;
+  Outputs outputs_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::optional<TrackRequest> waiting_;

@@ -53,7 +53,7 @@
 // The rule list dialog's status lines, one per output that is on, below its
 // other controls.
 #define IDC_STATUS_FIRST 4120
-#define IDC_STATUS_COUNT 4
+#define IDC_STATUS_COUNT 5
 
 // The overlay page's settings: the button in the rule list dialog, its own
 // dialog and that dialog's controls.
@@ -65,6 +65,17 @@
 #define IDC_OVERLAY_STYLE 4135
 #define IDC_OVERLAY_STYLE_BROWSE 4136
 #define IDC_OVERLAY_SHOW_FOR 4137
+
+// The cover picture's settings: the button in the rule list dialog, its own
+// dialog and that dialog's controls.
+#define IDC_COVER_SETTINGS 4140
+#define IDD_COVER 4141
+#define IDC_COVER_FILE 4142
+#define IDC_COVER_FILE_BROWSE 4143
+#define IDC_COVER_NONE 4144
+#define IDC_COVER_NONE_BROWSE 4145
+#define IDC_COVER_OBS_SOURCE 4146
+#define IDC_COVER_ON_PAGE 4147
 
 // Resource type of a dialog's initial control data, named like its dialog:
 // entries of control id, message and data, sent to the controls when the

@@ -3,6 +3,7 @@
 #include "resources/resource_ids.h"
 #include "ui/caption_dialog_win32.h"
 #include "ui/condition_dialog_win32.h"
+#include "ui/cover_dialog_win32.h"
 #include "ui/list_view_rows_win32.h"
 #include "ui/obs_dialog_win32.h"
 #include "ui/overlay_dialog_win32.h"
@@ -23,6 +24,7 @@ const Dialog::MessageMap& CRuleListDlg::messageMap() const {
       onClicked(IDC_CAPTION_SETTINGS, &CRuleListDlg::OnCaption),
       onClicked(IDC_OBS_SETTINGS, &CRuleListDlg::OnObs),
       onClicked(IDC_OVERLAY_SETTINGS, &CRuleListDlg::OnOverlay),
+      onClicked(IDC_COVER_SETTINGS, &CRuleListDlg::OnCover),
   };
   return map;
 }
@@ -37,6 +39,7 @@ BOOL CRuleListDlg::OnInitDialog() {
   EnableWindow(GetDlgItem(IDC_CAPTION_SETTINGS), caption_ != nullptr);
   EnableWindow(GetDlgItem(IDC_OBS_SETTINGS), caption_ != nullptr);
   EnableWindow(GetDlgItem(IDC_OVERLAY_SETTINGS), caption_ != nullptr);
+  EnableWindow(GetDlgItem(IDC_COVER_SETTINGS), caption_ != nullptr);
   if (status_) {
     showStatus();
     SetTimer(window(), kStatusTimer, kStatusRefreshMs, nullptr);
@@ -90,6 +93,12 @@ void CRuleListDlg::OnOverlay() {
   if (!caption_) return;
   COverlayDlg dialog(editedCaption_.overlay, window());
   if (dialog.DoModal() == IDOK) editedCaption_.overlay = dialog.m_settings;
+}
+
+void CRuleListDlg::OnCover() {
+  if (!caption_) return;
+  CCoverDlg dialog(editedCaption_, window());
+  if (dialog.DoModal() == IDOK) editedCaption_ = dialog.m_settings;
 }
 
 void CRuleListDlg::OnOK() {

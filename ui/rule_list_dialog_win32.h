@@ -37,6 +37,7 @@ class CRuleListDlg : public Dialog {
   void OnCaption();
   void OnObs();
   void OnOverlay();
+  void OnCover();
 
  private:
   void showStatus();

@@ -49,8 +49,7 @@ std::u16string captionWhy(const Recorded<CaptionOutcome>& r) {
   }
 }
 
-std::u16string captionLine(const Recorded<CaptionOutcome>& r, const std::u16string& path) {
-  const std::u16string head = u"\u30AD\u30E3\u30D7\u30B7\u30E7\u30F3\u30D5\u30A1\u30A4\u30EB: ";
+std::u16string fileLine(const std::u16string& head, const Recorded<CaptionOutcome>& r, const std::u16string& path) {
   switch (r.outcome) {
     case CaptionOutcome::nothingYet:
       return head + u"\u307E\u3060\u66F8\u304D\u51FA\u3057\u3066\u3044\u307E\u305B\u3093 " + path;
@@ -61,7 +60,7 @@ std::u16string captionLine(const Recorded<CaptionOutcome>& r, const std::u16stri
   }
 }
 
-std::u16string obsLine(const Recorded<ObsOutcome>& r, const std::u16string& source) {
+std::u16string obsLine(const Recorded<ObsOutcome>& r, const std::u16string& source, const std::u16string& coverSource) {
   const std::u16string head = u"OBS: ";
   switch (r.outcome) {
     case ObsOutcome::nothingYet:
@@ -82,6 +81,11 @@ std::u16string obsLine(const Recorded<ObsOutcome>& r, const std::u16string& sour
       return head + u"\u30A8\u30E9\u30FC " + decimal(r.code);
     case ObsOutcome::requestRefused:
       return head + u"\u8981\u6C42\u304C\u62D2\u5426\u3055\u308C\u307E\u3057\u305F (\u30B3\u30FC\u30C9 " + decimal(r.code) + u")";
+    case ObsOutcome::coverSet:
+      return head + u"\u300C" + coverSource + u"\u300D\u306B\u753B\u50CF\u3092\u8A2D\u5B9A\u3057\u307E\u3057\u305F";
+    case ObsOutcome::noCoverSource:
+      return head + u"\u300C" + coverSource + u"\u300D\u3068\u3044\u3046\u540D\u524D\u306E\u753B\u50CF\u30BD\u30FC\u30B9"
+                    u"\u304C\u3042\u308A\u307E\u305B\u3093";
     case ObsOutcome::textSetPasswordNotAsked:
       return head + u"\u300C" + source + u"\u300D\u306B\u30C6\u30AD\u30B9\u30C8\u3092\u8A2D\u5B9A\u3057\u307E\u3057\u305F (OBS \u306F\u30D1\u30B9\u30EF\u30FC\u30C9\u3092\u6C42\u3081\u3066\u3044\u307E\u305B\u3093)";
     case ObsOutcome::noAnswer:
@@ -126,14 +130,22 @@ std::vector<std::u16string> statusLines(const OutputsStatus& status, CodePage& c
   std::vector<std::u16string> lines;
   lines.push_back(withTime(encoderLine(status.encoder), status.encoder, timeOfDay));
   if (status.caption) {
-    lines.push_back(withTime(captionLine(*status.caption, wideOf(status.captionFile, codePage)), *status.caption,
+    const std::u16string head = u"\u30AD\u30E3\u30D7\u30B7\u30E7\u30F3\u30D5\u30A1\u30A4\u30EB: ";
+    lines.push_back(withTime(fileLine(head, *status.caption, wideOf(status.captionFile, codePage)), *status.caption,
                              timeOfDay));
   }
   if (status.obs) {
-    lines.push_back(withTime(obsLine(*status.obs, wideOf(status.obsSource, codePage)), *status.obs, timeOfDay));
+    lines.push_back(withTime(
+        obsLine(*status.obs, wideOf(status.obsSource, codePage), wideOf(status.obsCoverSource, codePage)), *status.obs,
+        timeOfDay));
   }
   if (status.overlay) {
     lines.push_back(withTime(overlayLine(*status.overlay, status.overlayPort), *status.overlay, timeOfDay));
+  }
+  if (status.cover) {
+    const std::u16string head = u"\u30AB\u30D0\u30FC\u30D5\u30A1\u30A4\u30EB: ";
+    lines.push_back(withTime(fileLine(head, *status.cover, wideOf(status.coverFile, codePage)), *status.cover,
+                             timeOfDay));
   }
   return lines;
 }

@@ -24,8 +24,11 @@ struct OutputsStatus {
   std::optional<Recorded<CaptionOutcome>> caption;
   std::optional<Recorded<ObsOutcome>> obs;
   std::optional<Recorded<OverlayOutcome>> overlay;
-  AnsiOrWide captionFile;  // the caption file's path
-  AnsiOrWide obsSource;    // the text source's name
+  std::optional<Recorded<CaptionOutcome>> cover;
+  AnsiOrWide captionFile;     // the caption file's path
+  AnsiOrWide coverFile;       // the cover file's path
+  AnsiOrWide obsSource;       // the text source's name
+  AnsiOrWide obsCoverSource;  // the image source's name
   std::uint16_t overlayPort = 0;
 };
 
@@ -33,7 +36,8 @@ struct OutputsStatus {
 using TimeOfDay = std::function<std::u16string(std::chrono::system_clock::time_point at)>;
 
 // One line per output that is on, in the dialog's language (Japanese): the
-// encoder first, then the caption file, then OBS, then the overlay page.
+// encoder first, then the caption file, then OBS, then the overlay page,
+// then the cover file.
 std::vector<std::u16string> statusLines(const OutputsStatus& status, CodePage& codePage, const TimeOfDay& timeOfDay);
 
 }  // namespace tavrik

@@ -97,6 +97,39 @@ TEST(CaptionSettingsFile, ReadsTheOverlaysKeysAndWritesThemOnlyOnceUsed) {
   EXPECT_EQ(formatCaptionSettingsFile(turnedOn, old, codePage), before + "[overlay]\r\nport=1700\r\n");
 }
 
+TEST(CaptionSettingsFile, ReadsTheCoversKeysAndWritesThemOnlyOnceUsed) {
+  FakeCodePage codePage;
+  const std::string withCover =
+      "[caption]\r\nfile=\r\nidle_template=\r\nwhen_paused=track\r\n[obs]\r\ncover_source=Cover\r\n"
+      "[overlay]\r\nport=1608\r\ncover=1\r\n[cover]\r\nfile=C:\\cover.png\r\nnone=C:\\none.png\r\n";
+  auto file = parseCaptionSettingsFile(withCover, codePage);
+  ASSERT_FALSE(file.garbled);
+  EXPECT_EQ(file.settings.cover.file, AnsiOrWide("C:\\cover.png"));
+  EXPECT_EQ(file.settings.cover.none, AnsiOrWide("C:\\none.png"));
+  EXPECT_EQ(file.settings.obs.coverSource, AnsiOrWide("Cover"));
+  EXPECT_TRUE(file.settings.obs.on()) << "an image source alone keeps the connection";
+  EXPECT_TRUE(file.settings.overlay.showsCover());
+  EXPECT_TRUE(file.settings.wantsCover());
+  EXPECT_EQ(formatCaptionSettingsFile(file.settings, file, codePage), withCover) << "unchanged, byte for byte";
+
+  // Only "1" shows the cover on the page, and only while the page is on.
+  CaptionSettings page = file.settings;
+  page.cover.file = {};
+  page.overlay.cover = "yes";
+  EXPECT_FALSE(page.wantsCover());
+  page.overlay.cover = "1";
+  page.overlay.port = {};
+  EXPECT_FALSE(page.wantsCover());
+
+  const std::string before = "[caption]\r\nfile=C:\\now.txt\r\nidle_template=\r\nwhen_paused=idle\r\n";
+  auto old = parseCaptionSettingsFile(before, codePage);
+  EXPECT_FALSE(old.settings.wantsCover());
+  EXPECT_EQ(formatCaptionSettingsFile(old.settings, old, codePage), before);
+  CaptionSettings turnedOn = old.settings;
+  turnedOn.cover.file = "C:\\cover.png";
+  EXPECT_EQ(formatCaptionSettingsFile(turnedOn, old, codePage), before + "[cover]\r\nfile=C:\\cover.png\r\n");
+}
+
 TEST(OverlaySettings, PortsAndSecondsAreDecimalDigitsOnlyAndOutOfRangeIsOff) {
   OverlayOutputSettings settings;
   EXPECT_FALSE(settings.portNumber());
@@ -182,7 +215,7 @@ TEST(CaptionSettingsFile, TheCaptionTemplateAndTheObsKeysAreWrittenOnlyOnceTheyA
       codePage);
   ASSERT_FALSE(read.garbled);
   EXPECT_EQ(read.settings.plainTemplate, AnsiOrWide("C:\\plain.txt"));
-  EXPECT_EQ(read.settings.obs, (ObsOutputSettings{"127.0.0.1:4460", "  secret ", "Now \x83\x65", "C:\\obs.txt"}));
+  EXPECT_EQ(read.settings.obs, (ObsOutputSettings{"127.0.0.1:4460", "  secret ", "Now \x83\x65", "C:\\obs.txt", {}}));
   EXPECT_EQ(formatCaptionSettingsFile(read.settings, read, codePage),
             "[caption]\nfile=C:\\now.txt\ntemplate=C:\\plain.txt\nidle_template=\r\nwhen_paused=track\r\n"
             "[OBS]\naddress=127.0.0.1:4460\npassword=\"  secret \"\nsource=Now \x83\x65\ntemplate=C:\\obs.txt\n");

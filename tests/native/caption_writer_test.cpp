@@ -124,18 +124,18 @@ TEST_F(CaptionWriterTest, AHeldFileIsRetriedForASecondThenPendingUntilItGoesOrAN
   showTrack("one");
   const Clock::time_point start = Clock::now();
   runDueWork(start);
-  EXPECT_EQ(writer.dueAt(), start + CaptionWriter::kHeldRetry);
+  EXPECT_EQ(writer.dueAt(), start + FileOutput::kHeldRetry);
   Clock::time_point now = start;
-  while (now - start < CaptionWriter::kHeldRetryFor) {
+  while (now - start < FileOutput::kHeldRetryFor) {
     now = *writer.dueAt();
     runDueWork(now);
   }
   EXPECT_EQ(renamesTried(), 41);
-  EXPECT_EQ(writer.dueAt(), now + CaptionWriter::kPendingRetry) << "pending: tried at the next chance";
+  EXPECT_EQ(writer.dueAt(), now + FileOutput::kPendingRetry) << "pending: tried at the next chance";
   // A newer text replaces the pending one and gets its own second of retries.
   showTrack("two");
   runDueWork(now + 10ms);
-  EXPECT_EQ(writer.dueAt(), now + 10ms + CaptionWriter::kHeldRetry);
+  EXPECT_EQ(writer.dueAt(), now + 10ms + FileOutput::kHeldRetry);
   disk.wide.held.clear();  // the reader lets go
   runDueWork(*writer.dueAt());
   EXPECT_EQ(disk.wide.files[kCaption], "two");

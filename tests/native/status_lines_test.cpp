@@ -86,5 +86,21 @@ TEST(StatusLines, TheCaptionFileSaysWhyAndWhereAndOBSNamesItsSource) {
   }
 }
 
+TEST(StatusLines, TheCoverFileComesLastAndOBSNamesTheImageSource) {
+  OutputsStatus status;
+  status.obs = at(ObsOutcome::coverSet, 5);
+  status.obsCoverSource = "Cover";
+  status.cover = at(CaptionOutcome::held, 6);
+  status.coverFile = "C:\\obs\\cover.png";
+  status.overlay = at(OverlayOutcome::serving, 7, 1);
+  status.overlayPort = 1608;
+  std::vector<std::string> lines = linesOf(status);
+  ASSERT_EQ(lines.size(), 4u) << "the encoder, OBS, the page, then the cover file";
+  EXPECT_EQ(lines[1], "OBS: 「Cover」に画像を設定しました (t5)");
+  EXPECT_EQ(lines[3], "カバーファイル: 書き出せません (ほかのプログラムが開いています) C:\\obs\\cover.png (t6)");
+  status.obs = at(ObsOutcome::noCoverSource, 5, 600);
+  EXPECT_EQ(linesOf(status)[1], "OBS: 「Cover」という名前の画像ソースがありません (t5)");
+}
+
 }  // namespace
 }  // namespace tavrik

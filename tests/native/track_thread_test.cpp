@@ -21,6 +21,7 @@
 
 #include "fakes.h"
 #include "memory_disk.h"
+#include "cover_fakes.h"
 #include "obs_fakes.h"
 #include "overlay_fakes.h"
 #include "pipeline/answer_time_limit.h"
@@ -177,13 +178,17 @@ class TrackThreadTest : public ::testing::Test {
   EncoderLink encoder{windows};
   CaptionState caption;
   CaptionWriter captionWriter{caption, disk, codePage};
+  testing::MemoryCoverFiles pictures;
+  CoverReader coverReader{caption, pictures, codePage};
+  CoverWriter coverWriter{caption, disk, pictures, codePage};
   testing::FakeObs obs;
   testing::OpenSslHashing hashing;
   ObsOutput obsOutput{std::make_unique<testing::FakeWebSocket>(obs), hashing};
-  ObsFeed obsFeed{caption, obsOutput, disk, codePage};
+  ObsFeed obsFeed{caption, coverWriter, obsOutput, disk, codePage};
   testing::FakeOverlay overlay;
   OverlayFeed overlayFeed{caption, overlay, disk, codePage};
-  TrackThread thread{tags, rules, renderer, encoder, caption, captionWriter, obsFeed, overlayFeed};
+  TrackThread thread{tags, rules, renderer, encoder, caption,
+                     TrackThread::Outputs{coverReader, coverWriter, obsFeed, overlayFeed, captionWriter}};
 };
 
 TEST_F(TrackThreadTest, TheCallerNeverWaitsAndOnlyTheNewestTrackOfAQuickSuccessionIsShown) {

@@ -20,7 +20,15 @@ reads their text back and takes pictures of them.
                                     writes to OUT a line for each: the text
                                     and the SHA-256 of its picture
     create-color NAME 0xAABBGGRR    a plain colour over the scene, a backdrop
+    create-image NAME               an Image source in the current scene,
+                                    showing no file yet
+    pictures-of-files NAME OUT PATH...
+                                    sets the image source's file to each
+                                    PATH in turn and writes to OUT a line for
+                                    each: the path and the SHA-256 of its
+                                    picture, once two takes agree
     set-text NAME TEXT              sets its text, as another program would
+    set-file NAME PATH              sets an image source's file
     get-text NAME [--out FILE]      its text, as UTF-8 bytes, to FILE or stdout
     watch-text NAME OUT [--seconds S]
                                     asks for its text every 10 ms until S
@@ -119,6 +127,18 @@ async def picture_hash(ws, name):
     return hashlib.sha256(data["imageData"].encode()).hexdigest()
 
 
+async def stable_picture(ws, name):
+    """The source's picture once two takes 100 ms apart agree."""
+    taken = None
+    for _ in range(50):
+        await asyncio.sleep(0.1)
+        now = await picture_hash(ws, name)
+        if now == taken:
+            break
+        taken = now
+    return taken
+
+
 async def run(args):
     port, password = connection_of(args)
     if args.command == "wait-ready":
@@ -143,6 +163,17 @@ async def run(args):
             scene = (await call(ws, "GetCurrentProgramScene"))["currentProgramSceneName"]
             await call(ws, "CreateInput", {"sceneName": scene, "inputName": args.name, "inputKind": "color_source_v3",
                                            "inputSettings": {"color": int(args.color, 0)}})
+        elif args.command == "create-image":
+            scene = (await call(ws, "GetCurrentProgramScene"))["currentProgramSceneName"]
+            await call(ws, "CreateInput", {"sceneName": scene, "inputName": args.name, "inputKind": "image_source",
+                                           "inputSettings": {}})
+        elif args.command == "pictures-of-files":
+            with open(args.out, "w") as out:
+                for path in args.paths:
+                    await call(ws, "SetInputSettings", {"inputName": args.name, "inputSettings": {"file": path}})
+                    out.write(f"{path} {await stable_picture(ws, args.name)}\n")
+        elif args.command == "set-file":
+            await call(ws, "SetInputSettings", {"inputName": args.name, "inputSettings": {"file": args.path}})
         elif args.command == "set-text":
             await call(ws, "SetInputSettings", {"inputName": args.name, "inputSettings": {"text": args.text}})
         elif args.command == "get-text":
@@ -169,14 +200,7 @@ async def run(args):
                 for text_hex in args.texts:
                     text = bytes.fromhex(text_hex).decode("utf-8")
                     await call(ws, "SetInputSettings", {"inputName": args.name, "inputSettings": {"text": text}})
-                    taken = None
-                    for _ in range(50):
-                        await asyncio.sleep(0.1)
-                        now = await picture_hash(ws, args.name)
-                        if now == taken:
-                            break
-                        taken = now
-                    out.write(f"{text_hex} {taken}\n")
+                    out.write(f"{text_hex} {await stable_picture(ws, args.name)}\n")
         elif args.command == "screenshot":
             request = {"sourceName": args.name, "imageFormat": "png"}
             if args.width:
@@ -209,6 +233,15 @@ def main():
     color = commands.add_parser("create-color")
     color.add_argument("name")
     color.add_argument("color")
+    image = commands.add_parser("create-image")
+    image.add_argument("name")
+    files = commands.add_parser("pictures-of-files")
+    files.add_argument("name")
+    files.add_argument("out")
+    files.add_argument("paths", nargs="*")
+    file_setter = commands.add_parser("set-file")
+    file_setter.add_argument("name")
+    file_setter.add_argument("path")
     setter = commands.add_parser("set-text")
     setter.add_argument("name")
     setter.add_argument("text")

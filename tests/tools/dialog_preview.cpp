@@ -15,6 +15,7 @@
 #include "ui/caption_dialog_win32.h"
 #include "ui/condition_dialog_win32.h"
 #include "ui/obs_dialog_win32.h"
+#include "ui/cover_dialog_win32.h"
 #include "ui/overlay_dialog_win32.h"
 #include "ui/rule_list_dialog_win32.h"
 #include "ui/status_lines.h"
@@ -64,7 +65,7 @@ std::thread actOnDialog(Act act) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: dialog_preview rule-list|condition|caption|obs|overlay RECT_FILE\n");
+    std::fprintf(stderr, "usage: dialog_preview rule-list|condition|caption|obs|overlay|cover RECT_FILE\n");
     return 2;
   }
   std::string which = argv[1], rectFile = argv[2];
@@ -91,7 +92,9 @@ int main(int argc, char** argv) {
     status.overlay = Recorded<OverlayOutcome>{OverlayOutcome::serving, 2, at};
     status.captionFile = "C:\\OBS\\now-playing.txt";
     status.obsSource = "Now Playing";
+    status.cover = Recorded<CaptionOutcome>{CaptionOutcome::written, 0, at};
     status.overlayPort = 1608;
+    status.coverFile = "C:\\OBS\\cover.png";
     Win32CodePage codePage;
     auto lines = [&] {
       return statusLines(status, codePage, [](std::chrono::system_clock::time_point) { return u"21:04:17"; });
@@ -122,7 +125,7 @@ int main(int argc, char** argv) {
     std::thread user = actOnDialog([&] {
       showWhenPainted(waitForDialogWith(IDC_OBS_SOURCE, "OBS dialog"), rectFile);
     });
-    ObsOutputSettings settings{"", "secret", "Now Playing", "C:\\Program Files\\Winamp\\html\\obs.txt"};
+    ObsOutputSettings settings{"", "secret", "Now Playing", "C:\\Program Files\\Winamp\\html\\obs.txt", ""};
     CObsDlg(settings).DoModal();
     user.join();
   } else if (which == "overlay") {
@@ -130,8 +133,19 @@ int main(int argc, char** argv) {
       showWhenPainted(waitForDialogWith(IDC_OVERLAY_PORT, "overlay dialog"), rectFile);
     });
     OverlayOutputSettings settings{"1608", "C:\\Program Files\\Winamp\\html\\overlay.html",
-                                   "C:\\Program Files\\Winamp\\html\\overlay.css", "0"};
+                                   "C:\\Program Files\\Winamp\\html\\overlay.css", "0", ""};
     COverlayDlg(settings).DoModal();
+    user.join();
+  } else if (which == "cover") {
+    std::thread user = actOnDialog([&] {
+      showWhenPainted(waitForDialogWith(IDC_COVER_FILE, "cover dialog"), rectFile);
+    });
+    CaptionSettings settings;
+    settings.cover.file = "C:\\OBS\\cover.png";
+    settings.cover.none = "C:\\OBS\\no-cover.png";
+    settings.obs.coverSource = "Cover";
+    settings.overlay.cover = "1";
+    CCoverDlg(settings).DoModal();
     user.join();
   } else {
     std::fprintf(stderr, "unknown dialog: %s\n", which.c_str());

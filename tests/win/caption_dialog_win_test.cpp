@@ -7,6 +7,7 @@
 #include "dialog_user.h"
 #include "resources/resource_ids.h"
 #include "ui/caption_dialog_win32.h"
+#include "ui/cover_dialog_win32.h"
 #include "ui/obs_dialog_win32.h"
 #include "ui/overlay_dialog_win32.h"
 #include "ui/rule_list_dialog_win32.h"
@@ -115,19 +116,21 @@ TEST(CaptionDialog, TheCaptionFileIsChosenToSaveAndGetsTxtTheTemplateToOpen) {
 
 TEST(CaptionDialog, ARuleListWithoutCaptionSettingsHasTheButtonsDisabled) {
   RuleList rules;
-  BOOL captionEnabled = TRUE, obsEnabled = TRUE, overlayEnabled = TRUE;
+  BOOL captionEnabled = TRUE, obsEnabled = TRUE, overlayEnabled = TRUE, coverEnabled = TRUE;
   auto outcome = runModal([&] { return CRuleListDlg(rules).DoModal(); },
                           [&] {
                             HWND list = waitForRuleListDialog();
                             captionEnabled = IsWindowEnabled(control(list, IDC_CAPTION_SETTINGS));
                             obsEnabled = IsWindowEnabled(control(list, IDC_OBS_SETTINGS));
                             overlayEnabled = IsWindowEnabled(control(list, IDC_OVERLAY_SETTINGS));
+                            coverEnabled = IsWindowEnabled(control(list, IDC_COVER_SETTINGS));
                             clickAndGo(list, IDCANCEL);
                           });
   ASSERT_EQ(outcome.failure, "");
   EXPECT_FALSE(captionEnabled);
   EXPECT_FALSE(obsEnabled);
   EXPECT_FALSE(overlayEnabled);
+  EXPECT_FALSE(coverEnabled);
 }
 
 TEST(CaptionDialog, TheCaptionFilesOwnTemplateIsShownAndTaken) {
@@ -194,7 +197,8 @@ TEST(ObsDialog, TheRuleListsOkKeepsTheTypedSettingsAndCancelForgetsThem) {
                             });
     ASSERT_EQ(outcome.failure, "");
     CaptionSettings expected = kShown;
-    if (ruleListButton == IDOK) expected.obs = ObsOutputSettings{"127.0.0.1:4460", "pass word", u"\uC790\uB9C9", "C:\\obs.txt"};
+    if (ruleListButton == IDOK)
+      expected.obs = ObsOutputSettings{"127.0.0.1:4460", "pass word", u"\uC790\uB9C9", "C:\\obs.txt", ""};
     EXPECT_EQ(settings, expected);
   }
 }
@@ -206,7 +210,7 @@ TEST(OverlayDialog, ShowsTheSettingsAndTheRuleListsOkKeepsWhatWasTypedAndCancelF
   for (int ruleListButton : {IDCANCEL, IDOK}) {
     SCOPED_TRACE(ruleListButton);
     CaptionSettings settings = kShown;
-    settings.overlay = OverlayOutputSettings{"1608", u"C:\\\uC74C\uC545\\page.html", "", "0"};
+    settings.overlay = OverlayOutputSettings{"1608", u"C:\\\uC74C\uC545\\page.html", "", "0", ""};
     const CaptionSettings before = settings;
     std::u16string shownPort, shownTemplate;
     auto outcome = runModal([&] { return CRuleListDlg(rules, &settings).DoModal(); },
@@ -227,7 +231,47 @@ TEST(OverlayDialog, ShowsTheSettingsAndTheRuleListsOkKeepsWhatWasTypedAndCancelF
     EXPECT_EQ(shownPort, u"1608");
     EXPECT_EQ(shownTemplate, before.overlay.htmlTemplate.wide());
     CaptionSettings expected = before;
-    if (ruleListButton == IDOK) expected.overlay = OverlayOutputSettings{"1700", before.overlay.htmlTemplate, "C:\\look.css", "8"};
+    if (ruleListButton == IDOK)
+      expected.overlay = OverlayOutputSettings{"1700", before.overlay.htmlTemplate, "C:\\look.css", "8", ""};
+    EXPECT_EQ(settings, expected);
+  }
+}
+
+HWND waitForCoverDialog() { return waitForDialogWith(IDC_COVER_FILE, "cover dialog"); }
+
+TEST(CoverDialog, ShowsTheCoversKeysAndTheRuleListsOkKeepsWhatWasTypedAndTickedAndCancelForgetsIt) {
+  RuleList rules;
+  for (int ruleListButton : {IDCANCEL, IDOK}) {
+    SCOPED_TRACE(ruleListButton);
+    CaptionSettings settings = kShown;
+    settings.cover.file = u"C:\\\uC74C\uC545\\cover.png";
+    settings.overlay.port = "1608";
+    const CaptionSettings before = settings;
+    std::u16string shownFile;
+    LRESULT tickedAtFirst = -1;
+    auto outcome = runModal([&] { return CRuleListDlg(rules, &settings).DoModal(); },
+                            [&] {
+                              HWND list = waitForRuleListDialog();
+                              clickAndGo(list, IDC_COVER_SETTINGS);
+                              HWND d = waitForCoverDialog();
+                              shownFile = wideTextOf(control(d, IDC_COVER_FILE));
+                              tickedAtFirst = SendMessageW(control(d, IDC_COVER_ON_PAGE), BM_GETCHECK, 0, 0);
+                              type(d, IDC_COVER_NONE, "C:\\none.png");
+                              type(d, IDC_COVER_OBS_SOURCE, "Cover");
+                              SendMessageW(control(d, IDC_COVER_ON_PAGE), BM_SETCHECK, BST_CHECKED, 0);
+                              clickAndGo(d, IDOK);
+                              waitUntilGone(d, "cover dialog");
+                              clickAndGo(list, ruleListButton);
+                            });
+    ASSERT_EQ(outcome.failure, "");
+    EXPECT_EQ(shownFile, before.cover.file.wide());
+    EXPECT_EQ(tickedAtFirst, BST_UNCHECKED);
+    CaptionSettings expected = before;
+    if (ruleListButton == IDOK) {
+      expected.cover.none = "C:\\none.png";
+      expected.obs.coverSource = "Cover";
+      expected.overlay.cover = "1";
+    }
     EXPECT_EQ(settings, expected);
   }
 }

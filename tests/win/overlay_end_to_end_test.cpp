@@ -14,6 +14,7 @@
 #include "common/code_page_win32.h"
 #include "common/unicode_codec.h"
 #include "obs_fixture.h"
+#include "page_watcher.h"
 #include "player_folder.h"
 #include "standin_encoder_process.h"
 #include "win_test_support.h"
@@ -23,6 +24,10 @@ namespace {
 
 using namespace testing::obs;
 using testing::audio;
+using testing::obsTool;
+using testing::overlayTool;
+using testing::PageWatcher;
+using testing::Seen;
 using testing::contains;
 using testing::Lines;
 using testing::PlayerFolder;
@@ -48,65 +53,6 @@ const std::string kIdleText = encodeUtf8(u"\u266A Back soon \u266A");
 // Its own port beside the fixture's OBS, so that both builds can run at once.
 int overlayPort() { return std::stoi(obsAddress().substr(obsAddress().rfind(':') + 1)) + 70; }
 std::string pageAddress() { return "http://127.0.0.1:" + std::to_string(overlayPort()) + "/"; }
-
-// A test-side tool of tests/overlay, or of tests/obs beside the client.
-std::string tool(const std::string& name) {
-  const char* folder = getenv("TAVRIK_OVERLAY_TOOLS");
-  return std::string("/usr/bin/python3 ") + (folder ? folder : "") + "/" + name;
-}
-std::string obsTool(const std::string& name) {
-  const char* client = getenv("TAVRIK_OBS_CLIENT");
-  const std::string path = client ? client : "";
-  return "/usr/bin/python3 " + path.substr(0, path.rfind('/') + 1) + name;
-}
-
-// One line of the watcher: what a tab's #caption showed.
-struct Seen {
-  long long us = 0;
-  int tab = 0;
-  std::string state;  // the class: "caption.playing", ...
-  std::string text;
-};
-
-// Headless Chromium with `pages` tabs on the page, from now until stop().
-class PageWatcher {
- public:
-  PageWatcher(const std::string& name, int pages = 1) : out_(fixtureUnix() + "/page-" + name) {
-    for (const char* suffix : {"", ".ready", ".stop"}) DeleteFileA(windowsPath(out_ + suffix).c_str());
-    EXPECT_TRUE(startOnHost(tool("page_watch.py") + " watch " + pageAddress() + " " + out_ +
-                            " --seconds 120 --pages " + std::to_string(pages)));
-  }
-  ~PageWatcher() { stop(); }
-  // Until every tab has the page; false when that never came.
-  bool waitUntilWatching(DWORD limitMs = 20000) {
-    for (DWORD waited = 0; waited < limitMs; waited += 50, Sleep(50))
-      if (GetFileAttributesA(windowsPath(out_ + ".ready").c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    return false;
-  }
-  std::vector<Seen> stop() {
-    if (!stopped_) {
-      writeFileBytes(windowsPath(out_ + ".stop"), "");
-      Sleep(1500);
-      stopped_ = true;
-    }
-    std::vector<Seen> seen;
-    for (const std::string& line : testing::splitLines(readFileBytes(windowsPath(out_)))) {
-      Seen s;
-      char state[256] = {}, hex[8192] = {};
-      if (sscanf(line.c_str(), "%lld %d %255s %8191s", &s.us, &s.tab, state, hex) != 4) continue;
-      s.state = state;
-      const std::string h = hex;
-      if (h != "-")
-        for (std::size_t i = 0; i + 1 < h.size(); i += 2) s.text += static_cast<char>(std::stoi(h.substr(i, 2), nullptr, 16));
-      seen.push_back(s);
-    }
-    return seen;
-  }
-
- private:
-  std::string out_;
-  bool stopped_ = false;
-};
 
 // The texts one tab showed, each change once, with its class.
 std::vector<std::pair<std::string, std::string>> shownIn(const std::vector<Seen>& seen, int tab) {
@@ -155,7 +101,7 @@ class OverlayEndToEnd : public ::testing::Test {
 };
 
 TEST_F(OverlayEndToEnd, EveryTrackExactlyAndTheIdleTextOnStopOnTwoPagesAtOnce) {
-  PageWatcher watcher("tracks", 2);
+  PageWatcher watcher(pageAddress(), "tracks", 2);
   OverlayPlayer run("overlay-tracks");
   EXPECT_EQ(run.player.runHost("play:0 wait:2500 play:1 wait:700 play:2 wait:700 play:3 wait:700 stop wait:700 exit"),
             0);
@@ -172,7 +118,7 @@ TEST_F(OverlayEndToEnd, EveryTrackExactlyAndTheIdleTextOnStopOnTwoPagesAtOnce) {
 }
 
 TEST_F(OverlayEndToEnd, ShowForHidesTheCaptionAndTheNextTrackShowsAgain) {
-  PageWatcher watcher("show-for");
+  PageWatcher watcher(pageAddress(), "show-for");
   OverlayPlayer run("overlay-show-for", "show_for=1\r\n");
   // The page is open before the track starts, so that it sees the caption
   // come when it comes.
@@ -197,7 +143,7 @@ TEST_F(OverlayEndToEnd, APageOpenedLateAndAPlayerRestartedShowTheCurrentCaptionA
     OverlayPlayer first("overlay-late");
     first.player.whileRunning = [&] {
       Sleep(2500);
-      watcher = std::make_unique<PageWatcher>("late");
+      watcher = std::make_unique<PageWatcher>(pageAddress(), "late");
       EXPECT_TRUE(watcher->waitUntilWatching());
     };
     EXPECT_EQ(first.player.runHost("play:0 wait:8000 exit"), 0);
@@ -217,7 +163,7 @@ TEST_F(OverlayEndToEnd, APageOpenedLateAndAPlayerRestartedShowTheCurrentCaptionA
 Lines hostile(const std::string& arguments) {
   const std::string out = fixtureUnix() + "/hostile-http.out";
   DeleteFileA(windowsPath(out).c_str());
-  EXPECT_TRUE(runOnHost(tool("hostile_http.py") + " --port " + std::to_string(overlayPort()) + " " + arguments +
+  EXPECT_TRUE(runOnHost(overlayTool("hostile_http.py") + " --port " + std::to_string(overlayPort()) + " " + arguments +
                         " --out " + out));
   return testing::splitLines(readFileBytes(windowsPath(out)));
 }

@@ -14,6 +14,7 @@
 #include "common/code_page_win32.h"
 #include "common/files_win32.h"
 #include "common/module_services_win32.h"
+#include "cover/cover_files_win32.h"
 #include "obs/obs_hashing_win32.h"
 #include "obs/web_socket_win32.h"
 #include "overlay/overlay_server.h"
@@ -106,7 +107,9 @@ class TrackThreadWinTest : public ::testing::Test {
     requests = std::make_unique<Win32HostRequests>(host);
     handler = std::make_unique<TitleChangeHandler>(*requests);
     ASSERT_TRUE(tags.bindTagLibrary());
-    thread = std::make_unique<TrackThread>(tags, rules, *renderer, link, caption, captionWriter, obsFeed, overlayFeed);
+    thread = std::make_unique<TrackThread>(
+        tags, rules, *renderer, link, caption,
+        TrackThread::Outputs{coverReader, coverWriter, obsFeed, overlayFeed, captionWriter});
     thread->start();
     installHostWindowHook(host);
     setTitleChangeHandling([this] { thread->take(handler->onTitleChange(false)); });
@@ -132,9 +135,12 @@ class TrackThreadWinTest : public ::testing::Test {
   EncoderLink link{windows};
   CaptionState caption;
   CaptionWriter captionWriter{caption, files, codePage};
+  Win32CoverFiles pictures;
+  CoverReader coverReader{caption, pictures, codePage};
+  CoverWriter coverWriter{caption, files, pictures, codePage};
   WindowsObsHashing hashing;
   ObsOutput obs{std::make_unique<WinHttpWebSocket>(), hashing};  // off: never connects
-  ObsFeed obsFeed{caption, obs, files, codePage};
+  ObsFeed obsFeed{caption, coverWriter, obs, files, codePage};
   OverlayServer overlay;
   OverlayFeed overlayFeed{caption, overlay, files, codePage};
   std::unique_ptr<TemplateRenderer> renderer;
