@@ -274,6 +274,40 @@ TEST_F(TrackThreadTest, OBSGetsEachTrackThroughItsPlainTemplateAndTheIdleTextOnS
   EXPECT_EQ(windows.texts(), std::vector<std::string>{"<p>Cat &lt;1&gt;</p>"});
 }
 
+TEST_F(TrackThreadTest, EveryCaptionGoesOutWithItsOwnTracksPictureHoweverQuickTheChanges) {
+  for (const char* album : {"a", "b", "c"}) {
+    const std::u16string folder = u"C:\\" + std::u16string(1, static_cast<char16_t>(album[0]));
+    pictures.put(folder + u"\\1.mp3", "no tag");
+    pictures.put(folder + u"\\cover.png", std::string("\x89PNG\r\n\x1a\n", 8) + "picture of C:\\" + album + "\\1.mp3");
+  }
+  CaptionSettings settings;
+  settings.overlay.port = "4600";
+  settings.overlay.cover = "1";
+  caption.setSettings(settings);
+  library.held = {"C:\\a\\1.mp3"};
+  thread.start();
+  thread.take(trackAt("C:\\a\\1.mp3"));
+  ASSERT_TRUE(library.waitUntilLoading(1));
+  // A newer track while the first one's tags load: the first is never shown.
+  thread.take(trackAt("C:\\b\\1.mp3"));
+  library.release();
+  ASSERT_TRUE(windows.waitForTexts(1));
+  thread.take(trackAt("C:\\c\\1.mp3"));
+  thread.take(trackAt("C:\\a\\1.mp3"));
+  ASSERT_TRUE(windows.waitForTexts(2));
+  thread.take(trackAt("C:\\b\\1.mp3"));
+  ASSERT_TRUE(windows.waitForTexts(3));
+  EXPECT_TRUE(thread.finish(Clock::now() + 5s));
+  const std::vector<OverlayCaption> captions = overlay.captions();
+  ASSERT_FALSE(captions.empty());
+  for (const OverlayCaption& shown : captions) {
+    if (shown.title.empty()) continue;
+    ASSERT_TRUE(shown.cover) << shown.title;
+    EXPECT_EQ(shown.cover->bytes.substr(8), "picture of " + shown.title.substr(9)) << "shown with another's picture";
+  }
+  EXPECT_EQ(captions.back().title, "title of C:\\b\\1.mp3");
+}
+
 TEST_F(TrackThreadTest, WithOBSOffNothingConnects) {
   thread.start();
   thread.take(trackAt("C:\\a.mp3"));
