@@ -28,6 +28,8 @@ std::optional<std::uint16_t> OverlayOutputSettings::portNumber() const {
   return static_cast<std::uint16_t>(*value);
 }
 
-unsigned long OverlayOutputSettings::showForSeconds() const { return decimalOf(showFor, 6).value_or(0); }
+unsigned long secondsOf(const AnsiOrWide& text) { return decimalOf(text, 6).value_or(0); }
+
+unsigned long OverlayOutputSettings::showForSeconds() const { return secondsOf(showFor); }
 
 }  // namespace tavrik

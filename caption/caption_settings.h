@@ -12,6 +12,10 @@
 
 namespace tavrik {
 
+// A show_for key's seconds: decimal digits only, 0 (always shown) for what
+// is no number.
+unsigned long secondsOf(const AnsiOrWide& text);
+
 // The [obs] keys as the settings file holds them.
 struct ObsOutputSettings {
   AnsiOrWide address;        // empty: 127.0.0.1:4455
@@ -19,12 +23,16 @@ struct ObsOutputSettings {
   AnsiOrWide source;         // the text source's name; empty: no OBS output
   AnsiOrWide plainTemplate;  // empty: "#ARTIST - #TITLE"
   AnsiOrWide coverSource;    // an image source shown the cover file; empty: none
+  AnsiOrWide showFor;        // seconds a text shows after a change; empty or 0: always
+  AnsiOrWide hideText;       // the text then, filled as the template is; empty: the empty text
 
   bool on() const { return !source.empty() || !coverSource.empty(); }
+  unsigned long showForSeconds() const { return secondsOf(showFor); }
 
   friend bool operator==(const ObsOutputSettings& a, const ObsOutputSettings& b) {
     return a.address == b.address && a.password == b.password && a.source == b.source &&
-           a.plainTemplate == b.plainTemplate && a.coverSource == b.coverSource;
+           a.plainTemplate == b.plainTemplate && a.coverSource == b.coverSource && a.showFor == b.showFor &&
+           a.hideText == b.hideText;
   }
   friend bool operator!=(const ObsOutputSettings& a, const ObsOutputSettings& b) { return !(a == b); }
 };
@@ -79,6 +87,11 @@ struct CaptionSettings {
   // The caption file's own template, filled as plain text; empty: the file
   // holds the encoder's text.
   AnsiOrWide plainTemplate;
+  // Seconds the caption file shows a caption after it changed, then the
+  // hidden text (`hideText` filled as the file's template is; empty: the
+  // empty text); empty or 0: always shown.
+  AnsiOrWide showFor;
+  AnsiOrWide hideText;
   ObsOutputSettings obs;
   OverlayOutputSettings overlay;
   CoverOutputSettings cover;
@@ -87,12 +100,14 @@ struct CaptionSettings {
   bool on() const { return !file.empty(); }
   // Some output beside the encoder wants the player's state.
   bool anyOn() const { return on() || obs.on() || overlay.on() || cover.on(); }
+  unsigned long showForSeconds() const { return secondsOf(showFor); }
   // Some output shows the track's picture: it is read at each track.
   bool wantsCover() const { return cover.on() || overlay.showsCover(); }
 
   friend bool operator==(const CaptionSettings& a, const CaptionSettings& b) {
     return a.file == b.file && a.idleTemplate == b.idleTemplate && a.idleWhenPaused == b.idleWhenPaused &&
-           a.plainTemplate == b.plainTemplate && a.obs == b.obs && a.overlay == b.overlay && a.cover == b.cover;
+           a.plainTemplate == b.plainTemplate && a.obs == b.obs && a.overlay == b.overlay && a.cover == b.cover &&
+           a.showFor == b.showFor && a.hideText == b.hideText;
   }
   friend bool operator!=(const CaptionSettings& a, const CaptionSettings& b) { return !(a == b); }
 };

@@ -22,7 +22,8 @@ constexpr std::string_view kObsSourceKey = "source";
 constexpr std::string_view kOverlaySection = "overlay";
 constexpr std::string_view kOverlayPortKey = "port";
 constexpr std::string_view kOverlayStyleKey = "style";
-constexpr std::string_view kOverlayShowForKey = "show_for";
+constexpr std::string_view kShowForKey = "show_for";
+constexpr std::string_view kHideTextKey = "hide_text";
 constexpr std::string_view kOverlayCoverKey = "cover";
 constexpr std::string_view kObsCoverSourceKey = "cover_source";
 constexpr std::string_view kCoverSection = "cover";
@@ -51,7 +52,11 @@ std::optional<CaptionSettings> settingsIn(const std::basic_string<Char>& text, C
   settings.overlay.port = read(kOverlaySection, kOverlayPortKey);
   settings.overlay.htmlTemplate = read(kOverlaySection, kTemplateKey);
   settings.overlay.style = read(kOverlaySection, kOverlayStyleKey);
-  settings.overlay.showFor = read(kOverlaySection, kOverlayShowForKey);
+  settings.overlay.showFor = read(kOverlaySection, kShowForKey);
+  settings.showFor = read(kSection, kShowForKey);
+  settings.obs.showFor = read(kObsSection, kShowForKey);
+  settings.obs.hideText = read(kObsSection, kHideTextKey);
+  settings.hideText = read(kSection, kHideTextKey);
   settings.overlay.cover = read(kOverlaySection, kOverlayCoverKey);
   settings.obs.coverSource = read(kObsSection, kObsCoverSourceKey);
   settings.cover.file = read(kCoverSection, kFileKey);
@@ -93,7 +98,11 @@ std::basic_string<Char> withSettings(std::basic_string<Char> text, const Caption
   setIfUsed(kOverlaySection, kOverlayPortKey, settings.overlay.port);
   setIfUsed(kOverlaySection, kTemplateKey, settings.overlay.htmlTemplate);
   setIfUsed(kOverlaySection, kOverlayStyleKey, settings.overlay.style);
-  setIfUsed(kOverlaySection, kOverlayShowForKey, settings.overlay.showFor);
+  setIfUsed(kOverlaySection, kShowForKey, settings.overlay.showFor);
+  setIfUsed(kSection, kShowForKey, settings.showFor);
+  setIfUsed(kObsSection, kShowForKey, settings.obs.showFor);
+  setIfUsed(kObsSection, kHideTextKey, settings.obs.hideText);
+  setIfUsed(kSection, kHideTextKey, settings.hideText);
   setIfUsed(kOverlaySection, kOverlayCoverKey, settings.overlay.cover);
   setIfUsed(kObsSection, kObsCoverSourceKey, settings.obs.coverSource);
   setIfUsed(kCoverSection, kFileKey, settings.cover.file);
@@ -140,7 +149,8 @@ std::string formatCaptionSettingsFile(const CaptionSettings& settings, const Cap
                                   &settings.obs.password, &settings.obs.source, &settings.obs.plainTemplate,
                                   &settings.overlay.port, &settings.overlay.htmlTemplate, &settings.overlay.style,
                                   &settings.overlay.showFor, &settings.overlay.cover, &settings.obs.coverSource,
-                                  &settings.cover.file, &settings.cover.none}) {
+                                  &settings.cover.file, &settings.cover.none, &settings.showFor, &settings.hideText,
+                                  &settings.obs.showFor, &settings.obs.hideText}) {
     ansiHoldsAll = ansiHoldsAll && exactAnsiOf(*value, codePage).has_value();
   }
   if (!text.isWide() && ansiHoldsAll) return withSettings(text.ansi(), settings, codePage);

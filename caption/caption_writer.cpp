@@ -5,9 +5,11 @@
 
 namespace tavrik {
 
-std::optional<CaptionWriter::Clock::time_point> CaptionWriter::dueAt() {
+std::optional<CaptionWriter::Clock::time_point> CaptionWriter::dueAt() const {
   if (state_.revision() != seenRevision_) return Clock::time_point::min();
-  return file_.retryAt();
+  std::optional<Clock::time_point> retry = file_.retryAt();
+  if (!hideAt_ || (retry && *retry < *hideAt_)) return retry;
+  return hideAt_;
 }
 
 std::optional<std::string> CaptionWriter::contentFor(const CaptionToShow& wish) {
@@ -24,6 +26,17 @@ std::optional<std::string> CaptionWriter::contentFor(const CaptionToShow& wish) 
   return encodeUtf8(plain ? text : oneLine(text));
 }
 
+std::string CaptionWriter::hiddenContentFor(const CaptionToShow& wish) {
+  const AnsiOrWide& hideText = wish.settings.hideText;
+  if (hideText.empty()) return {};
+  // Filled with the track's tags, as the file's own template is; with no
+  // track to fill it with, as it stands.
+  if (!wish.idle && wish.track) {
+    return encodeUtf8(wideOf(plainTrackText(files_, hideText, wish.track->tags, codePage_), codePage_));
+  }
+  return encodeUtf8(wideOf(idleText(files_, hideText), codePage_));
+}
+
 void CaptionWriter::perform(Clock::time_point now) {
   CaptionToShow wish = state_.toShow();
   if (wish.revision != seenRevision_) {
@@ -32,8 +45,23 @@ void CaptionWriter::perform(Clock::time_point now) {
   }
   std::optional<std::string> bytes;
   if (wish.settings.on()) bytes = contentFor(wish);
-  if (!bytes) return file_.stop();
-  file_.write(now, wideOf(wish.settings.file, codePage_), std::move(*bytes));
+  if (!bytes) {
+    shown_.reset();
+    hideAt_.reset();
+    return file_.stop();
+  }
+  if (*bytes != shown_) {
+    // A new caption shows its seconds from now: an older one's time is
+    // over, and never hides this one early.
+    shown_ = *bytes;
+    hidden_ = false;
+    const unsigned long seconds = wish.settings.showForSeconds();
+    hideAt_ = seconds ? std::optional<Clock::time_point>(now + std::chrono::seconds(seconds)) : std::nullopt;
+  } else if (hideAt_ && now >= *hideAt_) {
+    hideAt_.reset();
+    hidden_ = true;
+  }
+  file_.write(now, wideOf(wish.settings.file, codePage_), hidden_ ? hiddenContentFor(wish) : std::move(*bytes));
 }
 
 }  // namespace tavrik

@@ -11,7 +11,7 @@ std::optional<CoverReader::Clock::time_point> CoverReader::dueAt() const {
   return std::nullopt;
 }
 
-void CoverReader::perform() {
+void CoverReader::perform(Clock::time_point) {
   const std::optional<AnsiOrWide> from = state_.coverToRead();
   if (!from) return;
   std::shared_ptr<const CoverPicture> picture;

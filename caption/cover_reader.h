@@ -6,22 +6,21 @@
 #include <optional>
 
 #include "caption/caption_state.h"
+#include "caption/output.h"
 #include "common/code_page.h"
 #include "cover/cover_files.h"
 
 namespace tavrik {
 
-class CoverReader {
+class CoverReader final : public Output {
  public:
-  using Clock = std::chrono::steady_clock;
-
   CoverReader(CaptionState& state, CoverFiles& files, CodePage& codePage)
       : state_(state), files_(files), codePage_(codePage) {}
 
   // At once (the earliest time there is) while the track's picture is to be
   // read; else never.
-  std::optional<Clock::time_point> dueAt() const;
-  void perform();
+  std::optional<Clock::time_point> dueAt() const override;
+  void perform(Clock::time_point now) override;
 
  private:
   CaptionState& state_;

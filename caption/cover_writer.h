@@ -11,6 +11,7 @@
 
 #include "caption/caption_state.h"
 #include "caption/file_output.h"
+#include "caption/output.h"
 #include "common/code_page.h"
 #include "common/files.h"
 #include "cover/cover_files.h"
@@ -21,17 +22,15 @@ namespace tavrik {
 // the user chose no placeholder.
 extern const std::string kTransparentPixel;
 
-class CoverWriter {
+class CoverWriter final : public Output {
  public:
-  using Clock = std::chrono::steady_clock;
-
   CoverWriter(const CaptionState& state, Files& files, CoverFiles& pictures, CodePage& codePage)
       : state_(state), pictures_(pictures), codePage_(codePage), file_(files) {}
 
   // At once after a change of what is to show; at the retry time while a
   // write is held up; else never.
-  std::optional<Clock::time_point> dueAt() const;
-  void perform(Clock::time_point now);
+  std::optional<Clock::time_point> dueAt() const override;
+  void perform(Clock::time_point now) override;
 
   // How many times the file was replaced: an image source is told each time.
   unsigned long replacements() const { return file_.replacements(); }

@@ -24,10 +24,10 @@ std::optional<ObsFeed::Clock::time_point> ObsFeed::dueAt() const {
   if (state_.revision() != seenRevision_ || cover_.replacements() != coverReplacements_) {
     return Clock::time_point::min();
   }
-  return std::nullopt;
+  return hideAt_;
 }
 
-void ObsFeed::perform() {
+void ObsFeed::perform(Clock::time_point now) {
   CaptionToShow wish = state_.toShow();
   seenRevision_ = wish.revision;
   ObsSettings settings = obsSettingsOf(wish.settings.obs, codePage_);
@@ -36,10 +36,12 @@ void ObsFeed::perform() {
     output_.configure(settings);
     configured_ = settings;
     handed_.reset();
+    shown_.reset();
+    hideAt_.reset();
     coverReplacements_ = 0;
   }
   if (!wish.settings.obs.on()) return;
-  if (!settings.source.empty()) handText(wish);
+  if (!settings.source.empty()) handText(wish, now);
   // The image source is told the file each time it was replaced, so that
   // OBS loads it at once instead of at its next look.
   const unsigned long replaced = cover_.replacements();
@@ -49,7 +51,14 @@ void ObsFeed::perform() {
   coverReplacements_ = replaced;
 }
 
-void ObsFeed::handText(const CaptionToShow& wish) {
+AnsiOrWide ObsFeed::hiddenText(const CaptionToShow& wish) {
+  const AnsiOrWide& hideText = wish.settings.obs.hideText;
+  if (hideText.empty()) return {};
+  if (!wish.idle && wish.track) return plainTrackText(files_, hideText, wish.track->tags, codePage_);
+  return idleText(files_, hideText);
+}
+
+void ObsFeed::handText(const CaptionToShow& wish, Clock::time_point now) {
   AnsiOrWide text;
   if (wish.idle) {
     text = idleText(files_, wish.settings.idleTemplate);
@@ -61,6 +70,17 @@ void ObsFeed::handText(const CaptionToShow& wish) {
     text = plainTrackText(files_, wish.settings.obs.plainTemplate, wish.track->tags, codePage_);
   }
   std::string utf8 = utf8Of(text, codePage_);
+  if (utf8 != shown_) {
+    // A new text shows its seconds from now, whatever an older one had left.
+    shown_ = utf8;
+    hidden_ = false;
+    const unsigned long seconds = wish.settings.obs.showForSeconds();
+    hideAt_ = seconds ? std::optional<Clock::time_point>(now + std::chrono::seconds(seconds)) : std::nullopt;
+  } else if (hideAt_ && now >= *hideAt_) {
+    hideAt_.reset();
+    hidden_ = true;
+  }
+  if (hidden_) utf8 = utf8Of(hiddenText(wish), codePage_);
   if (utf8 == handed_) return;
   output_.setText(utf8);
   handed_ = std::move(utf8);

@@ -11,6 +11,7 @@
 
 #include "caption/caption_state.h"
 #include "caption/cover_writer.h"
+#include "caption/output.h"
 #include "common/code_page.h"
 #include "common/files.h"
 #include "obs/obs_output.h"
@@ -24,22 +25,21 @@ inline constexpr char kDefaultObsTemplate[] = "#ARTIST - #TITLE";
 // an empty one.
 ObsSettings obsSettingsOf(const ObsOutputSettings& settings, CodePage& codePage);
 
-class ObsFeed {
+class ObsFeed final : public Output {
  public:
-  using Clock = std::chrono::steady_clock;
-
   ObsFeed(const CaptionState& state, const CoverWriter& cover, ObsOutput& output, Files& files, CodePage& codePage)
       : state_(state), cover_(cover), output_(output), files_(files), codePage_(codePage) {}
 
   // At once (the earliest time there is) after a change of what is to show
   // or of the cover file; else never.
-  std::optional<Clock::time_point> dueAt() const;
-  void perform();
+  std::optional<Clock::time_point> dueAt() const override;
+  void perform(Clock::time_point now) override;
   // At quit: the output's last text and its goodbye, by `deadline`.
-  void finish(Clock::time_point deadline) { output_.finish(deadline); }
+  void finish(Clock::time_point deadline) override { output_.finish(deadline); }
 
  private:
-  void handText(const CaptionToShow& wish);
+  void handText(const CaptionToShow& wish, Clock::time_point now);
+  AnsiOrWide hiddenText(const CaptionToShow& wish);
 
   const CaptionState& state_;
   const CoverWriter& cover_;
@@ -49,6 +49,9 @@ class ObsFeed {
   unsigned long seenRevision_ = 0;
   std::optional<ObsSettings> configured_;
   std::optional<std::string> handed_;
+  std::optional<std::string> shown_;  // the text as it was last shown, before it was hidden
+  std::optional<Clock::time_point> hideAt_;
+  bool hidden_ = false;
   unsigned long coverReplacements_ = 0;  // as the image source was last told
 };
 

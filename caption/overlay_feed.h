@@ -11,25 +11,24 @@
 #include <string>
 
 #include "caption/caption_state.h"
+#include "caption/output.h"
 #include "common/code_page.h"
 #include "common/files.h"
 #include "overlay/overlay_caption.h"
 
 namespace tavrik {
 
-class OverlayFeed {
+class OverlayFeed final : public Output {
  public:
-  using Clock = std::chrono::steady_clock;
-
   OverlayFeed(const CaptionState& state, OverlayPublisher& server, Files& files, CodePage& codePage)
       : state_(state), server_(server), files_(files), codePage_(codePage) {}
 
   // At once (the earliest time there is) after a change of what is to
   // show; when the caption is to be hidden; else never.
-  std::optional<Clock::time_point> dueAt() const;
-  void perform(Clock::time_point now);
+  std::optional<Clock::time_point> dueAt() const override;
+  void perform(Clock::time_point now) override;
   // At quit: the listener and every page closed by `deadline`.
-  void finish(Clock::time_point deadline) { server_.finish(deadline); }
+  void finish(Clock::time_point deadline) override { server_.finish(deadline); }
 
  private:
   OverlayCaption captionOf(const CaptionToShow& wish);

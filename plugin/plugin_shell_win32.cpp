@@ -24,7 +24,11 @@ Win32Shell::Win32Shell(HWND host)
       obsFeed_(caption_, coverWriter_, obs_, files_, codePage_),
       overlayFeed_(caption_, overlay_, files_, codePage_),
       thread_(tags_, rules_, renderer_, encoder_, caption_,
-              TrackThread::Outputs{coverReader_, coverWriter_, obsFeed_, overlayFeed_, captionWriter_}),
+              // The picture first, as every output shows the track with it;
+              // then the cover file, which OBS's image source is told to
+              // load. OBS and the page before the caption file: they only
+              // take the text, where the file may wait for a reader.
+              {&coverReader_, &coverWriter_, &obsFeed_, &overlayFeed_, &captionWriter_}),
       requests_(host),
       handler_(requests_) {}
 

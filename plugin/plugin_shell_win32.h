@@ -7,6 +7,8 @@
 #include "caption/caption_settings_store.h"
 #include "caption/caption_state.h"
 #include "caption/caption_writer.h"
+#include "caption/cover_reader.h"
+#include "caption/cover_writer.h"
 #include "caption/obs_feed.h"
 #include "caption/overlay_feed.h"
 #include "common/code_page_win32.h"

@@ -79,10 +79,10 @@ bool TrackThread::finish(Clock::time_point deadline) {
       thread_.detach();
     }
   }
-  // The thread has handed OBS its last text: it goes out within the same
-  // deadline, and the connection closes.
-  outputs_.obsFeed.finish(deadline);
-  outputs_.overlayFeed.finish(deadline);
+  // The thread has handed the outputs their last caption: what goes out on
+  // their own threads (OBS's text, the page's event) goes within the same
+  // deadline, and their connections close.
+  for (Output* output : outputs_) output->finish(deadline);
   return ended;
 }
 
@@ -106,25 +106,18 @@ bool TrackThread::waitForWork(std::unique_lock<std::mutex>& lock) {
 
 std::optional<TrackThread::Clock::time_point> TrackThread::outputsDueAt() {
   std::optional<Clock::time_point> due;
-  for (std::optional<Clock::time_point> next :
-       {outputs_.coverReader.dueAt(), outputs_.coverWriter.dueAt(), outputs_.obsFeed.dueAt(),
-        outputs_.overlayFeed.dueAt(), outputs_.captionWriter.dueAt()}) {
+  for (const Output* output : outputs_) {
+    std::optional<Clock::time_point> next = output->dueAt();
     if (next && (!due || *next < *due)) due = next;
   }
   return due;
 }
 
 void TrackThread::serveOutputs(Clock::time_point now) {
-  auto due = [now](const std::optional<Clock::time_point>& at) { return at && *at <= now; };
-  // The picture first, as every output shows the track with it; then the
-  // cover file, which an OBS image source is told to load. OBS and the page
-  // before the caption file: they only take the text, where the file may
-  // have to wait for a reader.
-  if (due(outputs_.coverReader.dueAt())) outputs_.coverReader.perform();
-  if (due(outputs_.coverWriter.dueAt())) outputs_.coverWriter.perform(now);
-  if (due(outputs_.obsFeed.dueAt())) outputs_.obsFeed.perform();
-  if (due(outputs_.overlayFeed.dueAt())) outputs_.overlayFeed.perform(now);
-  if (due(outputs_.captionWriter.dueAt())) outputs_.captionWriter.perform(now);
+  for (Output* output : outputs_) {
+    std::optional<Clock::time_point> due = output->dueAt();
+    if (due && *due <= now) output->perform(now);
+  }
 }
 
 bool TrackThread::superseded() {

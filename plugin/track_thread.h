@@ -12,12 +12,10 @@
 #include <optional>
 #include <thread>
 
+#include <vector>
+
 #include "caption/caption_state.h"
-#include "caption/caption_writer.h"
-#include "caption/cover_reader.h"
-#include "caption/cover_writer.h"
-#include "caption/obs_feed.h"
-#include "caption/overlay_feed.h"
+#include "caption/output.h"
 #include "pipeline/encoder_link.h"
 #include "pipeline/tag_reader.h"
 #include "pipeline/template_renderer.h"
@@ -39,18 +37,15 @@ class TrackThread {
 
   // The tag library is called from this thread only, once it has started.
   // Each track is rendered with the rules that were in force when it started.
-  // The outputs beside the encoder, in the order they are served.
-  struct Outputs {
-    CoverReader& coverReader;
-    CoverWriter& coverWriter;
-    ObsFeed& obsFeed;
-    OverlayFeed& overlayFeed;
-    CaptionWriter& captionWriter;
-  };
+  // The outputs beside the encoder, each served when due, in this order:
+  // what others take from goes first (the cover's picture before what
+  // shows it, its file before the OBS source told to load it).
+  using Outputs = std::vector<Output*>;
 
   TrackThread(TagReader& tags, const RulesInForce& rules, const TemplateRenderer& renderer, EncoderLink& encoder,
-              CaptionState& caption, const Outputs& outputs)
-      : tags_(tags), rules_(rules), renderer_(renderer), encoder_(encoder), caption_(caption), outputs_(outputs) {}
+              CaptionState& caption, Outputs outputs)
+      : tags_(tags), rules_(rules), renderer_(renderer), encoder_(encoder), caption_(caption),
+        outputs_(std::move(outputs)) {}
   // A thread that finish() did not end is ended here.
   ~TrackThread();
   TrackThread(const TrackThread&) = delete;

@@ -130,6 +130,23 @@ TEST(CaptionSettingsFile, ReadsTheCoversKeysAndWritesThemOnlyOnceUsed) {
   EXPECT_EQ(formatCaptionSettingsFile(turnedOn, old, codePage), before + "[cover]\r\nfile=C:\\cover.png\r\n");
 }
 
+TEST(CaptionSettingsFile, ShowForAndHideTextOfTheFileAndOfOBSAreReadAndWrittenOnlyOnceUsed) {
+  FakeCodePage codePage;
+  const std::string text =
+      "[caption]\r\nfile=C:\\now.txt\r\nidle_template=\r\nwhen_paused=track\r\nshow_for=8\r\n"
+      "hide_text=C:\\gone.txt\r\n[obs]\r\nsource=Now\r\nshow_for=x\r\nhide_text=C:\\obs-gone.txt\r\n";
+  auto file = parseCaptionSettingsFile(text, codePage);
+  ASSERT_FALSE(file.garbled);
+  EXPECT_EQ(file.settings.showForSeconds(), 8u);
+  EXPECT_EQ(file.settings.hideText, AnsiOrWide("C:\\gone.txt"));
+  EXPECT_EQ(file.settings.obs.showForSeconds(), 0u) << "no number: always shown";
+  EXPECT_EQ(file.settings.obs.hideText, AnsiOrWide("C:\\obs-gone.txt"));
+  EXPECT_EQ(formatCaptionSettingsFile(file.settings, file, codePage), text);
+  const std::string before = "[caption]\r\nfile=C:\\now.txt\r\nidle_template=\r\nwhen_paused=track\r\n";
+  auto old = parseCaptionSettingsFile(before, codePage);
+  EXPECT_EQ(formatCaptionSettingsFile(old.settings, old, codePage), before);
+}
+
 TEST(OverlaySettings, PortsAndSecondsAreDecimalDigitsOnlyAndOutOfRangeIsOff) {
   OverlayOutputSettings settings;
   EXPECT_FALSE(settings.portNumber());
@@ -215,7 +232,7 @@ TEST(CaptionSettingsFile, TheCaptionTemplateAndTheObsKeysAreWrittenOnlyOnceTheyA
       codePage);
   ASSERT_FALSE(read.garbled);
   EXPECT_EQ(read.settings.plainTemplate, AnsiOrWide("C:\\plain.txt"));
-  EXPECT_EQ(read.settings.obs, (ObsOutputSettings{"127.0.0.1:4460", "  secret ", "Now \x83\x65", "C:\\obs.txt", {}}));
+  EXPECT_EQ(read.settings.obs, (ObsOutputSettings{"127.0.0.1:4460", "  secret ", "Now \x83\x65", "C:\\obs.txt", {}, {}, {}}));
   EXPECT_EQ(formatCaptionSettingsFile(read.settings, read, codePage),
             "[caption]\nfile=C:\\now.txt\ntemplate=C:\\plain.txt\nidle_template=\r\nwhen_paused=track\r\n"
             "[OBS]\naddress=127.0.0.1:4460\npassword=\"  secret \"\nsource=Now \x83\x65\ntemplate=C:\\obs.txt\n");

@@ -75,6 +75,41 @@ TEST_F(CaptionWriterTest, EachNewTextInUtf8AndNothingTwice) {
   EXPECT_EQ(state.revision(), 3u) << "the unchanged state made no news";
 }
 
+TEST_F(CaptionWriterTest, ShowForHidesEachCaptionOnTimeAndNoOlderTimerHidesANewerOneEarly) {
+  CaptionSettings settings{kCaption, kIdleTemplate, false};
+  settings.showFor = "2";
+  settings.hideText = "C:\\obs\\hide.txt";
+  disk.ansi.files["C:\\obs\\hide.txt"] = "(#TITLE)";
+  state.setSettings(settings);
+  const Clock::time_point t0 = Clock::now();
+  showTrack("first");
+  runDueWork(t0);
+  EXPECT_EQ(writer.dueAt(), t0 + 2s) << "due when it is to hide";
+  // A quick change: the new caption gets its own two seconds.
+  showTrack("second");
+  runDueWork(t0 + 1s);
+  runDueWork(t0 + 2s);
+  EXPECT_EQ(written().back(), "second") << "the first caption's time hid nothing";
+  runDueWork(t0 + 3s);
+  EXPECT_EQ(written().back(), "(t)") << "the hidden text, filled with the track's tags";
+  EXPECT_FALSE(writer.dueAt());
+  // The next change shows again.
+  showTrack("third");
+  runDueWork(t0 + 10s);
+  runDueWork(t0 + 11s);
+  EXPECT_EQ(written(), (std::vector<std::string>{"first", "second", "(t)", "third"}));
+  runDueWork(t0 + 12s);
+  EXPECT_EQ(written().back(), "(t)");
+
+  // Without a hide_text the file is emptied, never deleted.
+  settings.hideText = {};
+  state.setSettings(settings);
+  showTrack("fourth");
+  runDueWork(t0 + 20s);
+  runDueWork(t0 + 22s);
+  EXPECT_EQ(written().back(), "");
+}
+
 TEST_F(CaptionWriterTest, StopShowsTheIdleTemplateAndPlayingAgainTheTrackEvenForTheSameFile) {
   showTrack("track");
   runDueWork();

@@ -43,7 +43,7 @@ class CoverOutputsTest : public ::testing::Test {
   }
   // What the plug-in's thread does between tracks, in its order.
   void serve() {
-    if (reader.dueAt()) reader.perform();
+    if (reader.dueAt()) reader.perform(Clock::now());
     if (writer.dueAt()) writer.perform(Clock::now());
     if (page.dueAt()) page.perform(Clock::now());
   }

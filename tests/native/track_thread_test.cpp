@@ -21,6 +21,11 @@
 
 #include "fakes.h"
 #include "memory_disk.h"
+#include "caption/caption_writer.h"
+#include "caption/cover_reader.h"
+#include "caption/cover_writer.h"
+#include "caption/obs_feed.h"
+#include "caption/overlay_feed.h"
 #include "cover_fakes.h"
 #include "obs_fakes.h"
 #include "overlay_fakes.h"
@@ -188,7 +193,7 @@ class TrackThreadTest : public ::testing::Test {
   testing::FakeOverlay overlay;
   OverlayFeed overlayFeed{caption, overlay, disk, codePage};
   TrackThread thread{tags, rules, renderer, encoder, caption,
-                     TrackThread::Outputs{coverReader, coverWriter, obsFeed, overlayFeed, captionWriter}};
+                     {&coverReader, &coverWriter, &obsFeed, &overlayFeed, &captionWriter}};
 };
 
 TEST_F(TrackThreadTest, TheCallerNeverWaitsAndOnlyTheNewestTrackOfAQuickSuccessionIsShown) {

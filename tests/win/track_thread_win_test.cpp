@@ -22,6 +22,12 @@
 #include "pipeline/host_window_win32.h"
 #include "pipeline/window_ops_win32.h"
 #include "plugin/track_thread.h"
+
+#include "caption/caption_writer.h"
+#include "caption/cover_reader.h"
+#include "caption/cover_writer.h"
+#include "caption/obs_feed.h"
+#include "caption/overlay_feed.h"
 #include "standin_encoder_process.h"
 #include "win_test_support.h"
 
@@ -109,7 +115,7 @@ class TrackThreadWinTest : public ::testing::Test {
     ASSERT_TRUE(tags.bindTagLibrary());
     thread = std::make_unique<TrackThread>(
         tags, rules, *renderer, link, caption,
-        TrackThread::Outputs{coverReader, coverWriter, obsFeed, overlayFeed, captionWriter});
+        TrackThread::Outputs{&coverReader, &coverWriter, &obsFeed, &overlayFeed, &captionWriter});
     thread->start();
     installHostWindowHook(host);
     setTitleChangeHandling([this] { thread->take(handler->onTitleChange(false)); });
