@@ -8,8 +8,9 @@ namespace tavrik {
 std::optional<CaptionWriter::Clock::time_point> CaptionWriter::dueAt() const {
   if (state_.revision() != seenRevision_) return Clock::time_point::min();
   std::optional<Clock::time_point> retry = file_.retryAt();
-  if (!hideAt_ || (retry && *retry < *hideAt_)) return retry;
-  return hideAt_;
+  std::optional<Clock::time_point> hide = timer_.hideAt();
+  if (!hide || (retry && *retry < *hide)) return retry;
+  return hide;
 }
 
 std::optional<std::string> CaptionWriter::contentFor(const CaptionToShow& wish) {
@@ -47,21 +48,17 @@ void CaptionWriter::perform(Clock::time_point now) {
   if (wish.settings.on()) bytes = contentFor(wish);
   if (!bytes) {
     shown_.reset();
-    hideAt_.reset();
+    timer_.reset();
     return file_.stop();
   }
   if (*bytes != shown_) {
-    // A new caption shows its seconds from now: an older one's time is
-    // over, and never hides this one early.
     shown_ = *bytes;
-    hidden_ = false;
-    const unsigned long seconds = wish.settings.showForSeconds();
-    hideAt_ = seconds ? std::optional<Clock::time_point>(now + std::chrono::seconds(seconds)) : std::nullopt;
-  } else if (hideAt_ && now >= *hideAt_) {
-    hideAt_.reset();
-    hidden_ = true;
+    timer_.changed(now, wish.settings.showForSeconds());
+  } else {
+    timer_.hidesNow(now);
   }
-  file_.write(now, wideOf(wish.settings.file, codePage_), hidden_ ? hiddenContentFor(wish) : std::move(*bytes));
+  file_.write(now, wideOf(wish.settings.file, codePage_),
+              timer_.hidden() ? hiddenContentFor(wish) : std::move(*bytes));
 }
 
 }  // namespace tavrik

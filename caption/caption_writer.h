@@ -14,6 +14,7 @@
 #include "common/files.h"
 #include "caption/file_output.h"
 #include "caption/output.h"
+#include "caption/show_timer.h"
 
 namespace tavrik {
 
@@ -42,8 +43,7 @@ class CaptionWriter final : public Output {
   FileOutput file_;
   unsigned long seenRevision_ = 0;
   std::optional<std::string> shown_;  // the caption, as it was last shown
-  std::optional<Clock::time_point> hideAt_;
-  bool hidden_ = false;
+  ShowTimer timer_;
 };
 
 }  // namespace tavrik

@@ -24,7 +24,7 @@ std::optional<ObsFeed::Clock::time_point> ObsFeed::dueAt() const {
   if (state_.revision() != seenRevision_ || cover_.replacements() != coverReplacements_) {
     return Clock::time_point::min();
   }
-  return hideAt_;
+  return timer_.hideAt();
 }
 
 void ObsFeed::perform(Clock::time_point now) {
@@ -37,7 +37,7 @@ void ObsFeed::perform(Clock::time_point now) {
     configured_ = settings;
     handed_.reset();
     shown_.reset();
-    hideAt_.reset();
+    timer_.reset();
     coverReplacements_ = 0;
   }
   if (!wish.settings.obs.on()) return;
@@ -71,16 +71,12 @@ void ObsFeed::handText(const CaptionToShow& wish, Clock::time_point now) {
   }
   std::string utf8 = utf8Of(text, codePage_);
   if (utf8 != shown_) {
-    // A new text shows its seconds from now, whatever an older one had left.
     shown_ = utf8;
-    hidden_ = false;
-    const unsigned long seconds = wish.settings.obs.showForSeconds();
-    hideAt_ = seconds ? std::optional<Clock::time_point>(now + std::chrono::seconds(seconds)) : std::nullopt;
-  } else if (hideAt_ && now >= *hideAt_) {
-    hideAt_.reset();
-    hidden_ = true;
+    timer_.changed(now, wish.settings.obs.showForSeconds());
+  } else {
+    timer_.hidesNow(now);
   }
-  if (hidden_) utf8 = utf8Of(hiddenText(wish), codePage_);
+  if (timer_.hidden()) utf8 = utf8Of(hiddenText(wish), codePage_);
   if (utf8 == handed_) return;
   output_.setText(utf8);
   handed_ = std::move(utf8);

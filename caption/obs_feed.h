@@ -12,6 +12,7 @@
 #include "caption/caption_state.h"
 #include "caption/cover_writer.h"
 #include "caption/output.h"
+#include "caption/show_timer.h"
 #include "common/code_page.h"
 #include "common/files.h"
 #include "obs/obs_output.h"
@@ -50,8 +51,7 @@ class ObsFeed final : public Output {
   std::optional<ObsSettings> configured_;
   std::optional<std::string> handed_;
   std::optional<std::string> shown_;  // the text as it was last shown, before it was hidden
-  std::optional<Clock::time_point> hideAt_;
-  bool hidden_ = false;
+  ShowTimer timer_;
   unsigned long coverReplacements_ = 0;  // as the image source was last told
 };
 

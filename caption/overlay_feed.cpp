@@ -38,7 +38,7 @@ std::int64_t millisecondsSince1970() {
 
 std::optional<OverlayFeed::Clock::time_point> OverlayFeed::dueAt() const {
   if (state_.revision() != seenRevision_) return Clock::time_point::min();
-  return hideAt_;
+  return timer_.hideAt();
 }
 
 void OverlayFeed::addCover(const CaptionToShow& wish, OverlayCaption& caption) {
@@ -104,7 +104,7 @@ void OverlayFeed::perform(Clock::time_point now) {
   server_.configure(port);
   if (port == 0) {
     shown_.reset();
-    hideAt_.reset();
+    timer_.reset();
     return;
   }
   OverlayCaption caption = captionOf(wish);
@@ -112,13 +112,11 @@ void OverlayFeed::perform(Clock::time_point now) {
   if (!shown_ || !sameShown(caption, *shown_)) {
     caption.changedMs = millisecondsSince1970();
     shown_ = caption;
-    const unsigned long seconds = wish.settings.overlay.showForSeconds();
-    hideAt_ = seconds ? std::optional<Clock::time_point>(now + std::chrono::seconds(seconds)) : std::nullopt;
+    timer_.changed(now, wish.settings.overlay.showForSeconds());
     server_.publish(caption, css);
     return;
   }
-  if (hideAt_ && now >= *hideAt_) {
-    hideAt_.reset();
+  if (timer_.hidesNow(now)) {
     OverlayCaption hidden = *shown_;
     hidden.state = OverlayState::hidden;
     hidden.changedMs = millisecondsSince1970();

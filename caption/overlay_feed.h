@@ -12,6 +12,7 @@
 
 #include "caption/caption_state.h"
 #include "caption/output.h"
+#include "caption/show_timer.h"
 #include "common/code_page.h"
 #include "common/files.h"
 #include "overlay/overlay_caption.h"
@@ -41,7 +42,7 @@ class OverlayFeed final : public Output {
   CodePage& codePage_;
   unsigned long seenRevision_ = 0;
   std::optional<OverlayCaption> shown_;  // as published, before it was hidden
-  std::optional<Clock::time_point> hideAt_;
+  ShowTimer timer_;
   // The picture the page last had, and its address.
   std::shared_ptr<const CoverPicture> cover_;
   std::string coverUrl_;

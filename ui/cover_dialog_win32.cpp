@@ -31,14 +31,14 @@ BOOL CCoverDlg::OnInitDialog() {
   Dialog::OnInitDialog();
   for (const Field& field : kFields) setWindowText(GetDlgItem(field.control), field.value(m_settings), codePage_);
   const bool onPage = equalsAscii(m_settings.overlay.cover, "1");
-  SendMessageW(GetDlgItem(IDC_COVER_ON_PAGE), BM_SETCHECK, onPage ? BST_CHECKED : BST_UNCHECKED, 0);
+  CheckDlgButton(window(), IDC_COVER_ON_PAGE, onPage ? BST_CHECKED : BST_UNCHECKED);
   return TRUE;
 }
 
 void CCoverDlg::OnOK() {
   for (const Field& field : kFields)
     field.value(m_settings) = narrowedWherePossible(wholeWindowText(GetDlgItem(field.control)), codePage_);
-  const bool onPage = SendMessageW(GetDlgItem(IDC_COVER_ON_PAGE), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  const bool onPage = IsDlgButtonChecked(window(), IDC_COVER_ON_PAGE) == BST_CHECKED;
   // A key the user never turned on stays out of the file.
   if (onPage || !m_settings.overlay.cover.empty()) m_settings.overlay.cover = AnsiOrWide(onPage ? "1" : "0");
   Dialog::OnOK();

@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
     std::thread user = actOnDialog([&] {
       showWhenPainted(waitForDialogWith(IDC_OBS_SOURCE, "OBS dialog"), rectFile);
     });
-    ObsOutputSettings settings{"", "secret", "Now Playing", "C:\\Program Files\\Winamp\\html\\obs.txt", ""};
+    ObsOutputSettings settings{"", "secret", "Now Playing", "C:\\Program Files\\Winamp\\html\\obs.txt", "", "", ""};
     CObsDlg(settings).DoModal();
     user.join();
   } else if (which == "overlay") {
